@@ -142,3 +142,18 @@ using HostMallocFn = void*(__cdecl*)(size_t size);
 constexpr const char* kHostLibrary = "starter.dll";
 constexpr const char* kHostMallocName = "malloc";
 constexpr int kHostNameBufferSize = 261;
+
+// Sent with HM_ADD_TASKBAR_ITEM; the host then places and sizes `window`.
+struct TaskbarItem {
+    HWND window;
+    HWND parent;
+    RECT rect;
+    int32_t position;   // 0 left (top) end, 1 right (bottom) end
+    int32_t reserved1;  // always -1
+    int32_t reserved2;  // always -1
+    int32_t priority;   // higher is nearer the end
+};
+static_assert(sizeof(TaskbarItem) == 40, "TaskbarItem is 40 bytes");
+static_assert(offsetof(TaskbarItem, rect) == 8, "");
+static_assert(offsetof(TaskbarItem, position) == 24, "");
+static_assert(offsetof(TaskbarItem, priority) == 36, "");

@@ -1,0 +1,16 @@
+// Reading every setting from the host's store once at start, loading the
+// skins they name, and the two values the plug-in writes back.
+#pragma once
+
+#include <array>
+
+constexpr const char* kSettingsSection = "Pelorin";
+constexpr int kSettingTextMax = 260;       // longest text read from the store
+constexpr int kSettingBufferSize = 262;
+
+// Reads the settings, loads and stretches the skins, sets the geometry and
+// tipFont. False when the normal skin cannot make a usable control.
+bool LoadSettingsAndSkins();
+
+// Context-menu command: flips hideOnMinimize and stores it.
+void ToggleHideOnMinimize();
