@@ -3,7 +3,7 @@
 # it for every test executable; scripts/test.sh prepares the prefix and keeps
 # one wineserver alive for the run.
 set -u
-: "${WINEPREFIX:?WINEPREFIX must name the build's Wine prefix}"
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix of the build}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=win32

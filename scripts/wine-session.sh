@@ -30,6 +30,10 @@ wine_session_start() {
   fi
   wineserver -k 2>/dev/null || true
   wineserver -p
+  # Start Wine's background services now, holding none of our pipes: had a
+  # test started them, they would keep its output open and ctest would
+  # wait for them until the test's time-out.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 wine_session_end() {
