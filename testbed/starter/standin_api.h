@@ -15,11 +15,14 @@ extern "C" {
 // first write). The same path gives the same id.
 STANDIN_API int __stdcall StandInOpenStore(const char* path);
 
-// Copies the call log into buffer (NUL-terminated, cut to size) and
-// returns the full length it needs. One line per call, '\n'-terminated:
-// "Function|arg|arg..." with strings as given and ints in decimal, e.g.
-// "GetCFGInt|Position|0", "CheckInt|0|1|0", "SetCFGString|Winamp Path|C:\p.exe",
-// "FindSection|Pelorin|0", "CloseCFGw|1|-1".
+// Copies the call log into buffer (NUL-terminated, cut to size - 1
+// characters) and returns the log's full length, without the NUL. One line
+// per call, '\n'-terminated: "Function|arg|arg..." with strings as given
+// ("(null)" for a null pointer) and ints in decimal, e.g.
+// "GetCFGInt|Position|0", "CheckInt|<value before>|1|10|1",
+// "SetCFGString|Winamp Path|C:\p.exe", "FindSection|Pelorin|0",
+// "CloseCFGw|1|-1". Cursors and handles are not logged. A log that reaches
+// its cap stops growing and ends with the line "CallLogFull".
 STANDIN_API int __stdcall StandInReadCallLog(char* buffer, int size);
 STANDIN_API void __stdcall StandInClearCallLog(void);
 }
