@@ -91,7 +91,7 @@ TEST(CallLog, ReadsCutToTheBufferAndClears) {
 TEST(CallLog, KeepsEveryLineFromThreadsAtOnce) {
     StandInClearCallLog();
     constexpr int kThreads = 4;
-    constexpr int kCallsEach = 500;
+    constexpr int kCallsEach = 20000;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([] {

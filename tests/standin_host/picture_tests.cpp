@@ -2,6 +2,7 @@
 // drawing, and who deletes what when a picture is released.
 #include "host/host_abi.h"
 #include "testbed/starter/standin_api.h"
+#include "tests/standin_host/import_patch.h"
 #include "tests/standin_host/test_canvas.h"
 #include "tests/standin_host/test_files.h"
 
@@ -55,15 +56,22 @@ SIZE BitmapSize(HGDIOBJ bitmap) {
     return {info.bmWidth, std::abs(info.bmHeight)};
 }
 
+// A file in a subfolder of the test program's folder, as skins live in
+// Plugins\ beside the shell.
 class FileBesideExecutable {
 public:
-    FileBesideExecutable(const std::string& name, const std::string& bytes)
-        : path_(ExecutableFolder() + "\\" + name) {
+    FileBesideExecutable(const std::string& folder, const std::string& name, const std::string& bytes)
+        : folder_(ExecutableFolder() + "\\" + folder), path_(folder_ + "\\" + name) {
+        CreateDirectoryA(folder_.c_str(), nullptr);
         WriteFileBytes(path_, bytes);
     }
-    ~FileBesideExecutable() { DeleteFileA(path_.c_str()); }
+    ~FileBesideExecutable() {
+        DeleteFileA(path_.c_str());
+        RemoveDirectoryA(folder_.c_str());
+    }
 
 private:
+    std::string folder_;
     std::string path_;
 };
 
@@ -79,6 +87,16 @@ private:
     char previous_[MAX_PATH + 1] = {};
 };
 
+// What starter.dll last asked LoadImageA to open.
+std::string lastLoadedName;
+using LoadImageAFn = HANDLE(WINAPI*)(HINSTANCE, LPCSTR, UINT, int, int, UINT);
+LoadImageAFn realLoadImageA = nullptr;
+
+HANDLE WINAPI RecordingLoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
+    lastLoadedName = name;
+    return realLoadImageA(instance, name, type, width, height, flags);
+}
+
 // A picture loaded from a .bmp written to folder.
 PictureRecord LoadedPicture(const TempFolder& folder, int width, int height, const std::vector<COLORREF>& pixels) {
     const std::string path = folder.PathOf("picture-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp");
@@ -92,14 +110,24 @@ PictureRecord LoadedPicture(const TempFolder& folder, int width, int height, con
 
 TEST(PictureLoading, RelativeNamesAreFoundBesideTheExecutableNotTheCurrentFolder) {
     TempFolder folder;
-    const std::string name = "standin-picture-" + std::to_string(GetCurrentProcessId()) + ".bmp";
-    const FileBesideExecutable real(name, BmpFileBytes(7, 5, Solid(7, 5, kRed)));
+    const std::string subfolder = "standin-skins-" + std::to_string(GetCurrentProcessId());
+    const std::string name = subfolder + "\\skin.bmp";
+    const FileBesideExecutable real(subfolder, "skin.bmp", BmpFileBytes(7, 5, Solid(7, 5, kRed)));
+    CreateDirectoryA(folder.PathOf(subfolder).c_str(), nullptr);
     WriteFileBytes(folder.PathOf(name), BmpFileBytes(3, 3, Solid(3, 3, kBlue)));
     const CurrentFolder decoy(folder.path());
+
+    // Wine's LoadImageA looks beside the executable by itself, so what the
+    // host passes it is checked too: a full path into that folder.
+    const ImportPatch patch(GetModuleHandleA(kHostLibrary), "user32.dll", "LoadImageA",
+                            reinterpret_cast<void*>(RecordingLoadImageA));
+    ASSERT_NE(patch.original(), nullptr);
+    realLoadImageA = reinterpret_cast<LoadImageAFn>(patch.original());
 
     StandInClearCallLog();
     PictureRecord record = NamedRecord(name);
     EXPECT_TRUE(LoadImageEx(&record));
+    EXPECT_EQ(lastLoadedName, ExecutableFolder() + "\\" + name);
     EXPECT_EQ(record.kind, PICTURE_BITMAP);
     ASSERT_NE(record.bitmap, nullptr);
     EXPECT_EQ(GetObjectType(record.bitmap), static_cast<DWORD>(OBJ_BITMAP));
