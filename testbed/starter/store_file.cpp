@@ -33,9 +33,11 @@ bool WriteAndFlush(const std::string& path, std::string_view text) {
     return written == text.size() && FlushFileBuffers(file.get());
 }
 
-}  // namespace
-
+// Always the same name: a temporary file left by a write cut short is
+// simply overwritten by the next one, never piles up.
 std::string TemporaryPathFor(const std::string& path) { return path + ".tmp"; }
+
+}  // namespace
 
 StoreRead ReadStoreText(const std::string& path, std::string* text) {
     text->clear();

@@ -13,9 +13,7 @@ constexpr unsigned long kStoreFileLimit = 16ul << 20;
 
 StoreRead ReadStoreText(const std::string& path, std::string* text);
 
-// Writes text to a temporary file beside path, flushes it and renames it
-// over path. On any failure the temporary file is removed, path is left as
-// it was, and false is returned.
+// Writes text to a temporary file beside path (path + ".tmp"), flushes it
+// and renames it over path. On any failure the temporary file is removed,
+// path is left as it was, and false is returned.
 bool ReplaceStoreText(const std::string& path, std::string_view text);
-
-std::string TemporaryPathFor(const std::string& path);
