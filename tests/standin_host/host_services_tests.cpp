@@ -1,5 +1,6 @@
 // starter.dll's smaller services: CheckInt, the call log, fonts, the tip
 // relay, FileExists and the Mmalloc/Mfree pair.
+#include "testbed/starter/call_log.h"
 #include "tests/standin_host/store_test_support.h"
 
 #include <commctrl.h>
@@ -86,6 +87,25 @@ TEST(CallLog, ReadsCutToTheBufferAndClears) {
     EXPECT_EQ(buffer[6], 'X');
     StandInClearCallLog();
     EXPECT_TRUE(CallLogLines().empty());
+}
+
+TEST(CallLog, StopsAtItsCapKeepingTheOldestLines) {
+    StandInClearCallLog();
+    FileExists("first");
+    // Each CheckInt line is about twenty bytes: enough calls to pass the cap.
+    const int calls = static_cast<int>(kCallLogCapacity / 16);
+    for (int i = 0; i < calls; ++i) {
+        int value = 0;
+        CheckInt(&value, 0, 1, 0);
+    }
+    const std::vector<std::string> lines = CallLogLines();
+    ASSERT_GT(lines.size(), 2u);
+    EXPECT_EQ(lines.front(), "FileExists|first");
+    EXPECT_EQ(lines.back() + "\n", kCallLogFullLine);
+    EXPECT_LE(static_cast<size_t>(StandInReadCallLog(nullptr, 0)), kCallLogCapacity + std::strlen(kCallLogFullLine));
+    StandInClearCallLog();
+    FileExists("after");
+    EXPECT_EQ(CallLogLines(), std::vector<std::string>{"FileExists|after"}) << "clearing starts a fresh log";
 }
 
 TEST(CallLog, KeepsEveryLineFromThreadsAtOnce) {
