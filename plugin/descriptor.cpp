@@ -3,6 +3,7 @@
 
 #include "plugin/about_text.h"
 #include "plugin/exports.h"
+#include "plugin/setup_fields.h"
 #include "plugin/state/language.h"
 
 namespace {
@@ -14,9 +15,13 @@ const char* AboutText() {
 }
 
 extern "C" PluginInfo* __stdcall GetPluginInfo(void) {
+    ApplySetupLanguage(uiLanguage);
     pluginInfo.size = sizeof(PluginInfo);
     pluginInfo.name = kPluginName;
-    pluginInfo.name2 = kPluginName;
     pluginInfo.about = AboutText();
+    pluginInfo.name2 = kPluginName;
+    pluginInfo.fieldCount = kSetupFieldCount;
+    pluginInfo.fields = setupFields.data();
+    LinkPositionChoices();
     return &pluginInfo;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/host_abi.h"
+#include "settings/settings.h"
 
 #include <array>
 
@@ -29,3 +30,9 @@ inline PictureRecord* StretchedPicture(SkinRole role) { return &skinSet[role].st
 
 // Fills a record from one of the plug-in's own bitmap resources.
 void LoadBuiltinSkin(PictureRecord* record, const char* resourceName);
+
+// The skin half of LoadSettingsAndSkins: loads the five skins named by the
+// settings (or the built-ins), stretches them, sets the geometry globals and
+// pluginState.barHeight in pixels, and fetches tipFont. False when the
+// control cannot be built from the normal skin.
+bool LoadSkinSet(const SkinFileNames& skinFiles);
