@@ -2,7 +2,7 @@
 // drawing, and who deletes what when a picture is released.
 #include "host/host_abi.h"
 #include "testbed/starter/standin_api.h"
-#include "tests/standin_host/import_patch.h"
+#include "tests/support/iat_patch.h"
 #include "tests/standin_host/test_canvas.h"
 #include "tests/standin_host/test_files.h"
 
@@ -119,7 +119,7 @@ TEST(PictureLoading, RelativeNamesAreFoundBesideTheExecutableNotTheCurrentFolder
 
     // Wine's LoadImageA looks beside the executable by itself, so what the
     // host passes it is checked too: a full path into that folder.
-    const ImportPatch patch(GetModuleHandleA(kHostLibrary), "user32.dll", "LoadImageA",
+    const ScopedImportPatch patch(GetModuleHandleA(kHostLibrary), "user32.dll", "LoadImageA",
                             reinterpret_cast<void*>(RecordingLoadImageA));
     ASSERT_NE(patch.original(), nullptr);
     realLoadImageA = reinterpret_cast<LoadImageAFn>(patch.original());
