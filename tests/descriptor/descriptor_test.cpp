@@ -8,9 +8,11 @@
 #include "plugin/setup_fields.h"
 #include "plugin/state/language.h"
 #include "plugin/state/plugin_state.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -254,4 +256,31 @@ TEST(AboutText, RussianHasTheSameShapeInRussian) {
     EXPECT_EQ(lines[buttons + 11], kRule);
     EXPECT_EQ(lines.size(), static_cast<size_t>(buttons) + 15);
     EXPECT_EQ(lines.back().rfind("\t\t", 0), 0u);
+}
+
+// The built plug-in as the host loads it: its labels follow the locale that
+// the system reports at library load. ctest runs this once more under
+// LC_ALL=ru_RU.UTF-8, where Wine reports 1049.
+TEST(LoadedPlugin, SetupPageFollowsTheSystemLocale) {
+    HMODULE plugin = LoadLibraryA(PluginDllPath().c_str());
+    ASSERT_NE(plugin, nullptr);
+    auto getInfo = reinterpret_cast<PluginInfo*(__stdcall*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(plugin, "GetPluginInfo")));
+    ASSERT_NE(getInfo, nullptr);
+    const PluginInfo* info = getInfo();
+    ASSERT_EQ(info->fieldCount, 23);
+    const bool russian = GetSystemDefaultLCID() == 1049;
+    if (getenv("PELORIN_EXPECT_RUSSIAN")) {
+        ASSERT_TRUE(russian) << "the Russian run must see locale 1049";
+    }
+    for (int i = 0; i < kSetupFieldCount; ++i) {
+        SCOPED_TRACE(kExpected[i].english);
+        EXPECT_EQ(info->fields[i].label, russian ? Cp1251(kExpected[i].russian) : kExpected[i].english);
+        if (!kExpected[i].heading) {
+            EXPECT_STREQ(info->fields[i].key, kExpected[i].english);
+        }
+    }
+    const char* const* choices = ChoiceList(info->fields[kPositionRow]);
+    EXPECT_EQ(choices[1], russian ? Cp1251("Справа (Снизу)") : "Right (Bottom)");
+    FreeLibrary(plugin);
 }

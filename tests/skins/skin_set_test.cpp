@@ -7,6 +7,7 @@
 #include "skin/skin_set.h"
 #include "testbed/starter/standin_api.h"
 #include "tests/standin_host/test_files.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -85,7 +86,7 @@ protected:
 
     // The plug-in's own module, for its built-in bitmaps.
     void UsePluginResources() {
-        plugin = LoadLibraryA((ExecutableFolder() + "\\Plugins\\Pelorin.plg").c_str());
+        plugin = LoadLibraryA(PluginDllPath().c_str());
         ASSERT_NE(plugin, nullptr);
         pluginInstance = plugin;
     }
