@@ -136,17 +136,6 @@ TEST_F(Descriptor, EnglishRowsMatchTheSettingsTheyEdit) {
     }
 }
 
-TEST_F(Descriptor, OnlyThePlayerGroupCarriesTheGroupFlag) {
-    const PluginInfo* info = InfoFor(1033);
-    int flagged = 0;
-    for (int i = 0; i < kSetupFieldCount; ++i) {
-        const bool inPlayerGroup = i >= 6 && i <= 10;
-        EXPECT_EQ((info->fields[i].kind & 256) != 0, inPlayerGroup) << kExpected[i].english;
-        flagged += (info->fields[i].kind & 256) ? 1 : 0;
-    }
-    EXPECT_EQ(flagged, 5);
-}
-
 TEST_F(Descriptor, PositionRowOffersItsTwoChoices) {
     for (LCID lcid : {1033u, 1049u}) {
         SCOPED_TRACE(lcid);
