@@ -1,0 +1,218 @@
+// The stand-in player's playlist, transport state and clock.
+#include "testbed/player/player_model.h"
+
+#include <algorithm>
+
+#include "testbed/player/player_sim_protocol.h"
+
+namespace player_sim {
+namespace {
+
+bool HasEnd(const Track& track) { return track.lengthSec > 0; }
+
+int EndMs(const Track& track) { return track.lengthSec * 1000; }
+
+PlayerModel StartTrackAt(PlayerModel model, size_t index, uint32_t now) {
+  model.current = index;
+  model.state = PlayState::Playing;
+  model.anchorPositionMs = 0;
+  model.anchorTick = now;
+  return model;
+}
+
+}  // namespace
+
+PlayerModel MakeDefaultModel() {
+  PlayerModel model;
+  model.playlist = {{"Northwind Choir - Harbour Lights", 200},
+                    {"Ada Fenwick - Paper Boats", 245},
+                    {"The Quiet Engines - Slow Signal", 187}};
+  return model;
+}
+
+int PositionMs(const PlayerModel& model, uint32_t now) {
+  switch (model.state) {
+    case PlayState::Playing:
+      return model.anchorPositionMs + static_cast<int>(now - model.anchorTick);
+    case PlayState::Paused:
+      return model.anchorPositionMs;
+    case PlayState::Stopped:
+      break;
+  }
+  return 0;
+}
+
+int CurrentLengthSec(const PlayerModel& model) {
+  return model.playlist[model.current].lengthSec;
+}
+
+PlayerModel Settle(PlayerModel model, uint32_t now) {
+  while (model.state == PlayState::Playing) {
+    const Track& track = model.playlist[model.current];
+    if (!HasEnd(track) || PositionMs(model, now) <= EndMs(track)) break;
+    const uint32_t endTick = model.anchorTick + static_cast<uint32_t>(EndMs(track) - model.anchorPositionMs);
+    if (model.current + 1 >= model.playlist.size()) return Stop(model);
+    model = StartTrackAt(model, model.current + 1, endTick);
+  }
+  return model;
+}
+
+PlayerModel Play(PlayerModel model, uint32_t now) {
+  if (model.state == PlayState::Paused) {
+    model.state = PlayState::Playing;
+    model.anchorTick = now;
+    return model;
+  }
+  // From stopped the track starts; while playing it starts over.
+  return StartTrackAt(model, model.current, now);
+}
+
+PlayerModel TogglePause(PlayerModel model, uint32_t now) {
+  if (model.state == PlayState::Playing) {
+    model.anchorPositionMs = PositionMs(model, now);
+    model.state = PlayState::Paused;
+  } else if (model.state == PlayState::Paused) {
+    model = Play(model, now);
+  }
+  return model;
+}
+
+PlayerModel Stop(PlayerModel model) {
+  model.state = PlayState::Stopped;
+  model.anchorPositionMs = 0;
+  return model;
+}
+
+PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now) {
+  if (state == model.state) return model;
+  switch (state) {
+    case PlayState::Playing:
+      return Play(model, now);
+    case PlayState::Paused:
+      // A stopped player cannot pause; tests asking for it get a paused
+      // player at the start of the track.
+      model.anchorPositionMs = PositionMs(model, now);
+      model.state = PlayState::Paused;
+      return model;
+    case PlayState::Stopped:
+      break;
+  }
+  return Stop(model);
+}
+
+PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now) {
+  if (model.state == PlayState::Stopped) return model;
+  const Track& track = model.playlist[model.current];
+  int target = std::max(positionMs, 0);
+  if (HasEnd(track)) target = std::min(target, EndMs(track));
+  model.anchorPositionMs = target;
+  model.anchorTick = now;
+  return model;
+}
+
+PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now) {
+  if (tracks.empty()) return model;
+  model.playlist = std::move(tracks);
+  return StartTrackAt(model, 0, now);
+}
+
+PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks) {
+  model.playlist.insert(model.playlist.end(), tracks.begin(), tracks.end());
+  return model;
+}
+
+namespace {
+
+PlayerModel StepTrack(PlayerModel model, int delta, uint32_t now) {
+  const long last = static_cast<long>(model.playlist.size()) - 1;
+  const size_t index = static_cast<size_t>(std::clamp(static_cast<long>(model.current) + delta, 0L, last));
+  if (model.state == PlayState::Stopped) {
+    model.current = index;
+    return model;
+  }
+  return StartTrackAt(model, index, now);
+}
+
+PlayerModel SkipBy(PlayerModel model, int deltaMs, uint32_t now) {
+  return SeekTo(model, PositionMs(model, now) + deltaMs, now);
+}
+
+PlayerModel ChangeVolume(PlayerModel model, int delta) {
+  model.volume = std::clamp(model.volume + delta, 0, kVolumeMax);
+  return model;
+}
+
+long StatusAnswer(const PlayerModel& model) {
+  switch (model.state) {
+    case PlayState::Playing:
+      return kAnswerPlaying;
+    case PlayState::Paused:
+      return kAnswerPaused;
+    case PlayState::Stopped:
+      break;
+  }
+  return kAnswerStopped;
+}
+
+}  // namespace
+
+PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now) {
+  model = Settle(model, now);
+  switch (commandId) {
+    case kCmdPlay:
+      return Play(model, now);
+    case kCmdPause:
+      return TogglePause(model, now);
+    case kCmdStop:
+      return Stop(model);
+    case kCmdPrev:
+      return StepTrack(model, -1, now);
+    case kCmdNext:
+      return StepTrack(model, 1, now);
+    case kCmdRewind5s:
+      return SkipBy(model, -kSkipMs, now);
+    case kCmdForward5s:
+      return SkipBy(model, kSkipMs, now);
+    case kCmdVolumeUp:
+      return ChangeVolume(model, kVolumeStep);
+    case kCmdVolumeDown:
+      return ChangeVolume(model, -kVolumeStep);
+    default:
+      return model;
+  }
+}
+
+QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_t now) {
+  model = Settle(model, now);
+  long answer = 0;
+  switch (code) {
+    case kQueryStatus:
+      answer = StatusAnswer(model);
+      break;
+    case kQueryTime:
+      if (wParam == static_cast<int32_t>(kTimePosition)) answer = PositionMs(model, now);
+      if (wParam == static_cast<int32_t>(kTimeLength)) answer = CurrentLengthSec(model);
+      break;
+    case kSeek:
+      // A stopped player has nothing to seek in and says so.
+      answer = model.state == PlayState::Stopped ? -1 : 0;
+      model = SeekTo(model, wParam, now);
+      break;
+    case kVolume:
+      if (wParam == static_cast<int32_t>(kVolumeQuery)) answer = model.volume;
+      break;
+    default:
+      break;
+  }
+  return {model, answer};
+}
+
+std::string ComposeCaption(const PlayerModel& model, std::string_view suffix) {
+  std::string caption = std::to_string(model.current + 1) + ". " + model.playlist[model.current].title;
+  caption += suffix;
+  if (model.state == PlayState::Paused) caption += " [Paused]";
+  if (model.state == PlayState::Stopped) caption += " [Stopped]";
+  return caption;
+}
+
+}  // namespace player_sim

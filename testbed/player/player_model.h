@@ -1,0 +1,69 @@
+// The stand-in player's playlist, transport state and clock as plain values:
+// every operation takes the model and the current tick and returns the new
+// model, so the window code stays thin and the rules can be tested directly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace player_sim {
+
+enum class PlayState { Stopped, Playing, Paused };
+
+// A length of -1 marks a stream; any length of 0 or less never ends.
+struct Track {
+  std::string title;  // "Artist - Title"
+  int lengthSec = 0;
+};
+
+struct PlayerModel {
+  std::vector<Track> playlist;  // never empty
+  size_t current = 0;
+  PlayState state = PlayState::Stopped;
+  // While playing the position is anchorPositionMs plus the time since
+  // anchorTick; paused or stopped it is anchorPositionMs (0 when stopped).
+  int anchorPositionMs = 0;
+  uint32_t anchorTick = 0;
+  int volume = 200;
+};
+
+constexpr int kVolumeMax = 255;
+constexpr int kVolumeStep = 3;  // about one percent of the range
+constexpr int kSkipMs = 5000;
+constexpr int kOpenedFileLengthSec = 180;
+
+PlayerModel MakeDefaultModel();
+
+int PositionMs(const PlayerModel& model, uint32_t now);
+int CurrentLengthSec(const PlayerModel& model);
+
+// Moves past tracks whose end the clock has passed; after the last track the
+// player stops, as a real player without repeat does.
+PlayerModel Settle(PlayerModel model, uint32_t now);
+
+PlayerModel Play(PlayerModel model, uint32_t now);
+PlayerModel TogglePause(PlayerModel model, uint32_t now);
+PlayerModel Stop(PlayerModel model);
+PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now);
+PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now);
+PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now);
+PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks);
+
+// Applies one of the player's WM_COMMAND numbers that change the model;
+// others leave it as it is.
+PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now);
+
+// A WM_USER message (code in lParam) answered: the status, time and volume
+// queries, and the seek, which also moves the clock.
+struct QueryResult {
+  PlayerModel model;
+  long answer = 0;
+};
+QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_t now);
+
+// "N. Artist - Title<suffix>", then " [Paused]" or " [Stopped]".
+std::string ComposeCaption(const PlayerModel& model, std::string_view suffix);
+
+}  // namespace player_sim

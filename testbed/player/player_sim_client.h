@@ -1,0 +1,119 @@
+// What tests and the demo need to run the stand-in player: write its
+// options, start and stop it, steer it while it runs, and read back the log
+// of every message it received, in order.
+//
+//   PlayerSimOptions options;
+//   options.state = PlayerSimState::Paused;
+//   PlayerSimProcess sim = StartPlayerSim(options);
+//   ASSERT_TRUE(sim.window) << sim.failure;
+//   SendPlayerSimControl(sim.window, "state playing");
+//   ... CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", "40045") ...
+//   StopPlayerSim(&sim);
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class PlayerSimState { Playing, Paused, Stopped };
+
+struct PlayerSimTrack {
+  std::string title;  // "Artist - Title"
+  int lengthSec = 0;  // -1: a stream
+};
+
+struct PlayerSimOptions {
+  PlayerSimState state = PlayerSimState::Playing;
+  std::vector<PlayerSimTrack> playlist;  // empty: the simulator's own three tracks
+  int currentTrack = 1;                  // 1-based
+  int startPositionMs = 0;
+  int volume = 200;                      // 0..255
+  std::string captionSuffix = " - Winamp";
+  std::optional<std::string> rawCaption;  // set: the caption exactly (no line breaks)
+  int answerDelayMs = 0;                  // every WM_USER query waits this long
+  int hangMs = 0;                         // the first query blocks this long; -1: never answers
+  int startDelayMs = 0;                   // before the window is created
+  std::string logPath;                    // empty: a new file in the temp folder
+};
+
+struct PlayerSimFiles {
+  std::string configPath;
+  std::string logPath;
+};
+
+struct PlayerSimProcess {
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+  HWND window = nullptr;
+  std::string configPath;
+  std::string logPath;
+  std::string failure;  // why there is no window, when there is none
+};
+
+// player_sim.exe beside the running program.
+std::string PlayerSimExePath();
+
+// The INI text for these options. Line breaks inside texts become blanks.
+std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::string& logPath);
+
+// Writes the options to a new INI file, empties the log, and names the file
+// in this process's PELORIN_SIM_CONFIG, so every player started from here on
+// (by StartPlayerSim, LaunchPlayerSim or the plug-in through the shell)
+// reads them.
+PlayerSimFiles ConfigurePlayerSim(const PlayerSimOptions& options);
+
+// Starts player_sim.exe with these arguments and show command; returns the
+// process handle (the caller closes it), or nullptr.
+HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand = SW_SHOWNOACTIVATE);
+
+// ConfigurePlayerSim, LaunchPlayerSim, then waits (pumping messages) until
+// the new process's player window exists and has been shown, its message
+// loop running. windowTimeoutMs 0 does not wait (window stays nullptr).
+// Refuses to start while another player window exists, since the new one
+// would only hand its arguments to that one.
+PlayerSimProcess StartPlayerSim(const PlayerSimOptions& options, std::string_view arguments = {},
+                                int showCommand = SW_SHOWNOACTIVATE, DWORD windowTimeoutMs = 10000);
+
+// Closes the player (WM_CLOSE), waits for it to end, terminates it after
+// timeoutMs, and clears the handles.
+void StopPlayerSim(PlayerSimProcess* sim, DWORD timeoutMs = 5000);
+
+HWND FindPlayerSimWindow();
+HWND FindPlayerSimWindowOf(DWORD processId);
+
+// One of the simulator's text commands ("state paused", "caption <raw>",
+// "caption-auto", "hang <ms>", "delay <ms>", "title <Artist - Title>",
+// "length <s>", "position <ms>"). True when the player took it.
+bool SendPlayerSimControl(HWND window, std::string_view command);
+
+// A WM_USER query that gives up after timeoutMs; false when it timed out.
+bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LRESULT* answer);
+
+// One log line: "<tick> <kind> <args>", e.g. {1234, "USER", "0 104"},
+// {1250, "COMMAND", "40045"}, {1300, "START", "PID=7 SW=6 CMDLINE=..."},
+// {1400, "COPYDATA", "/ADD \"C:\\b.mp3\""}, {1410, "CONTROL", "state paused"},
+// {1500, "FORWARD", "ok"}, {1600, "EXIT", "0"}.
+struct PlayerSimLogEntry {
+  DWORD tick = 0;
+  std::string kind;
+  std::string args;
+};
+
+std::optional<PlayerSimLogEntry> ParsePlayerSimLogLine(std::string_view line);
+// Complete lines only: a line still being written is left for the next read.
+std::vector<PlayerSimLogEntry> ReadPlayerSimLog(const std::string& path);
+// Entries of this kind, and with exactly these args unless args is empty.
+int CountPlayerSimLog(const std::vector<PlayerSimLogEntry>& log, std::string_view kind,
+                      std::string_view args = {});
+
+// Waits, handling this thread's messages, until condition() holds or
+// timeoutMs has passed; returns the last value of condition().
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+void PumpMessagesFor(DWORD ms);
+// Until the log holds at least `count` entries of kind (and args).
+bool WaitForPlayerSimLog(const std::string& path, std::string_view kind, std::string_view args, int count,
+                         DWORD timeoutMs);

@@ -1,0 +1,70 @@
+// The window protocol the stand-in player speaks, shared by the simulator,
+// its client library and the tests: the player's own messages and command
+// numbers, and the private channel tests use to steer the simulator.
+#pragma once
+
+#include <windows.h>
+
+namespace player_sim {
+
+// The player's main window, found by class like the real one.
+constexpr char kPlayerWindowClass[] = "Winamp v1.x";
+constexpr char kPrefsWindowClass[] = "PlayerSimPrefs";
+constexpr char kExeName[] = "player_sim.exe";
+
+// The INI file with the simulator's options; inherited, so a player started
+// by the plug-in through the shell reads the same options as the test.
+constexpr char kConfigEnvVar[] = "PELORIN_SIM_CONFIG";
+// A first argument "--config=<path>" names the INI file instead.
+constexpr char kConfigArgPrefix[] = "--config=";
+
+// Keys of that INI file, one "key=value" a line; the value is taken as
+// written up to the line's end, blanks included. "track" repeats, in order.
+constexpr char kKeyState[] = "state";                  // playing, paused, stopped
+constexpr char kKeyTrack[] = "track";                  // Artist - Title|lengthSec
+constexpr char kKeyCurrent[] = "current";              // 1-based playlist index
+constexpr char kKeyPositionMs[] = "position_ms";
+constexpr char kKeyVolume[] = "volume";                // 0..255
+constexpr char kKeyCaptionSuffix[] = "caption_suffix";  // default " - Winamp"
+constexpr char kKeyRawCaption[] = "caption";            // present: caption as given
+constexpr char kKeyAnswerDelayMs[] = "answer_delay_ms";
+constexpr char kKeyHangMs[] = "hang_ms";                // first query; -1 never
+constexpr char kKeyStartDelayMs[] = "start_delay_ms";
+constexpr char kKeyLog[] = "log";
+
+// Queries and the seek: WM_USER with the code in lParam.
+constexpr UINT kQueryMessage = WM_USER;
+constexpr LPARAM kQueryStatus = 104;    // 1 playing, 3 paused, 0 stopped
+constexpr LPARAM kQueryTime = 105;      // wParam 0: position ms, 1: length s
+constexpr LPARAM kSeek = 106;           // wParam: target position in ms
+constexpr LPARAM kVolume = 122;         // wParam kVolumeQuery: current volume
+constexpr WPARAM kTimePosition = 0;
+constexpr WPARAM kTimeLength = 1;
+constexpr WPARAM kVolumeQuery = static_cast<WPARAM>(-666);
+
+constexpr LRESULT kAnswerPlaying = 1;
+constexpr LRESULT kAnswerPaused = 3;
+constexpr LRESULT kAnswerStopped = 0;
+
+// WM_COMMAND numbers, as the player's own menus send them.
+constexpr int kCmdClose = 40001;
+constexpr int kCmdPreferences = 40012;
+constexpr int kCmdOpenFile = 40029;
+constexpr int kCmdPrev = 40044;
+constexpr int kCmdPlay = 40045;
+constexpr int kCmdPause = 40046;
+constexpr int kCmdStop = 40047;
+constexpr int kCmdNext = 40048;
+constexpr int kCmdVolumeUp = 40058;
+constexpr int kCmdVolumeDown = 40059;
+constexpr int kCmdForward5s = 40060;
+constexpr int kCmdRewind5s = 40061;
+
+// WM_COPYDATA dwData values. A second start hands its command line to the
+// running player with the first; tests send text commands with the second
+// ("state paused", "caption <raw>", "hang <ms>", "delay <ms>",
+// "title <Artist - Title>", "length <s>", "position <ms>", "caption-auto").
+constexpr ULONG_PTR kCopyCommandLine = 0x504C4331;  // "PLC1"
+constexpr ULONG_PTR kCopyControl = 0x504C4332;      // "PLC2"
+
+}  // namespace player_sim

@@ -1,0 +1,65 @@
+// What tests may change while the stand-in player runs.
+#include "testbed/player/sim_control.h"
+
+#include "testbed/player/sim_values.h"
+
+namespace player_sim {
+
+PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
+  PlayerRuntime runtime;
+  runtime.model = InitialModel(options, now);
+  runtime.captionSuffix = options.captionSuffix;
+  runtime.rawCaption = options.rawCaption;
+  runtime.answerDelayMs = options.answerDelayMs;
+  runtime.pendingHangMs = options.firstQueryHangMs;
+  return runtime;
+}
+
+std::string CurrentCaption(const PlayerRuntime& runtime) {
+  if (runtime.rawCaption) return *runtime.rawCaption;
+  return ComposeCaption(runtime.model, runtime.captionSuffix);
+}
+
+std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_view command, uint32_t now) {
+  const size_t space = command.find(' ');
+  const std::string_view verb = command.substr(0, space);
+  // The argument is taken as written: a caption may begin or end in blanks.
+  const std::string_view argument = space == std::string_view::npos ? std::string_view() : command.substr(space + 1);
+  runtime.model = Settle(runtime.model, now);
+
+  if (verb == "caption") {
+    runtime.rawCaption = std::string(argument);
+    return runtime;
+  }
+  if (verb == "caption-auto" && argument.empty()) {
+    runtime.rawCaption.reset();
+    return runtime;
+  }
+  if (verb == "title") {
+    runtime.model.playlist[runtime.model.current].title = std::string(argument);
+    return runtime;
+  }
+  if (verb == "state") {
+    PlayState state = PlayState::Stopped;
+    if (!ParseState(argument, &state)) return std::nullopt;
+    runtime.model = SetState(runtime.model, state, now);
+    return runtime;
+  }
+
+  int number = 0;
+  if (!ParseInt(argument, &number)) return std::nullopt;
+  if (verb == "hang" && (number >= 0 || number == kHangForever)) {
+    runtime.pendingHangMs = number;
+  } else if (verb == "delay" && number >= 0) {
+    runtime.answerDelayMs = number;
+  } else if (verb == "length") {
+    runtime.model.playlist[runtime.model.current].lengthSec = number;
+  } else if (verb == "position") {
+    runtime.model = SeekTo(runtime.model, number, now);
+  } else {
+    return std::nullopt;
+  }
+  return runtime;
+}
+
+}  // namespace player_sim

@@ -1,0 +1,33 @@
+// What tests may change while the stand-in player runs, and the text
+// commands that change it: "state paused", "caption <raw>", "caption-auto",
+// "hang <ms>", "delay <ms>", "title <Artist - Title>", "length <s>",
+// "position <ms>".
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "testbed/player/player_model.h"
+#include "testbed/player/sim_options.h"
+
+namespace player_sim {
+
+struct PlayerRuntime {
+  PlayerModel model;
+  std::string captionSuffix;
+  std::optional<std::string> rawCaption;
+  int answerDelayMs = 0;
+  int pendingHangMs = 0;  // the next query blocks this long; kHangForever
+};
+
+PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now);
+
+std::string CurrentCaption(const PlayerRuntime& runtime);
+
+// The runtime after the command, or nothing when the command is not one of
+// ours or its argument does not fit it.
+std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_view command, uint32_t now);
+
+}  // namespace player_sim

@@ -1,0 +1,137 @@
+// The stand-in player program: reads its options, makes sure only one
+// player runs (a second start hands its command line to the first, as the
+// real player does), then opens its window and serves messages until closed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "testbed/player/player_sim_protocol.h"
+#include "testbed/player/sim_command_line.h"
+#include "testbed/player/sim_log.h"
+#include "testbed/player/sim_options.h"
+#include "testbed/player/sim_prefs_window.h"
+#include "testbed/player/sim_state.h"
+#include "testbed/player/sim_window.h"
+
+namespace player_sim {
+
+SimState simState;
+
+namespace {
+
+constexpr char kInstanceMutexName[] = "PelorinPlayerSimInstance";
+// A first instance may still be in its start delay; a second start waits
+// for its window this long before giving up.
+constexpr DWORD kClaimTimeoutMs = 30000;
+constexpr DWORD kClaimPollMs = 20;
+constexpr UINT kForwardTimeoutMs = 10000;
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) return text;
+  char chunk[4096];
+  size_t got = 0;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  fclose(file);
+  return text;
+}
+
+std::string ConfigPathFromEnvironment() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetEnvironmentVariableA(kConfigEnvVar, path, sizeof path);
+  return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+}
+
+bool ForwardCommandLine(HWND running, const std::string& arguments) {
+  COPYDATASTRUCT data = {};
+  data.dwData = kCopyCommandLine;
+  data.cbData = static_cast<DWORD>(arguments.size() + 1);
+  data.lpData = const_cast<char*>(arguments.c_str());
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                             kForwardTimeoutMs, &answer) != 0 &&
+         answer != 0;
+}
+
+enum class Role { Player, Forwarded, GaveUp };
+
+// The player is whoever holds the instance mutex. Anyone else waits for the
+// holder's window and forwards to it; if the holder goes away instead, the
+// abandoned mutex makes the waiting one the player.
+Role ClaimPlayerRole(HANDLE mutex, bool firstInstance, const std::string& arguments) {
+  if (firstInstance) return Role::Player;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start <= kClaimTimeoutMs) {
+    const DWORD wait = WaitForSingleObject(mutex, kClaimPollMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return Role::Player;
+    HWND running = FindWindowA(kPlayerWindowClass, nullptr);
+    if (!running) continue;
+    const bool forwarded = ForwardCommandLine(running, arguments);
+    // A window that closed under us belonged to a player on its way out:
+    // wait for its mutex instead of losing the command line.
+    if (!forwarded && !IsWindow(running)) continue;
+    LogEvent("FORWARD", forwarded ? "ok" : "failed");
+    return forwarded ? Role::Forwarded : Role::GaveUp;
+  }
+  LogEvent("FORWARD", "no window");
+  return Role::GaveUp;
+}
+
+int RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
+
+int RunPlayer(HINSTANCE instance, int showCommand) {
+  const std::string_view arguments = ArgumentsOf(GetCommandLineA());
+  const ConfigSplit split = SplitConfigArgument(arguments);
+  const std::string configPath = split.configPath.empty() ? ConfigPathFromEnvironment() : split.configPath;
+  const SimOptions options = ParseSimOptions(configPath.empty() ? std::string() : ReadWholeFile(configPath));
+
+  OpenSimLog(options.logPath);
+  LogEvent("START", "PID=" + std::to_string(GetCurrentProcessId()) + " SW=" + std::to_string(showCommand) +
+                        " CMDLINE=" + std::string(arguments));
+
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+  const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+  const std::string forwarded(split.rest);
+  const Role role = mutex ? ClaimPlayerRole(mutex, firstInstance, forwarded) : Role::Player;
+
+  int exitCode = 0;
+  if (role == Role::Player) {
+    if (options.startDelayMs > 0) Sleep(static_cast<DWORD>(options.startDelayMs));
+    const uint32_t now = GetTickCount();
+    simState.runtime = InitialRuntime(options, now);
+    simState.runtime.model = ApplyFileArguments(simState.runtime.model, split.rest, now);
+    const bool ready = RegisterPlayerClass(instance) && RegisterPrefsClass(instance) &&
+                       CreatePlayerWindow(instance, showCommand) != nullptr;
+    exitCode = ready ? RunMessageLoop() : 1;
+  } else {
+    exitCode = role == Role::Forwarded ? 0 : 1;
+  }
+
+  LogEvent("EXIT", std::to_string(exitCode));
+  CloseSimLog();
+  if (mutex) {
+    if (role == Role::Player) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  return exitCode;
+}
+
+}  // namespace
+}  // namespace player_sim
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  try {
+    return player_sim::RunPlayer(instance, showCommand);
+  } catch (...) {
+    return 1;
+  }
+}

@@ -1,0 +1,79 @@
+// The stand-in player's options, read from INI text.
+#include "testbed/player/sim_options.h"
+
+#include <algorithm>
+
+#include "testbed/player/player_sim_protocol.h"
+#include "testbed/player/sim_values.h"
+
+namespace player_sim {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+void ReadInt(std::string_view value, int* target) {
+  int parsed = 0;
+  if (ParseInt(TrimBlanks(value), &parsed)) *target = parsed;
+}
+
+void ApplyOption(SimOptions* options, std::string_view key, std::string_view value) {
+  if (key == kKeyState) {
+    ParseState(TrimBlanks(value), &options->state);
+  } else if (key == kKeyTrack) {
+    options->playlist.push_back(ParseTrackSpec(value));
+  } else if (key == kKeyCurrent) {
+    int oneBased = 1;
+    ReadInt(value, &oneBased);
+    options->current = static_cast<size_t>(std::max(oneBased, 1) - 1);
+  } else if (key == kKeyPositionMs) {
+    ReadInt(value, &options->positionMs);
+  } else if (key == kKeyVolume) {
+    ReadInt(value, &options->volume);
+  } else if (key == kKeyCaptionSuffix) {
+    options->captionSuffix = std::string(value);
+  } else if (key == kKeyRawCaption) {
+    options->rawCaption = std::string(value);
+  } else if (key == kKeyAnswerDelayMs) {
+    ReadInt(value, &options->answerDelayMs);
+  } else if (key == kKeyHangMs) {
+    ReadInt(value, &options->firstQueryHangMs);
+  } else if (key == kKeyStartDelayMs) {
+    ReadInt(value, &options->startDelayMs);
+  } else if (key == kKeyLog) {
+    options->logPath = std::string(TrimBlanks(value));
+  }
+}
+
+}  // namespace
+
+SimOptions ParseSimOptions(std::string_view iniText) {
+  SimOptions options;
+  while (!iniText.empty()) {
+    const size_t newline = iniText.find('\n');
+    std::string_view line = iniText.substr(0, newline);
+    iniText.remove_prefix(newline == std::string_view::npos ? iniText.size() : newline + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t equals = line.find('=');
+    const std::string_view key = TrimBlanks(line.substr(0, equals));
+    // Section headers and comments have no key of ours and fall through.
+    if (equals == std::string_view::npos || key.empty() || key[0] == ';' || key[0] == '#') continue;
+    ApplyOption(&options, key, line.substr(equals + 1));
+  }
+  return options;
+}
+
+PlayerModel InitialModel(const SimOptions& options, uint32_t now) {
+  PlayerModel model = MakeDefaultModel();
+  if (!options.playlist.empty()) model.playlist = options.playlist;
+  model.current = std::min(options.current, model.playlist.size() - 1);
+  model.volume = std::clamp(options.volume, 0, kVolumeMax);
+  model = SetState(model, options.state, now);
+  // Stopped players stand at 0 whatever the option says.
+  return SeekTo(model, options.positionMs, now);
+}
+
+}  // namespace player_sim

@@ -1,0 +1,37 @@
+// The stand-in player's options, read from the INI text that tests and the
+// demo write: what it plays at start, how its caption reads, how slowly (or
+// never) it answers, and where it logs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "testbed/player/player_model.h"
+
+namespace player_sim {
+
+struct SimOptions {
+  std::vector<Track> playlist;  // empty: the built-in playlist
+  size_t current = 0;           // 0-based, clamped to the playlist
+  PlayState state = PlayState::Playing;
+  int positionMs = 0;
+  int volume = 200;
+  std::string captionSuffix = " - Winamp";
+  std::optional<std::string> rawCaption;  // set: shown instead of the composed one
+  int answerDelayMs = 0;
+  int firstQueryHangMs = 0;  // kHangForever: the first query never returns
+  int startDelayMs = 0;
+  std::string logPath;
+};
+
+constexpr int kHangForever = -1;
+
+SimOptions ParseSimOptions(std::string_view iniText);
+
+// The model the player starts with, its clock starting at `now`.
+PlayerModel InitialModel(const SimOptions& options, uint32_t now);
+
+}  // namespace player_sim

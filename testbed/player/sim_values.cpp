@@ -1,0 +1,58 @@
+// Turning the text of options and test commands into values.
+#include "testbed/player/sim_values.h"
+
+#include <climits>
+
+namespace player_sim {
+
+bool ParseInt(std::string_view text, int* value) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  constexpr size_t kMaxDigits = 10;  // enough for any int, small enough for long long
+  if (text.empty() || text.size() > kMaxDigits) return false;
+  long long magnitude = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + (c - '0');
+  }
+  const long long result = negative ? -magnitude : magnitude;
+  if (result < INT_MIN || result > INT_MAX) return false;
+  *value = static_cast<int>(result);
+  return true;
+}
+
+bool ParseState(std::string_view text, PlayState* state) {
+  for (PlayState candidate : {PlayState::Playing, PlayState::Paused, PlayState::Stopped}) {
+    if (text == StateName(candidate)) {
+      *state = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* StateName(PlayState state) {
+  switch (state) {
+    case PlayState::Playing:
+      return "playing";
+    case PlayState::Paused:
+      return "paused";
+    case PlayState::Stopped:
+      break;
+  }
+  return "stopped";
+}
+
+Track ParseTrackSpec(std::string_view text) {
+  const size_t bar = text.rfind('|');
+  int length = 0;
+  if (bar == std::string_view::npos || !ParseInt(text.substr(bar + 1), &length)) {
+    return {std::string(text), kDefaultTrackLengthSec};
+  }
+  return {std::string(text.substr(0, bar)), length};
+}
+
+}  // namespace player_sim

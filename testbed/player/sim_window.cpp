@@ -1,0 +1,175 @@
+// The stand-in player's main window and its procedure.
+#include "testbed/player/sim_window.h"
+
+#include <cstring>
+#include <string>
+
+#include "testbed/player/player_sim_protocol.h"
+#include "testbed/player/sim_command_line.h"
+#include "testbed/player/sim_log.h"
+#include "testbed/player/sim_paint.h"
+#include "testbed/player/sim_prefs_window.h"
+#include "testbed/player/sim_state.h"
+
+namespace player_sim {
+namespace {
+
+constexpr int kWindowWidth = 275;
+constexpr int kWindowHeight = 116;
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockTimerMs = 250;
+
+// Brings the caption and the face up to date after anything that may have
+// changed what the player shows. The caption is what the plug-in reads, so
+// it is set only when it really changes.
+void RefreshView(HWND window) {
+  const std::string caption = CurrentCaption(simState.runtime);
+  if (caption != simState.shownCaption) {
+    simState.shownCaption = caption;
+    SetWindowTextA(window, caption.c_str());
+  }
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+void WaitBeforeAnswer() {
+  PlayerRuntime& runtime = simState.runtime;
+  if (runtime.pendingHangMs != 0) {
+    const DWORD hang = runtime.pendingHangMs == kHangForever ? INFINITE : static_cast<DWORD>(runtime.pendingHangMs);
+    runtime.pendingHangMs = 0;
+    Sleep(hang);
+  }
+  if (runtime.answerDelayMs > 0) Sleep(static_cast<DWORD>(runtime.answerDelayMs));
+}
+
+LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
+  const auto signedWParam = static_cast<int32_t>(wParam);
+  const auto code = static_cast<int32_t>(lParam);
+  LogEvent("USER", std::to_string(signedWParam) + " " + std::to_string(code));
+  WaitBeforeAnswer();
+  const QueryResult result = AnswerQuery(simState.runtime.model, signedWParam, code, GetTickCount());
+  simState.runtime.model = result.model;
+  RefreshView(window);
+  return result.answer;
+}
+
+void OnCommand(HWND window, WPARAM wParam) {
+  LogEvent("COMMAND", std::to_string(wParam));
+  switch (LOWORD(wParam)) {
+    case kCmdClose:
+      DestroyWindow(window);
+      return;
+    case kCmdPreferences:
+      ShowPreferencesWindow(window);
+      return;
+    case kCmdOpenFile:
+      // A real open dialog would be modal and hold whoever sent the command;
+      // the log line is all a test needs to see.
+      return;
+    default:
+      simState.runtime.model = ApplyCommand(simState.runtime.model, LOWORD(wParam), GetTickCount());
+      RefreshView(window);
+      return;
+  }
+}
+
+// The sender's text, cut at its first NUL and never read past cbData.
+std::string CopyDataText(const COPYDATASTRUCT& data) {
+  if (!data.lpData) return std::string();
+  const auto* bytes = static_cast<const char*>(data.lpData);
+  const void* nul = memchr(bytes, '\0', data.cbData);
+  const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - bytes) : data.cbData;
+  return std::string(bytes, length);
+}
+
+LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
+  if (!data) return FALSE;
+  const std::string text = CopyDataText(*data);
+  const uint32_t now = GetTickCount();
+  if (data->dwData == kCopyCommandLine) {
+    LogEvent("COPYDATA", text);
+    simState.runtime.model = ApplyFileArguments(Settle(simState.runtime.model, now), text, now);
+  } else if (data->dwData == kCopyControl) {
+    LogEvent("CONTROL", text);
+    std::optional<PlayerRuntime> changed = ApplyControl(simState.runtime, text, now);
+    if (!changed) return FALSE;
+    simState.runtime = std::move(*changed);
+  } else {
+    return FALSE;
+  }
+  RefreshView(window);
+  return TRUE;
+}
+
+void OnClockTick(HWND window) {
+  simState.runtime.model = Settle(simState.runtime.model, GetTickCount());
+  RefreshView(window);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT client;
+  GetClientRect(window, &client);
+  PaintPlayer(dc, client, simState.runtime, GetTickCount());
+  EndPaint(window, &paint);
+}
+
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kQueryMessage:
+      return OnQuery(window, wParam, lParam);
+    case WM_COMMAND:
+      OnCommand(window, wParam);
+      return 0;
+    case WM_COPYDATA:
+      return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_TIMER:
+      if (wParam == kClockTimer) OnClockTick(window);
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window, kClockTimer);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(window, message, wParam, lParam);
+  } catch (...) {
+    // Out of memory in a handler: the message is dropped, the player lives.
+    return 0;
+  }
+}
+
+}  // namespace
+
+bool RegisterPlayerClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = PlayerWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kPlayerWindowClass;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND CreatePlayerWindow(HINSTANCE instance, int showCommand) {
+  simState.shownCaption = CurrentCaption(simState.runtime);
+  HWND window = CreateWindowExA(0, kPlayerWindowClass, simState.shownCaption.c_str(),
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+  if (!window) return nullptr;
+  SetTimer(window, kClockTimer, kClockTimerMs, nullptr);
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  return window;
+}
+
+}  // namespace player_sim

@@ -1,0 +1,359 @@
+// The running stand-in player, spoken to through its window protocol as the
+// plug-in speaks to it: answers, clock, commands, caption, command lines,
+// the second start, slow and hung answers, and the log of it all.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "testbed/player/player_sim_client.h"
+#include "testbed/player/player_sim_protocol.h"
+
+using namespace player_sim;
+
+namespace {
+
+constexpr DWORD kAnswerMs = 2000;  // bound for a query that should answer
+
+class PlayerSimTest : public testing::Test {
+ protected:
+  void TearDown() override { StopPlayerSim(&sim_); }
+
+  void Start(const PlayerSimOptions& options = PlayerSimOptions(), std::string_view arguments = {},
+             int showCommand = SW_SHOWNOACTIVATE) {
+    sim_ = StartPlayerSim(options, arguments, showCommand);
+    ASSERT_TRUE(sim_.window) << sim_.failure;
+  }
+
+  LRESULT Ask(WPARAM wParam, LPARAM code) {
+    LRESULT answer = -12345;
+    EXPECT_TRUE(QueryPlayerSim(sim_.window, wParam, code, kAnswerMs, &answer)) << wParam << " " << code;
+    return answer;
+  }
+  LRESULT Status() { return Ask(0, kQueryStatus); }
+  LRESULT PositionMs() { return Ask(kTimePosition, kQueryTime); }
+  LRESULT LengthSec() { return Ask(kTimeLength, kQueryTime); }
+
+  void Command(int id) { SendMessageA(sim_.window, WM_COMMAND, id, 0); }
+
+  std::string Caption() {
+    char text[1024] = {};
+    GetWindowTextA(sim_.window, text, sizeof text);
+    return text;
+  }
+
+  // The player ran and handed over: exit code 0 within a bound.
+  DWORD RunSecondStart(std::string_view arguments) {
+    HANDLE second = LaunchPlayerSim(arguments);
+    EXPECT_NE(second, nullptr);
+    if (!second) return 1;
+    DWORD code = STILL_ACTIVE;
+    if (WaitUntil([&] { return WaitForSingleObject(second, 0) == WAIT_OBJECT_0; }, 10000)) {
+      GetExitCodeProcess(second, &code);
+    } else {
+      TerminateProcess(second, 1);
+    }
+    CloseHandle(second);
+    return code;
+  }
+
+  std::vector<PlayerSimLogEntry> Log() { return ReadPlayerSimLog(sim_.logPath); }
+
+  PlayerSimProcess sim_;
+};
+
+struct WindowCount {
+  DWORD processId;
+  HWND player;
+  int visible;
+};
+
+BOOL CALLBACK CountVisibleWindow(HWND window, LPARAM data) {
+  auto* count = reinterpret_cast<WindowCount*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == count->processId && window != count->player && IsWindowVisible(window)) ++count->visible;
+  return TRUE;
+}
+
+// Visible top-level windows of the player's process besides its main window.
+int CountOtherWindowsOf(const PlayerSimProcess& sim) {
+  WindowCount count = {sim.processId, sim.window, 0};
+  EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
+  return count.visible;
+}
+
+}  // namespace
+
+TEST_F(PlayerSimTest, AnswersFollowTheTransportAndTheClock) {
+  Start();
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  EXPECT_EQ(LengthSec(), 200);
+  const LRESULT early = PositionMs();
+  PumpMessagesFor(300);
+  const LRESULT later = PositionMs();
+  EXPECT_GE(later - early, 250);
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp");
+
+  Command(kCmdPause);
+  EXPECT_EQ(Status(), kAnswerPaused);
+  const LRESULT held = PositionMs();
+  PumpMessagesFor(300);
+  EXPECT_EQ(PositionMs(), held);
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp [Paused]");
+
+  Command(kCmdPause);
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  Command(kCmdStop);
+  EXPECT_EQ(Status(), kAnswerStopped);
+  EXPECT_EQ(PositionMs(), 0);
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp [Stopped]");
+  Command(kCmdPause);
+  EXPECT_EQ(Status(), kAnswerStopped);
+}
+
+TEST_F(PlayerSimTest, SeekJumpsAndIsClampedToTheTrack) {
+  PlayerSimOptions options;
+  options.state = PlayerSimState::Paused;
+  Start(options);
+  EXPECT_EQ(Ask(61500, kSeek), 0);
+  EXPECT_EQ(PositionMs(), 61500);
+  Ask(999999, kSeek);
+  EXPECT_EQ(PositionMs(), 200000);
+  Ask(static_cast<WPARAM>(-3000), kSeek);
+  EXPECT_EQ(PositionMs(), 0);
+}
+
+TEST_F(PlayerSimTest, AStreamAnswersLengthMinusOneAndKeepsRunning) {
+  PlayerSimOptions options;
+  options.playlist = {{"Night Radio - Live", -1}};
+  Start(options);
+  EXPECT_EQ(LengthSec(), -1);
+  const LRESULT early = PositionMs();
+  PumpMessagesFor(200);
+  EXPECT_GT(PositionMs(), early);
+  EXPECT_EQ(Caption(), "1. Night Radio - Live - Winamp");
+}
+
+TEST_F(PlayerSimTest, CommandsActAndAreLoggedInOrder) {
+  PlayerSimOptions options;
+  options.state = PlayerSimState::Paused;
+  options.startPositionMs = 20000;
+  Start(options);
+  const LRESULT volume = Ask(kVolumeQuery, kVolume);
+  Command(kCmdVolumeUp);
+  Command(kCmdVolumeUp);
+  Command(kCmdVolumeDown);
+  EXPECT_GT(Ask(kVolumeQuery, kVolume), volume);
+
+  Command(kCmdRewind5s);
+  EXPECT_EQ(PositionMs(), 15000);
+  Command(kCmdForward5s);
+  Command(kCmdForward5s);
+  EXPECT_EQ(PositionMs(), 25000);
+
+  Command(kCmdNext);
+  EXPECT_EQ(Caption(), "2. Ada Fenwick - Paper Boats - Winamp");
+  Command(kCmdPrev);
+  Ask(100000, kSeek);
+  Command(kCmdPlay);  // while playing: the track starts over
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  EXPECT_LT(PositionMs(), 100000);
+  Command(kCmdOpenFile);
+
+  std::vector<std::string> commands;
+  for (const PlayerSimLogEntry& entry : Log()) {
+    if (entry.kind == "COMMAND") commands.push_back(entry.args);
+  }
+  const std::vector<std::string> sent = {"40058", "40058", "40059", "40061", "40060",
+                                         "40060", "40048", "40044", "40045", "40029"};
+  EXPECT_EQ(commands, sent);
+  const auto log = Log();
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "-666 122"), 2);
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "100000 106"), 1);
+}
+
+TEST_F(PlayerSimTest, LogEntriesCarryRisingTicks) {
+  Start();
+  Status();
+  Command(kCmdStop);
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].kind, "START");
+  EXPECT_EQ(log[1].kind, "USER");
+  EXPECT_EQ(log[1].args, "0 104");
+  EXPECT_EQ(log[2].kind, "COMMAND");
+  EXPECT_LE(log[0].tick, log[1].tick);
+  EXPECT_LE(log[1].tick, log[2].tick);
+}
+
+TEST_F(PlayerSimTest, CaptionCanBeRetitledOrReplacedWhole) {
+  PlayerSimOptions options;
+  options.captionSuffix = "";
+  Start(options);
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights");
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "title Ira \xCF\xE0\xF3\xE7\xE0 - Song"));
+  EXPECT_EQ(Caption(), "1. Ira \xCF\xE0\xF3\xE7\xE0 - Song");
+
+  const std::string longCaption = "1. " + std::string(300, 'x') + " - Winamp";
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "caption " + longCaption));
+  EXPECT_EQ(GetWindowTextLengthA(sim_.window), static_cast<int>(longCaption.size()));
+  EXPECT_EQ(Caption(), longCaption);
+
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "caption-auto"));
+  EXPECT_EQ(Caption(), "1. Ira \xCF\xE0\xF3\xE7\xE0 - Song");
+  EXPECT_FALSE(SendPlayerSimControl(sim_.window, "state flying"));
+  EXPECT_EQ(CountPlayerSimLog(Log(), "CONTROL", "state flying"), 1);
+}
+
+TEST_F(PlayerSimTest, RawCaptionFromTheOptions) {
+  PlayerSimOptions options;
+  options.rawCaption = " Winamp";
+  Start(options);
+  EXPECT_EQ(Caption(), " Winamp");
+  Command(kCmdNext);  // a raw caption stays whatever the player does
+  EXPECT_EQ(Caption(), " Winamp");
+}
+
+TEST_F(PlayerSimTest, AFileOnTheCommandLineReplacesThePlaylist) {
+  Start(PlayerSimOptions(), "\"C:\\music\\Dawn Song.mp3\"", SW_MINIMIZE);
+  EXPECT_EQ(Caption(), "1. Dawn Song - Winamp");
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  Command(kCmdNext);  // the playlist holds that file alone
+  EXPECT_EQ(Caption(), "1. Dawn Song - Winamp");
+  const auto log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0].kind, "START");
+  EXPECT_NE(log[0].args.find(" SW=6 CMDLINE=\"C:\\music\\Dawn Song.mp3\""), std::string::npos) << log[0].args;
+  EXPECT_TRUE(IsIconic(sim_.window));
+}
+
+TEST_F(PlayerSimTest, AddedFilesAppendWithoutInterrupting) {
+  PlayerSimOptions options;
+  options.playlist = {{"A - One", 100}};
+  Start(options, "/ADD \"C:\\x\\b.mp3\"");
+  EXPECT_EQ(Caption(), "1. A - One - Winamp");
+  Command(kCmdNext);
+  EXPECT_EQ(Caption(), "2. b - Winamp");
+}
+
+TEST_F(PlayerSimTest, ASecondStartHandsItsCommandLineOverAndExits) {
+  Start();
+  EXPECT_EQ(RunSecondStart("/ADD \"C:\\x\\b.mp3\""), 0u);
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp");
+  EXPECT_EQ(RunSecondStart("\"C:\\x\\c.mp3\""), 0u);
+  EXPECT_EQ(Caption(), "1. c - Winamp");
+  EXPECT_EQ(FindPlayerSimWindow(), sim_.window);
+
+  const auto log = Log();
+  EXPECT_EQ(CountPlayerSimLog(log, "START"), 3);
+  EXPECT_EQ(CountPlayerSimLog(log, "COPYDATA", "/ADD \"C:\\x\\b.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "COPYDATA", "\"C:\\x\\c.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "FORWARD", "ok"), 2);
+  EXPECT_EQ(CountPlayerSimLog(log, "EXIT", "0"), 2);
+}
+
+TEST_F(PlayerSimTest, ASecondStartDuringTheFirstStartWaitsForItsWindow) {
+  PlayerSimOptions options;
+  options.startDelayMs = 1500;
+  sim_ = StartPlayerSim(options, {}, SW_SHOWNOACTIVATE, 0);
+  ASSERT_NE(sim_.process, nullptr) << sim_.failure;
+  ASSERT_TRUE(WaitForPlayerSimLog(sim_.logPath, "START", {}, 1, 5000));
+  EXPECT_EQ(FindPlayerSimWindow(), nullptr);
+
+  EXPECT_EQ(RunSecondStart("\"C:\\x\\late.mp3\""), 0u);
+  sim_.window = FindPlayerSimWindowOf(sim_.processId);
+  ASSERT_NE(sim_.window, nullptr);
+  EXPECT_EQ(Caption(), "1. late - Winamp");
+}
+
+TEST_F(PlayerSimTest, ConfigArgumentWinsOverTheEnvironment) {
+  PlayerSimOptions stopped;
+  stopped.state = PlayerSimState::Stopped;
+  const PlayerSimFiles fromArgument = ConfigurePlayerSim(stopped);
+  PlayerSimOptions paused;
+  paused.state = PlayerSimState::Paused;
+  Start(paused, "\"--config=" + fromArgument.configPath + "\"");
+  EXPECT_EQ(Status(), kAnswerStopped);
+  EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(fromArgument.logPath), "USER", "0 104"), 1);
+}
+
+TEST_F(PlayerSimTest, AHangBlocksTheNextQueryThenThePlayerRecovers) {
+  Start();
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "hang 1500"));
+  LRESULT answer = 0;
+  EXPECT_FALSE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 200, &answer));
+  EXPECT_TRUE(WaitUntil([&] { return QueryPlayerSim(sim_.window, 0, kQueryStatus, 100, &answer); }, 5000));
+  EXPECT_EQ(answer, kAnswerPlaying);
+  LRESULT abortAnswer = 0;
+  EXPECT_NE(SendMessageTimeoutA(sim_.window, kQueryMessage, 0, kQueryStatus, SMTO_ABORTIFHUNG, 200,
+                                reinterpret_cast<PDWORD_PTR>(&abortAnswer)),
+            0);
+}
+
+TEST_F(PlayerSimTest, AnswerDelaySlowsEveryQuery) {
+  PlayerSimOptions options;
+  options.answerDelayMs = 600;
+  Start(options);
+  LRESULT answer = 0;
+  EXPECT_FALSE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 100, &answer));
+  EXPECT_TRUE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 3000, &answer));  // after the timed-out one
+  EXPECT_EQ(answer, kAnswerPlaying);
+  EXPECT_FALSE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 100, &answer));
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "delay 0"));  // waits out the timed-out query
+  EXPECT_TRUE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 400, &answer));
+}
+
+TEST_F(PlayerSimTest, APlayerThatNeverAnswersCanStillBeStopped) {
+  PlayerSimOptions options;
+  options.hangMs = -1;
+  Start(options);
+  LRESULT answer = 0;
+  EXPECT_FALSE(QueryPlayerSim(sim_.window, 0, kQueryStatus, 200, &answer));
+  EXPECT_FALSE(QueryPlayerSim(sim_.window, 1, kQueryTime, 200, &answer));
+  HANDLE process = sim_.process;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &process, SYNCHRONIZE, FALSE, 0));
+  StopPlayerSim(&sim_, 500);
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+  CloseHandle(process);
+}
+
+TEST_F(PlayerSimTest, WindowMinimisesHidesAndRestores) {
+  Start();
+  ShowWindow(sim_.window, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(sim_.window));
+  ShowWindow(sim_.window, SW_HIDE);
+  EXPECT_FALSE(IsWindowVisible(sim_.window));
+  ShowWindow(sim_.window, SW_RESTORE);
+  EXPECT_TRUE(IsWindowVisible(sim_.window));
+  EXPECT_FALSE(IsIconic(sim_.window));
+  EXPECT_EQ(Status(), kAnswerPlaying);
+}
+
+TEST_F(PlayerSimTest, PreferencesOpenOneModelessWindowAndOpenFileOpensNone) {
+  Start();
+  Command(kCmdOpenFile);
+  EXPECT_EQ(CountOtherWindowsOf(sim_), 0);
+
+  Command(kCmdPreferences);
+  Command(kCmdPreferences);
+  HWND prefs = FindWindowA(kPrefsWindowClass, nullptr);
+  ASSERT_NE(prefs, nullptr);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(prefs, &owner);
+  EXPECT_EQ(owner, sim_.processId);
+  EXPECT_TRUE(IsWindowVisible(prefs));
+  EXPECT_EQ(CountOtherWindowsOf(sim_), 1);
+  EXPECT_EQ(Status(), kAnswerPlaying);  // nothing modal holds the player
+}
+
+TEST_F(PlayerSimTest, CloseCommandEndsThePlayer) {
+  Start();
+  PostMessageA(sim_.window, WM_COMMAND, kCmdClose, 0);
+  EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(sim_.process, 0) == WAIT_OBJECT_0; }, 5000));
+  EXPECT_EQ(FindPlayerSimWindow(), nullptr);
+  const auto log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().kind, "EXIT");
+  EXPECT_EQ(CountPlayerSimLog(log, "COMMAND", "40001"), 1);
+}
