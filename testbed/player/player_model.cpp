@@ -10,7 +10,8 @@ namespace {
 
 bool HasEnd(const Track& track) { return track.lengthSec > 0; }
 
-int EndMs(const Track& track) { return track.lengthSec * 1000; }
+// Wide, so a test's huge length cannot overflow.
+long long EndMs(const Track& track) { return track.lengthSec * 1000LL; }
 
 PlayerModel StartTrackAt(PlayerModel model, size_t index, uint32_t now) {
   model.current = index;
@@ -104,7 +105,7 @@ PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now) {
   if (model.state == PlayState::Stopped) return model;
   const Track& track = model.playlist[model.current];
   int target = std::max(positionMs, 0);
-  if (HasEnd(track)) target = std::min(target, EndMs(track));
+  if (HasEnd(track) && target > EndMs(track)) target = static_cast<int>(EndMs(track));
   model.anchorPositionMs = target;
   model.anchorTick = now;
   return model;

@@ -164,6 +164,18 @@ PlayerSimProcess StartPlayerSim(const PlayerSimOptions& options, std::string_vie
   return sim;
 }
 
+PlayerSimProcess AttachPlayerSim(DWORD windowTimeoutMs) {
+  PlayerSimProcess sim;
+  if (!WaitUntil([&] { return (sim.window = FindPlayerSimWindow()) != nullptr; }, windowTimeoutMs)) {
+    sim.failure = "no player window in time";
+    return sim;
+  }
+  GetWindowThreadProcessId(sim.window, &sim.processId);
+  sim.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, sim.processId);
+  if (!sim.process) sim.failure = "cannot open the player's process";
+  return sim;
+}
+
 void StopPlayerSim(PlayerSimProcess* sim, DWORD timeoutMs) {
   if (!sim->process) return;
   if (HWND window = FindPlayerSimWindowOf(sim->processId)) PostMessageA(window, WM_CLOSE, 0, 0);

@@ -78,6 +78,11 @@ HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand = SW_SHOWNOAC
 PlayerSimProcess StartPlayerSim(const PlayerSimOptions& options, std::string_view arguments = {},
                                 int showCommand = SW_SHOWNOACTIVATE, DWORD windowTimeoutMs = 10000);
 
+// Takes hold of a player someone else started (the plug-in, through the
+// shell): waits for a player window, then opens its process so that
+// StopPlayerSim can end it. Fill in logPath from ConfigurePlayerSim.
+PlayerSimProcess AttachPlayerSim(DWORD windowTimeoutMs = 10000);
+
 // Closes the player (WM_CLOSE), waits for it to end, terminates it after
 // timeoutMs, and clears the handles.
 void StopPlayerSim(PlayerSimProcess* sim, DWORD timeoutMs = 5000);

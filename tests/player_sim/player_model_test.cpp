@@ -89,6 +89,10 @@ TEST(PlayerTransport, SeekIsClampedToTheTrackAndIgnoredWhenStopped) {
   EXPECT_EQ(PositionMs(SeekTo(stream, 999999, 10), 10), 999999);
 
   EXPECT_EQ(PositionMs(SeekTo(MakeDefaultModel(), 5000, 10), 10), 0);
+
+  PlayerModel endless = Play(WithPlaylist({{"Long", 2147483647}}), 0);  // its end in ms overflows an int
+  EXPECT_EQ(PositionMs(SeekTo(endless, 999999, 10), 10), 999999);
+  EXPECT_EQ(Settle(endless, 3600000).state, PlayState::Playing);
 }
 
 TEST(PlayerTransport, PrevAndNextStayInsideThePlaylist) {

@@ -347,6 +347,25 @@ TEST_F(PlayerSimTest, PreferencesOpenOneModelessWindowAndOpenFileOpensNone) {
   EXPECT_EQ(Status(), kAnswerPlaying);  // nothing modal holds the player
 }
 
+TEST_F(PlayerSimTest, APlayerStartedElsewhereCanBeAttachedAndStopped) {
+  PlayerSimOptions options;
+  options.state = PlayerSimState::Stopped;
+  const PlayerSimFiles files = ConfigurePlayerSim(options);
+  HANDLE launched = LaunchPlayerSim("/ADD \"C:\\x\\b.mp3\"", SW_SHOWMINNOACTIVE);
+  ASSERT_NE(launched, nullptr);
+  sim_ = AttachPlayerSim();
+  ASSERT_NE(sim_.process, nullptr) << sim_.failure;
+  sim_.logPath = files.logPath;
+  EXPECT_EQ(sim_.processId, GetProcessId(launched));
+  EXPECT_EQ(Status(), kAnswerStopped);  // the inherited options were read
+  ASSERT_FALSE(Log().empty());
+  EXPECT_EQ(Log()[0].args.find("PID=" + std::to_string(sim_.processId) + " SW=7 "), 0u) << Log()[0].args;
+
+  StopPlayerSim(&sim_);
+  EXPECT_EQ(WaitForSingleObject(launched, 0), WAIT_OBJECT_0);
+  CloseHandle(launched);
+}
+
 TEST_F(PlayerSimTest, CloseCommandEndsThePlayer) {
   Start();
   PostMessageA(sim_.window, WM_COMMAND, kCmdClose, 0);
