@@ -167,17 +167,3 @@ void DestroyHostKit(HostKit* kit) {
 }
 
 void SetSetupPageOpener(SetupPageOpener opener) { setupPageOpener = opener; }
-
-void PumpMessages(DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
-}

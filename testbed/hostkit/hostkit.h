@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/host_abi.h"
+#include "testbed/common/message_wait.h"
 
 #include <windows.h>
 #include <array>
@@ -55,6 +56,3 @@ std::vector<PlacedItem> LayoutTaskbar(const std::vector<TaskbarItem>& items, int
 // Called for HM_OPEN_SETUP; the shell sets it to open its setup page.
 using SetupPageOpener = void (*)(HostKit* kit, const char* pluginPath);
 void SetSetupPageOpener(SetupPageOpener opener);
-
-// Runs the message loop for at most ms milliseconds.
-void PumpMessages(DWORD ms);

@@ -9,8 +9,6 @@ using namespace player_sim;
 
 namespace {
 
-constexpr DWORD kPollMs = 10;
-
 const char* StateName(PlayerSimState state) {
   switch (state) {
     case PlayerSimState::Playing:
@@ -63,14 +61,6 @@ std::string ReadShared(const std::string& path) {
   while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
   CloseHandle(file);
   return text;
-}
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }
 
 bool ProcessEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
@@ -250,20 +240,6 @@ int CountPlayerSimLog(const std::vector<PlayerSimLogEntry>& log, std::string_vie
     if (entry.kind == kind && (args.empty() || entry.args == args)) ++count;
   }
   return count;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    PumpMessages();
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return condition();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
-  }
-}
-
-void PumpMessagesFor(DWORD ms) {
-  WaitUntil([] { return false; }, ms);
 }
 
 bool WaitForPlayerSimLog(const std::string& path, std::string_view kind, std::string_view args, int count,

@@ -11,6 +11,8 @@
 //   StopPlayerSim(&sim);
 #pragma once
 
+#include "testbed/common/message_wait.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -115,10 +117,6 @@ std::vector<PlayerSimLogEntry> ReadPlayerSimLog(const std::string& path);
 int CountPlayerSimLog(const std::vector<PlayerSimLogEntry>& log, std::string_view kind,
                       std::string_view args = {});
 
-// Waits, handling this thread's messages, until condition() holds or
-// timeoutMs has passed; returns the last value of condition().
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-void PumpMessagesFor(DWORD ms);
 // Until the log holds at least `count` entries of kind (and args).
 bool WaitForPlayerSimLog(const std::string& path, std::string_view kind, std::string_view args, int count,
                          DWORD timeoutMs);

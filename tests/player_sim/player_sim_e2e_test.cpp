@@ -90,7 +90,7 @@ TEST_F(PlayerSimTest, AnswersFollowTheTransportAndTheClock) {
   EXPECT_EQ(Status(), kAnswerPlaying);
   EXPECT_EQ(LengthSec(), 200);
   const LRESULT early = PositionMs();
-  PumpMessagesFor(300);
+  PumpMessages(300);
   const LRESULT later = PositionMs();
   EXPECT_GE(later - early, 250);
   EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp");
@@ -98,7 +98,7 @@ TEST_F(PlayerSimTest, AnswersFollowTheTransportAndTheClock) {
   Command(kCmdPause);
   EXPECT_EQ(Status(), kAnswerPaused);
   const LRESULT held = PositionMs();
-  PumpMessagesFor(300);
+  PumpMessages(300);
   EXPECT_EQ(PositionMs(), held);
   EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp [Paused]");
 
@@ -130,7 +130,7 @@ TEST_F(PlayerSimTest, AStreamAnswersLengthMinusOneAndKeepsRunning) {
   Start(options);
   EXPECT_EQ(LengthSec(), -1);
   const LRESULT early = PositionMs();
-  PumpMessagesFor(200);
+  PumpMessages(200);
   EXPECT_GT(PositionMs(), early);
   EXPECT_EQ(Caption(), "1. Night Radio - Live - Winamp");
 }

@@ -49,15 +49,6 @@ void WriteWholeFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
-bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!predicate()) {
-        if (GetTickCount() - start >= timeoutMs) return predicate();
-        PumpMessages(10);
-    }
-    return true;
-}
-
 void HostTest::SetUp() {
     scratchDir = MakeScratchDir("host");
     ASSERT_FALSE(scratchDir.empty());

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <functional>
 #include <string>
 
 // The folder holding the test executables, starter.dll and Plugins/.
@@ -25,9 +24,6 @@ template <typename F>
 F ProcAddress(HMODULE module, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
-
-// Pumps messages until predicate holds or timeoutMs pass; true if it held.
-bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
 
 // The stand-in host's windows and store for one test, plus the plug-in
 // loaded as the host loads it.
