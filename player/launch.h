@@ -8,6 +8,9 @@
 // On/Off, Play and Open with the cell remembered.
 void ActivateCell();
 void StartLaunch();
+// The launch thread: starts the player unless it runs, waits for its
+// window, then posts MSG_LAUNCH_DONE with its own thread id.
+DWORD WINAPI LaunchPlayer(LPVOID unused);
 // MSG_LAUNCH_DONE, with the message's wParam (tells stale posts apart).
 void FinishLaunch(WPARAM wParam);
 // TIMER_STARTUP callback.
