@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <cstdint>
+#include <optional>
 
 constexpr const char* kPlayerWindowClass = "Winamp v1.x";
 
@@ -29,6 +30,11 @@ extern int32_t positionPercent;
 // Refreshes pluginState.playerWindow; learns and stores playerPath when the
 // stored one names no file. True when the player's window exists.
 bool FindPlayer();
+
+// The player's state with the standstill rule applied (3 for a "playing"
+// player whose position stood still), -1 without a player window, nothing
+// when the player did not answer in time.
+std::optional<int32_t> QueryPlayStatus();
 
 // TIMER_POLL callback.
 void CALLBACK PollPlayer(HWND window, UINT message, UINT_PTR id, DWORD time);

@@ -1,0 +1,89 @@
+// Button presses become player commands on a short-lived command thread, so
+// the host's thread never waits for the player to carry one out; the seek,
+// showing or hiding the player and its preferences run on the host's thread.
+#include "player/commands.h"
+
+#include "player/bounded_send.h"
+#include "player/player_link.h"
+#include "player/status_logic.h"
+#include "plugin/state/plugin_state.h"
+
+namespace {
+
+constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
+static_assert(kRepaintNow == 259, "");
+
+void RepaintControlNow() { RedrawWindow(pluginState.controlWindow, nullptr, nullptr, kRepaintNow); }
+
+bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+LPVOID CellParameter(int cell) { return reinterpret_cast<LPVOID>(static_cast<INT_PTR>(cell)); }
+
+int CellOf(LPVOID parameter) { return static_cast<int>(reinterpret_cast<INT_PTR>(parameter)); }
+
+void CarryOutPress(int cell) {
+    // Files being handed to the player own it until they are all in.
+    if (pluginState.dropBusy) return;
+    const Press press{cell, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps};
+    const CommandPlan plan = PlanCommand(press);
+    if (plan.playInsteadOfPause) pluginState.hotItem = CELL_PLAY;
+    for (int i = 0; i < plan.count; ++i) SendPlayerCommand(plan.rows[i]);
+    if (plan.setsPositionUnchanged) pluginState.positionUnchanged = plan.positionUnchanged;
+    RepaintControlNow();
+}
+
+}  // namespace
+
+void SendPlayerCommand(int row) {
+    if (row < 0 || row >= static_cast<int>(PlayerCommandTable.size())) return;
+    SendMessageA(pluginState.playerWindow, WM_COMMAND, static_cast<WPARAM>(PlayerCommandTable[row]), 0);
+}
+
+DWORD WINAPI RunPlayerCommand(LPVOID cell) {
+    try {
+        CarryOutPress(CellOf(cell));
+    } catch (...) {
+        // Nothing may leave a thread procedure; the handle is still closed.
+    }
+    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, 0, 0);
+    return 0;
+}
+
+void StartCommand() {
+    RepaintControlNow();
+    if (pluginState.commandThread != nullptr) return;
+    // The cell goes with the thread: hotItem moves on with the pointer.
+    pluginState.commandThread = CreateThread(nullptr, 0, RunPlayerCommand, CellParameter(pluginState.hotItem), 0, nullptr);
+}
+
+void FinishCommand() {
+    if (pluginState.commandThread != nullptr) CloseHandle(pluginState.commandThread);
+    pluginState.commandThread = nullptr;
+}
+
+bool PlayerWindowNeedsRestore() {
+    const HWND player = pluginState.playerWindow;
+    return !IsWindowVisible(player) || IsIconic(player);
+}
+
+void TogglePlayerWindow() {
+    const HWND player = pluginState.playerWindow;
+    if (PlayerWindowNeedsRestore()) {
+        ShowWindow(player, SW_RESTORE);
+        return;
+    }
+    ShowWindow(player, SW_MINIMIZE);
+    if (pluginState.hideOnMinimize) ShowWindow(player, SW_HIDE);
+}
+
+void SeekPlayer() {
+    const std::optional<int32_t> target = SeekTargetMs(songLengthSec, positionPercent);
+    if (!target) return;
+    SendToPlayerBounded(pluginState.playerWindow, PLAYER_QUERY, static_cast<WPARAM>(*target), QUERY_JUMP_TO);
+}
+
+void OpenPlayerPreferences() {
+    SendMessageA(hostContext.hostWindow, HM_MODAL_BEGIN, 0, 0);
+    SendMessageA(pluginState.playerWindow, WM_COMMAND, kPreferencesCommand, 0);
+    SendMessageA(hostContext.hostWindow, HM_MODAL_END, 0, 0);
+}

@@ -1,0 +1,86 @@
+// Learning the executable of the process that owns a window: the process
+// snapshot names it, and the process itself gives the full path when the
+// snapshot gives only a file name, as it does on every NT-family Windows.
+// The kernel functions are looked up by name so that the library still
+// loads on systems that lack them.
+#include "player/process_image.h"
+
+#include <tlhelp32.h>
+#include <cstring>
+
+namespace {
+
+static_assert(sizeof(PROCESSENTRY32) == 296, "the ANSI process entry");
+
+using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD flags, DWORD processId);
+using WalkProcessesFn = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+
+template <typename Function>
+Function KernelFunction(const char* name) {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+    ~ScopedHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// The snapshot's file name for processId, or "" when no entry matches.
+void SnapshotExeFile(DWORD processId, char* out, int size) {
+    const auto createSnapshot = KernelFunction<CreateSnapshotFn>("CreateToolhelp32Snapshot");
+    const auto first = KernelFunction<WalkProcessesFn>("Process32First");
+    const auto next = KernelFunction<WalkProcessesFn>("Process32Next");
+    if (!createSnapshot || !first || !next) return;
+    const ScopedHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == processId) {
+            lstrcpynA(out, entry.szExeFile, size);
+            return;
+        }
+    }
+}
+
+// Leaves out as it is when the process cannot be asked or the path does
+// not fit.
+void FullImagePath(DWORD processId, char* out, int size) {
+    const auto queryImageName = KernelFunction<QueryImageNameFn>("QueryFullProcessImageNameA");
+    if (!queryImageName) return;
+    const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process.valid()) return;
+    char path[MAX_PATH + 2] = {};
+    DWORD length = sizeof path;
+    if (!queryImageName(process.get(), 0, path, &length)) return;
+    if (static_cast<int>(length) >= size) return;
+    lstrcpynA(out, path, size);
+}
+
+bool HasFolder(const char* name) { return std::strpbrk(name, "\\/:") != nullptr; }
+
+}  // namespace
+
+void LearnPlayerPath(HWND window, char* out, int size) {
+    if (out == nullptr || size <= 0) return;
+    out[0] = '\0';
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    // A window that is already gone gives 0, which is the idle process.
+    if (processId == 0) return;
+    SnapshotExeFile(processId, out, size);
+    if (out[0] != '\0' && !HasFolder(out)) FullImagePath(processId, out, size);
+}

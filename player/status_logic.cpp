@@ -1,0 +1,47 @@
+// The status poll's pure decisions.
+#include "player/status_logic.h"
+
+#include "host/host_services.h"
+#include "plugin/state/plugin_state.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int32_t kAnswerStopped = 0;
+constexpr int32_t kAnswerPlaying = 1;
+constexpr int32_t kAnswerPaused = 3;
+
+}  // namespace
+
+StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs) {
+    StatusReading reading{stateAnswer, positionMs == lastPositionMs, positionMs};
+    if (stateAnswer == kAnswerStopped) reading.positionUnchanged = false;
+    if (stateAnswer == kAnswerPlaying && reading.positionUnchanged) reading.answer = kAnswerPaused;
+    return reading;
+}
+
+int32_t MapPlayStatus(int32_t answer) {
+    switch (answer) {
+        case kAnswerStopped: return PLAYER_STOPPED;
+        case kAnswerPlaying: return PLAYER_PLAYING;
+        case kAnswerPaused: return PLAYER_PAUSED;
+        default: return answer;
+    }
+}
+
+int32_t PositionPercent(int32_t positionMs, int32_t lengthSec) {
+    if (lengthSec <= 0) return 0;
+    const int seconds = RoundHalfAway(positionMs / 1000.0L);
+    const int percent = RoundHalfAway(static_cast<long double>(seconds) / lengthSec * 100.0L);
+    // The player rounds its length down, so the last half second of a track
+    // would read 101.
+    return std::clamp(percent, 0, 100);
+}
+
+std::optional<int32_t> SeekTargetMs(int32_t lengthSec, int32_t percent) {
+    if (lengthSec <= 0 || percent < 0) return std::nullopt;
+    const int64_t target = static_cast<int64_t>(lengthSec) * percent * 10;
+    return static_cast<int32_t>(std::min<int64_t>(target, std::numeric_limits<int32_t>::max()));
+}

@@ -1,0 +1,30 @@
+// The decisions of the status poll as pure functions of the player's
+// answers: the standstill rule, the mapping to PlayerStatus, the position
+// bar's percentage and the seek target.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// What one status query concludes, and the values it leaves for the next.
+struct StatusReading {
+    int32_t answer;           // the player's state, 3 when "playing" stands still
+    bool positionUnchanged;
+    int32_t lastPositionMs;
+};
+
+// A player that keeps answering "playing" while its position stands still
+// (a stalled stream, a stuck decoder) is reported as paused.
+StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs);
+
+// The player's answer as PlayerStatus: 0 -> stopped, 1 -> playing,
+// 3 -> paused; anything else is kept as received.
+int32_t MapPlayStatus(int32_t answer);
+
+// Whole seconds of positionMs against lengthSec, 0..100. A stream answers
+// a length of -1 and a track not yet read 0: both give 0.
+int32_t PositionPercent(int32_t positionMs, int32_t lengthSec);
+
+// Milliseconds to jump to for percent of a track of lengthSec; nothing for a
+// stream or an unknown length, where no position can be named.
+std::optional<int32_t> SeekTargetMs(int32_t lengthSec, int32_t percent);

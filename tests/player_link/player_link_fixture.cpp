@@ -1,0 +1,148 @@
+// The player link tests' fixture.
+#include "tests/player_link/player_link_fixture.h"
+
+#include "player/commands.h"
+#include "player/player_link.h"
+#include "player/player_path.h"
+#include "plugin/state/plugin_state.h"
+#include "testbed/starter/standin_api.h"
+
+int commandDoneCount = 0;
+std::atomic<int> repaintsFromTestThread{0};
+std::atomic<int> repaintsFromOtherThreads{0};
+
+namespace {
+
+constexpr char kControlClass[] = "PlayerLinkTestControl";
+constexpr DWORD kCommandTimeoutMs = 5000;
+
+// pluginState is constant-initialised, so this copy holds its load-time
+// values whichever file's initialisers run first.
+const PluginState kLoadTimeState = pluginState;
+
+constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
+
+DWORD testThreadId = 0;
+BOOL(WINAPI* realRedrawWindow)(HWND, const RECT*, HRGN, UINT) = nullptr;
+
+// The code under test is linked into this program, so its RedrawWindow
+// goes through our import table.
+BOOL WINAPI WatchingRedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
+    if (flags == kRepaintNow && window == pluginState.controlWindow) {
+        if (GetCurrentThreadId() == testThreadId) {
+            ++repaintsFromTestThread;
+        } else {
+            ++repaintsFromOtherThreads;
+        }
+    }
+    return realRedrawWindow(window, rect, region, flags);
+}
+
+LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == MSG_COMMAND_DONE) {
+        ++commandDoneCount;
+        FinishCommand();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateTestControl() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TestControlProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kControlClass;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kControlClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 55, 46, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void SendShift(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_SHIFT;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+void PlayerLinkTest::SetUp() {
+    HostTest::SetUp();
+    pluginState = kLoadTimeState;
+    hostContext = host.context;
+    songLengthSec = 0;
+    positionPercent = 0;
+    PublishPlayerPath("");
+    commandDoneCount = 0;
+    repaintsFromTestThread = 0;
+    repaintsFromOtherThreads = 0;
+    testThreadId = GetCurrentThreadId();
+    redrawWatch_ = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "user32.dll", "RedrawWindow",
+                                                       reinterpret_cast<void*>(&WatchingRedrawWindow));
+    ASSERT_TRUE(redrawWatch_->active());
+    realRedrawWindow = reinterpret_cast<BOOL(WINAPI*)(HWND, const RECT*, HRGN, UINT)>(redrawWatch_->original());
+    control = CreateTestControl();
+    ASSERT_NE(control, nullptr);
+    pluginState.controlWindow = control;
+    PumpMessages(0);
+    StandInClearCallLog();
+}
+
+void PlayerLinkTest::TearDown() {
+    // A thread still running would post to a window that is gone.
+    if (pluginState.commandThread) WaitForCommandDone();
+    if (sim.process) StopPlayerSim(&sim);
+    DestroyWindow(control);
+    redrawWatch_.reset();
+    pluginState = kLoadTimeState;
+    hostContext = {};
+    HostTest::TearDown();
+}
+
+void PlayerLinkTest::StartPlayer(PlayerSimState state, int startPositionMs, int lengthSec) {
+    PlayerSimOptions simOptions;
+    simOptions.state = state;
+    simOptions.playlist = {{"Test Artist - Test Title", lengthSec}};
+    simOptions.startPositionMs = startPositionMs;
+    StartPlayer(simOptions);
+}
+
+void PlayerLinkTest::StartPlayer(const PlayerSimOptions& simOptions) {
+    sim = StartPlayerSim(simOptions);
+    ASSERT_NE(sim.window, nullptr) << sim.failure;
+    MarkLog();
+}
+
+void PlayerLinkTest::MarkLog() { logMark = ReadPlayerSimLog(sim.logPath).size(); }
+
+std::vector<std::string> PlayerLinkTest::LoggedSinceMark(const char* kind) {
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+    std::vector<std::string> found;
+    for (size_t i = logMark; i < log.size(); ++i) {
+        if (log[i].kind == kind) found.push_back(log[i].args);
+    }
+    return found;
+}
+
+void PlayerLinkTest::Press(int cell) {
+    pluginState.hotItem = cell;
+    StartCommand();
+    EXPECT_TRUE(WaitForCommandDone()) << "cell " << cell;
+}
+
+bool PlayerLinkTest::WaitForCommandDone() {
+    return WaitUntil([] { return pluginState.commandThread == nullptr; }, kCommandTimeoutMs);
+}
+
+std::string PlayerLinkTest::StoreCalls() {
+    const int needed = StandInReadCallLog(nullptr, 0);
+    std::string log(static_cast<size_t>(needed) + 1, '\0');
+    StandInReadCallLog(&log[0], needed + 1);
+    log.resize(static_cast<size_t>(needed));
+    return log;
+}
+
+ScopedShift::ScopedShift() { SendShift(0); }
+
+ScopedShift::~ScopedShift() { SendShift(KEYEVENTF_KEYUP); }

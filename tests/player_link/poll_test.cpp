@@ -1,0 +1,157 @@
+// The once-a-second poll against the stand-in player: what it asks, what it
+// makes of the answers, and how it treats a player that does not answer.
+#include "tests/player_link/player_link_fixture.h"
+#include "tests/player_link/frozen_player.h"
+
+#include "player/commands.h"
+#include "player/player_link.h"
+#include "player/player_path.h"
+#include "plugin/state/plugin_state.h"
+
+namespace {
+
+using Queries = std::vector<std::string>;
+
+void Poll() { PollPlayer(nullptr, 0, 0, 0); }
+
+class PlayerPollTest : public PlayerLinkTest {
+protected:
+    void SetUp() override {
+        PlayerLinkTest::SetUp();
+        // A usable path keeps the snapshot out of what is measured here.
+        PublishPlayerPath(PlayerSimExePath().c_str());
+    }
+};
+
+}  // namespace
+
+TEST_F(PlayerPollTest, WithoutThePlayerTheControlShowsNotRunning) {
+    pluginState.playerStatus = PLAYER_PLAYING;
+    pluginState.blinkPhase = true;
+    pluginState.buttonDown = true;
+    songLengthSec = 200;
+    positionPercent = 40;
+    Poll();
+    EXPECT_EQ(pluginState.playerWindow, nullptr);
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_NOT_RUNNING);
+    EXPECT_EQ(pluginState.drawnPlayerStatus, PLAYER_NOT_RUNNING);
+    EXPECT_FALSE(pluginState.blinkPhase);
+    EXPECT_FALSE(pluginState.buttonDown);
+    EXPECT_FALSE(pluginState.drawnButtonDown);
+    EXPECT_EQ(songLengthSec, 200);
+    EXPECT_EQ(positionPercent, 40);
+}
+
+TEST_F(PlayerPollTest, AStoppedPlayerIsAskedOnlyForPositionAndState) {
+    StartPlayer(PlayerSimState::Stopped);
+    pluginState.positionUnchanged = true;
+    songLengthSec = 123;
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
+    EXPECT_EQ(pluginState.drawnPlayerStatus, PLAYER_STOPPED);
+    EXPECT_EQ(positionPercent, -1);
+    EXPECT_EQ(songLengthSec, 123);
+    EXPECT_FALSE(pluginState.positionUnchanged);
+    EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104"}));
+}
+
+TEST_F(PlayerPollTest, APausedTrackGivesItsPercentageFromFourQueries) {
+    StartPlayer(PlayerSimState::Paused, 61500, 200);
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    EXPECT_EQ(songLengthSec, 200);
+    EXPECT_EQ(positionPercent, 31);
+    EXPECT_EQ(pluginState.lastPositionMs, 61500);
+    EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104", "1 105", "0 105"}));
+}
+
+TEST_F(PlayerPollTest, TheStatusCellBlinksWhileThePlayerRuns) {
+    StartPlayer(PlayerSimState::Paused);
+    Poll();
+    const bool first = pluginState.blinkPhase;
+    Poll();
+    EXPECT_NE(pluginState.blinkPhase, first);
+    Poll();
+    EXPECT_EQ(pluginState.blinkPhase, first);
+}
+
+TEST_F(PlayerPollTest, APlayingPlayerWhosePositionMovesIsPlaying) {
+    StartPlayer(PlayerSimState::Playing, 10000);
+    Poll();
+    Sleep(300);
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PLAYING);
+    EXPECT_FALSE(pluginState.positionUnchanged);
+    EXPECT_GT(pluginState.lastPositionMs, 10000);
+}
+
+TEST_F(PlayerPollTest, APlayingPlayerThatStandsStillIsShownPaused) {
+    FrozenPlayer frozen(42000, 200);
+    ASSERT_NE(frozen.window(), nullptr);
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PLAYING);
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    EXPECT_TRUE(pluginState.positionUnchanged);
+    EXPECT_EQ(positionPercent, 21);
+}
+
+TEST_F(PlayerPollTest, WhileTheButtonIsHeldTheBarKeepsThePressedPercentage) {
+    StartPlayer(PlayerSimState::Paused, 61500, 200);
+    pluginState.buttonDown = true;
+    positionPercent = 77;
+    songLengthSec = 0;
+    Poll();
+    EXPECT_EQ(songLengthSec, 200);
+    EXPECT_EQ(positionPercent, 77);
+    EXPECT_TRUE(pluginState.drawnButtonDown);
+}
+
+TEST_F(PlayerPollTest, AStreamGivesAnEmptyBarAndCannotBeSought) {
+    StartPlayer(PlayerSimState::Paused, 61500, -1);
+    positionPercent = 50;
+    Poll();
+    EXPECT_EQ(songLengthSec, -1);
+    EXPECT_EQ(positionPercent, 0);
+
+    positionPercent = 31;
+    MarkLog();
+    SeekPlayer();
+    EXPECT_EQ(LoggedSinceMark("USER"), Queries{});
+}
+
+TEST_F(PlayerPollTest, AMinimisedPlayerIsHiddenOnlyWhenAskedTo) {
+    StartPlayer(PlayerSimState::Paused);
+    ShowWindow(sim.window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(sim.window) != FALSE; }, 3000));
+    Poll();
+    PumpMessages(100);
+    EXPECT_TRUE(IsWindowVisible(sim.window));
+
+    pluginState.hideOnMinimize = true;
+    Poll();
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(sim.window); }, 3000));
+}
+
+TEST_F(PlayerPollTest, AHungPlayerCostsOneBoundedWaitAndTheNextPollRecovers) {
+    StartPlayer(PlayerSimState::Paused, 61500, 200);
+    Poll();
+    ASSERT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    ASSERT_EQ(positionPercent, 31);
+
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 3000"));
+    const DWORD start = GetTickCount();
+    Poll();
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_LT(elapsed, 1500u);
+    // Nothing was answered, so everything known stays.
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    EXPECT_EQ(positionPercent, 31);
+    EXPECT_EQ(songLengthSec, 200);
+
+    // Once the player answers again, so does the poll.
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "state stopped"));
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
+    EXPECT_EQ(positionPercent, -1);
+}
