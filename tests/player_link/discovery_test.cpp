@@ -1,6 +1,7 @@
-// Finding the player and learning its path, against the stand-in player and
-// the stand-in host's store: the snapshot is taken only when the stored
-// path is unusable, and only a path that names a file is written back.
+// Finding the player and learning its path against the stand-in player and
+// the stand-in host's store. The path lookup resolves its kernel functions
+// by name; the code under test is linked into this program, so our own
+// GetProcAddress import shows every snapshot and can stand in for them.
 #include "tests/player_link/player_link_fixture.h"
 
 #include "player/player_link.h"
@@ -8,90 +9,65 @@
 #include "player/process_image.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/starter/standin_api.h"
-#include "tests/support/iat_patch.h"
 
 #include <tlhelp32.h>
 #include <cstring>
 
 namespace {
 
-// The kernel functions the path lookup resolves by name, seen through our
-// own import of GetProcAddress (the code under test is linked into this
-// program).
-int snapshotLookups = 0;
+int snapshots = 0;
 bool hideImageNameQuery = false;
-bool fakeProcessList = false;
-FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
-
-// A process list holding only the idle process, whose id is 0, as the
-// first entry of every real one.
+bool onlyIdleProcess = false;  // a process list holding just the idle process, id 0
 HANDLE fakeSnapshot = nullptr;
 DWORD fakeEntrySize = 0;
+FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
 
-HANDLE WINAPI FakeCreateSnapshot(DWORD, DWORD) {
-    fakeSnapshot = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    return fakeSnapshot;
-}
+HANDLE WINAPI FakeSnapshot(DWORD, DWORD) { return fakeSnapshot = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
 
-BOOL WINAPI FakeFirstProcess(HANDLE, PROCESSENTRY32* entry) {
+BOOL WINAPI FakeFirst(HANDLE, PROCESSENTRY32* entry) {
     fakeEntrySize = entry->dwSize;
     entry->th32ProcessID = 0;
     lstrcpynA(entry->szExeFile, "[System Process]", MAX_PATH);
     return TRUE;
 }
 
-BOOL WINAPI FakeNextProcess(HANDLE, PROCESSENTRY32*) { return FALSE; }
-
-bool Named(LPCSTR name, const char* wanted) {
-    return HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 && std::strcmp(name, wanted) == 0;
-}
-
-FARPROC AsFarProc(void* function) { return reinterpret_cast<FARPROC>(function); }
+BOOL WINAPI FakeNext(HANDLE, PROCESSENTRY32*) { return FALSE; }
 
 FARPROC WINAPI WatchingGetProcAddress(HMODULE module, LPCSTR name) {
-    if (Named(name, "CreateToolhelp32Snapshot")) {
-        ++snapshotLookups;
-        if (fakeProcessList) return AsFarProc(reinterpret_cast<void*>(&FakeCreateSnapshot));
-    }
-    if (fakeProcessList && Named(name, "Process32First")) return AsFarProc(reinterpret_cast<void*>(&FakeFirstProcess));
-    if (fakeProcessList && Named(name, "Process32Next")) return AsFarProc(reinterpret_cast<void*>(&FakeNextProcess));
-    if (hideImageNameQuery && Named(name, "QueryFullProcessImageNameA")) return nullptr;
+    const auto is = [name](const char* wanted) { return HIWORD(name) != 0 && std::strcmp(name, wanted) == 0; };
+    if (is("CreateToolhelp32Snapshot")) ++snapshots;
+    if (onlyIdleProcess && is("CreateToolhelp32Snapshot")) return reinterpret_cast<FARPROC>(&FakeSnapshot);
+    if (onlyIdleProcess && is("Process32First")) return reinterpret_cast<FARPROC>(&FakeFirst);
+    if (onlyIdleProcess && is("Process32Next")) return reinterpret_cast<FARPROC>(&FakeNext);
+    if (hideImageNameQuery && is("QueryFullProcessImageNameA")) return nullptr;
     return realGetProcAddress(module, name);
-}
-
-bool HandleIsOpen(HANDLE handle) {
-    DWORD flags = 0;
-    return GetHandleInformation(handle, &flags) != FALSE;
 }
 
 class PlayerDiscoveryTest : public PlayerLinkTest {
 protected:
     void SetUp() override {
         PlayerLinkTest::SetUp();
-        snapshotLookups = 0;
-        hideImageNameQuery = false;
-        fakeProcessList = false;
-        fakeSnapshot = nullptr;
-        fakeEntrySize = 0;
-        patch = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "kernel32.dll", "GetProcAddress",
-                                                    reinterpret_cast<void*>(&WatchingGetProcAddress));
-        ASSERT_TRUE(patch->active());
-        realGetProcAddress = reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(patch->original());
+        snapshots = 0;
+        hideImageNameQuery = onlyIdleProcess = false;
+        patch_ = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "kernel32.dll", "GetProcAddress",
+                                                     reinterpret_cast<void*>(&WatchingGetProcAddress));
+        ASSERT_TRUE(patch_->active());
+        realGetProcAddress = reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(patch_->original());
     }
     void TearDown() override {
-        patch.reset();
-        hideImageNameQuery = false;
-        fakeProcessList = false;
+        patch_.reset();
         PlayerLinkTest::TearDown();
     }
 
-    std::string PlayerPathNow() {
+    static std::string PathNow() {
         char path[kPlayerPathSize];
         CopyPlayerPath(path, sizeof path);
         return path;
     }
+    bool Wrote() { return StoreCalls().find("SetCFGString") != std::string::npos; }
 
-    std::unique_ptr<ScopedImportPatch> patch;
+private:
+    std::unique_ptr<ScopedImportPatch> patch_;
 };
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
@@ -99,100 +75,76 @@ bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c
 }  // namespace
 
 TEST_F(PlayerDiscoveryTest, WithoutThePlayerNothingIsCheckedOrLearned) {
-    PublishPlayerPath("");
     EXPECT_FALSE(FindPlayer());
     EXPECT_EQ(pluginState.playerWindow, nullptr);
-    EXPECT_EQ(snapshotLookups, 0);
+    EXPECT_EQ(snapshots, 0);
     EXPECT_EQ(StoreCalls(), "");
 }
 
-TEST_F(PlayerDiscoveryTest, AStoredPathThatNamesAFileIsKept) {
+TEST_F(PlayerDiscoveryTest, AStoredPathThatNamesAFileIsKeptWithoutASnapshot) {
     StartPlayer(PlayerSimState::Playing);
     PublishPlayerPath(PlayerSimExePath().c_str());
     EXPECT_TRUE(FindPlayer());
     EXPECT_EQ(pluginState.playerWindow, sim.window);
-    EXPECT_EQ(snapshotLookups, 0);
-    EXPECT_EQ(StoreCalls().find("SetCFGString"), std::string::npos);
-    EXPECT_TRUE(SamePath(PlayerPathNow(), PlayerSimExePath()));
+    EXPECT_EQ(snapshots, 0);
+    EXPECT_FALSE(Wrote());
 }
 
-TEST_F(PlayerDiscoveryTest, AnEmptyPathIsLearnedInFullAndWrittenBack) {
+TEST_F(PlayerDiscoveryTest, AnUnusablePathIsLearnedInFullAndWrittenBackOnce) {
     StartPlayer(PlayerSimState::Playing);
+    PublishPlayerPath("C:\\no such folder\\player.exe");
     EXPECT_TRUE(FindPlayer());
-    EXPECT_EQ(snapshotLookups, 1);
-    const std::string learned = PlayerPathNow();
+    const std::string learned = PathNow();
     EXPECT_TRUE(SamePath(learned, PlayerSimExePath())) << learned;
     EXPECT_NE(StoreCalls().find("SetCFGString|Winamp Path|" + learned + "\n"), std::string::npos) << StoreCalls();
     EXPECT_NE(ReadWholeFile(storePath).find("Winamp Path=" + learned), std::string::npos);
 
-    // Learned once, the path is used from then on.
     StandInClearCallLog();
     EXPECT_TRUE(FindPlayer());
-    EXPECT_EQ(snapshotLookups, 1);
-    EXPECT_EQ(StoreCalls().find("SetCFGString"), std::string::npos);
+    EXPECT_EQ(snapshots, 1);
+    EXPECT_FALSE(Wrote());
 }
 
-TEST_F(PlayerDiscoveryTest, AStalePathIsReplacedByTheLearnedOne) {
+TEST_F(PlayerDiscoveryTest, ABareFileNameThatNamesNoFileIsKeptButNotWritten) {
     StartPlayer(PlayerSimState::Playing);
-    PublishPlayerPath("C:\\no such folder\\player.exe");
-    EXPECT_TRUE(FindPlayer());
-    EXPECT_TRUE(SamePath(PlayerPathNow(), PlayerSimExePath())) << PlayerPathNow();
-    EXPECT_NE(StoreCalls().find("SetCFGString|Winamp Path|"), std::string::npos);
-}
-
-TEST_F(PlayerDiscoveryTest, ABareFileNameThatNamesNoFileIsNotWrittenBack) {
-    StartPlayer(PlayerSimState::Playing);
-    // Without the full image path the snapshot's bare name is all there is,
-    // and from another folder it names nothing.
+    // Without the process's own answer only the snapshot's bare name is
+    // left, and from another folder it names nothing.
     hideImageNameQuery = true;
     char binFolder[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, binFolder);
     ASSERT_TRUE(SetCurrentDirectoryA(scratchDir.c_str()));
     const bool found = FindPlayer();
     SetCurrentDirectoryA(binFolder);
-
     EXPECT_TRUE(found);
-    EXPECT_EQ(snapshotLookups, 1);
-    EXPECT_TRUE(SamePath(PlayerPathNow(), "player_sim.exe")) << PlayerPathNow();
-    EXPECT_EQ(StoreCalls().find("SetCFGString"), std::string::npos) << StoreCalls();
+    EXPECT_TRUE(SamePath(PathNow(), "player_sim.exe")) << PathNow();
+    EXPECT_FALSE(Wrote());
 }
 
-TEST_F(PlayerDiscoveryTest, BeforeTheHostContextIsStoredNothingIsWritten) {
+TEST_F(PlayerDiscoveryTest, BeforeTheHostContextIsStoredTheLearnedPathIsNotWritten) {
     StartPlayer(PlayerSimState::Playing);
     hostContext = {};
     EXPECT_TRUE(FindPlayer());
-    EXPECT_TRUE(SamePath(PlayerPathNow(), PlayerSimExePath())) << PlayerPathNow();
-    EXPECT_EQ(StoreCalls().find("SetCFGString"), std::string::npos) << StoreCalls();
+    EXPECT_TRUE(SamePath(PathNow(), PlayerSimExePath())) << PathNow();
+    EXPECT_FALSE(Wrote());
 }
 
-TEST_F(PlayerDiscoveryTest, WhenNoProcessMatchesThePathIsClearedAndNothingWritten) {
+TEST_F(PlayerDiscoveryTest, WithNoMatchingProcessThePathIsClearedAndTheSnapshotClosed) {
     StartPlayer(PlayerSimState::Playing);
     PublishPlayerPath("C:\\no such folder\\player.exe");
-    fakeProcessList = true;
+    onlyIdleProcess = true;
     EXPECT_TRUE(FindPlayer());
-    EXPECT_EQ(PlayerPathNow(), "");
-    EXPECT_EQ(StoreCalls().find("SetCFGString"), std::string::npos) << StoreCalls();
+    EXPECT_EQ(PathNow(), "");
+    EXPECT_FALSE(Wrote());
     EXPECT_EQ(fakeEntrySize, 296u);
-    ASSERT_NE(fakeSnapshot, nullptr);
-    EXPECT_FALSE(HandleIsOpen(fakeSnapshot));
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(fakeSnapshot, &flags));
 }
 
 TEST_F(PlayerDiscoveryTest, AWindowThatIsGoneIsNotTakenForTheIdleProcess) {
     HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(gone, nullptr);
     DestroyWindow(gone);
-    fakeProcessList = true;
+    onlyIdleProcess = true;
     char path[kPlayerPathSize] = "unchanged";
     LearnPlayerPath(gone, path, sizeof path);
     EXPECT_STREQ(path, "");
-}
-
-TEST_F(PlayerDiscoveryTest, TheLearnedPathIsCutToTheBuffer) {
-    StartPlayer(PlayerSimState::Playing);
-    char small[8];
-    std::memset(small, 'x', sizeof small);
-    LearnPlayerPath(sim.window, small, sizeof small);
-    // Too long for the buffer, the full path is not used; the bare name is,
-    // cut and terminated.
-    EXPECT_EQ(std::string(small), std::string("player_sim.exe").substr(0, 7));
 }

@@ -14,13 +14,11 @@ std::atomic<int> repaintsFromOtherThreads{0};
 namespace {
 
 constexpr char kControlClass[] = "PlayerLinkTestControl";
-constexpr DWORD kCommandTimeoutMs = 5000;
+constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 
 // pluginState is constant-initialised, so this copy holds its load-time
 // values whichever file's initialisers run first.
 const PluginState kLoadTimeState = pluginState;
-
-constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 
 DWORD testThreadId = 0;
 BOOL(WINAPI* realRedrawWindow)(HWND, const RECT*, HRGN, UINT) = nullptr;
@@ -29,32 +27,16 @@ BOOL(WINAPI* realRedrawWindow)(HWND, const RECT*, HRGN, UINT) = nullptr;
 // goes through our import table.
 BOOL WINAPI WatchingRedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
     if (flags == kRepaintNow && window == pluginState.controlWindow) {
-        if (GetCurrentThreadId() == testThreadId) {
-            ++repaintsFromTestThread;
-        } else {
-            ++repaintsFromOtherThreads;
-        }
+        ++(GetCurrentThreadId() == testThreadId ? repaintsFromTestThread : repaintsFromOtherThreads);
     }
     return realRedrawWindow(window, rect, region, flags);
 }
 
 LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == MSG_COMMAND_DONE) {
-        ++commandDoneCount;
-        FinishCommand();
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateTestControl() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = TestControlProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kControlClass;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, kControlClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 55, 46, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (message != MSG_COMMAND_DONE) return DefWindowProcA(window, message, wParam, lParam);
+    ++commandDoneCount;
+    FinishCommand();
+    return 0;
 }
 
 void SendShift(DWORD flags) {
@@ -71,21 +53,24 @@ void PlayerLinkTest::SetUp() {
     HostTest::SetUp();
     pluginState = kLoadTimeState;
     hostContext = host.context;
-    songLengthSec = 0;
-    positionPercent = 0;
+    songLengthSec = positionPercent = 0;
     PublishPlayerPath("");
-    commandDoneCount = 0;
-    repaintsFromTestThread = 0;
-    repaintsFromOtherThreads = 0;
+    commandDoneCount = repaintsFromTestThread = repaintsFromOtherThreads = 0;
     testThreadId = GetCurrentThreadId();
     redrawWatch_ = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "user32.dll", "RedrawWindow",
                                                        reinterpret_cast<void*>(&WatchingRedrawWindow));
     ASSERT_TRUE(redrawWatch_->active());
     realRedrawWindow = reinterpret_cast<BOOL(WINAPI*)(HWND, const RECT*, HRGN, UINT)>(redrawWatch_->original());
-    control = CreateTestControl();
-    ASSERT_NE(control, nullptr);
-    pluginState.controlWindow = control;
-    PumpMessages(0);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TestControlProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kControlClass;
+    RegisterClassA(&windowClass);
+    control_ = CreateWindowExA(0, kControlClass, "", WS_POPUP, 0, 0, 55, 46, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(control_, nullptr);
+    pluginState.controlWindow = control_;
     StandInClearCallLog();
 }
 
@@ -93,7 +78,7 @@ void PlayerLinkTest::TearDown() {
     // A thread still running would post to a window that is gone.
     if (pluginState.commandThread) WaitForCommandDone();
     if (sim.process) StopPlayerSim(&sim);
-    DestroyWindow(control);
+    DestroyWindow(control_);
     redrawWatch_.reset();
     pluginState = kLoadTimeState;
     hostContext = {};
@@ -105,21 +90,17 @@ void PlayerLinkTest::StartPlayer(PlayerSimState state, int startPositionMs, int 
     simOptions.state = state;
     simOptions.playlist = {{"Test Artist - Test Title", lengthSec}};
     simOptions.startPositionMs = startPositionMs;
-    StartPlayer(simOptions);
-}
-
-void PlayerLinkTest::StartPlayer(const PlayerSimOptions& simOptions) {
     sim = StartPlayerSim(simOptions);
     ASSERT_NE(sim.window, nullptr) << sim.failure;
     MarkLog();
 }
 
-void PlayerLinkTest::MarkLog() { logMark = ReadPlayerSimLog(sim.logPath).size(); }
+void PlayerLinkTest::MarkLog() { logMark_ = ReadPlayerSimLog(sim.logPath).size(); }
 
 std::vector<std::string> PlayerLinkTest::LoggedSinceMark(const char* kind) {
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
     std::vector<std::string> found;
-    for (size_t i = logMark; i < log.size(); ++i) {
+    for (size_t i = logMark_; i < log.size(); ++i) {
         if (log[i].kind == kind) found.push_back(log[i].args);
     }
     return found;
@@ -132,14 +113,12 @@ void PlayerLinkTest::Press(int cell) {
 }
 
 bool PlayerLinkTest::WaitForCommandDone() {
-    return WaitUntil([] { return pluginState.commandThread == nullptr; }, kCommandTimeoutMs);
+    return WaitUntil([] { return pluginState.commandThread == nullptr; }, 5000);
 }
 
 std::string PlayerLinkTest::StoreCalls() {
-    const int needed = StandInReadCallLog(nullptr, 0);
-    std::string log(static_cast<size_t>(needed) + 1, '\0');
-    StandInReadCallLog(&log[0], needed + 1);
-    log.resize(static_cast<size_t>(needed));
+    std::string log(static_cast<size_t>(StandInReadCallLog(nullptr, 0)) + 1, '\0');
+    log.resize(static_cast<size_t>(StandInReadCallLog(&log[0], static_cast<int>(log.size()))));
     return log;
 }
 

@@ -1,6 +1,7 @@
-// What the player link's tests share: the plug-in's state put back to its
+// What the player link's tests share: the plug-in's state back at its
 // load-time values, a control window of our own that finishes commands as
-// the real one does, the stand-in host's store, and the simulator's log.
+// the real one does, the stand-in host's store, the stand-in player and its
+// log, and a watch on the control's immediate repaints.
 #pragma once
 
 #include "testbed/player/player_sim_client.h"
@@ -18,35 +19,32 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the simulator with one 200-second track, standing at
-    // startPositionMs in the given state.
+    // The stand-in player with one track of lengthSec, at startPositionMs.
     void StartPlayer(PlayerSimState state, int startPositionMs = 61500, int lengthSec = 200);
-    void StartPlayer(const PlayerSimOptions& simOptions);
 
-    // The simulator's log entries of one kind since the last MarkLog, as
-    // their argument texts ("0 105", "40045").
+    // Argument texts ("0 105", "40045") of the player's log entries of one
+    // kind since the last MarkLog.
     void MarkLog();
     std::vector<std::string> LoggedSinceMark(const char* kind);
 
-    // Runs one press of cell through the command thread, as a release on the
-    // control does, and waits until its completion message was handled.
+    // One press of cell through the command thread, as a release on the
+    // control starts it, until its completion message has been handled.
     void Press(int cell);
     bool WaitForCommandDone();
 
+    // The stand-in host's log of the calls made to it.
     std::string StoreCalls();
 
     PlayerSimProcess sim;
-    HWND control = nullptr;
-    size_t logMark = 0;
 
 private:
+    HWND control_ = nullptr;
+    size_t logMark_ = 0;
     std::unique_ptr<ScopedImportPatch> redrawWatch_;
 };
 
-// Completion messages the test's control window handled.
 extern int commandDoneCount;
-// Immediate repaints of the control (RedrawWindow with the flags a press
-// uses), by the thread that asked.
+// RedrawWindow calls on the control with a press's flags, by asking thread.
 extern std::atomic<int> repaintsFromTestThread;
 extern std::atomic<int> repaintsFromOtherThreads;
 

@@ -1,7 +1,6 @@
 // The once-a-second poll against the stand-in player: what it asks, what it
 // makes of the answers, and how it treats a player that does not answer.
 #include "tests/player_link/player_link_fixture.h"
-#include "tests/player_link/frozen_player.h"
 
 #include "player/commands.h"
 #include "player/player_link.h"
@@ -18,26 +17,23 @@ class PlayerPollTest : public PlayerLinkTest {
 protected:
     void SetUp() override {
         PlayerLinkTest::SetUp();
-        // A usable path keeps the snapshot out of what is measured here.
+        // A usable path keeps the path lookup out of what is counted here.
         PublishPlayerPath(PlayerSimExePath().c_str());
     }
 };
 
 }  // namespace
 
-TEST_F(PlayerPollTest, WithoutThePlayerTheControlShowsNotRunning) {
+TEST_F(PlayerPollTest, WithoutThePlayerTheControlShowsNotRunningAndKeepsTheBar) {
     pluginState.playerStatus = PLAYER_PLAYING;
-    pluginState.blinkPhase = true;
-    pluginState.buttonDown = true;
+    pluginState.blinkPhase = pluginState.buttonDown = true;
     songLengthSec = 200;
     positionPercent = 40;
     Poll();
-    EXPECT_EQ(pluginState.playerWindow, nullptr);
     EXPECT_EQ(pluginState.playerStatus, PLAYER_NOT_RUNNING);
     EXPECT_EQ(pluginState.drawnPlayerStatus, PLAYER_NOT_RUNNING);
     EXPECT_FALSE(pluginState.blinkPhase);
     EXPECT_FALSE(pluginState.buttonDown);
-    EXPECT_FALSE(pluginState.drawnButtonDown);
     EXPECT_EQ(songLengthSec, 200);
     EXPECT_EQ(positionPercent, 40);
 }
@@ -45,34 +41,25 @@ TEST_F(PlayerPollTest, WithoutThePlayerTheControlShowsNotRunning) {
 TEST_F(PlayerPollTest, AStoppedPlayerIsAskedOnlyForPositionAndState) {
     StartPlayer(PlayerSimState::Stopped);
     pluginState.positionUnchanged = true;
-    songLengthSec = 123;
     Poll();
     EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
-    EXPECT_EQ(pluginState.drawnPlayerStatus, PLAYER_STOPPED);
     EXPECT_EQ(positionPercent, -1);
-    EXPECT_EQ(songLengthSec, 123);
     EXPECT_FALSE(pluginState.positionUnchanged);
     EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104"}));
 }
 
-TEST_F(PlayerPollTest, APausedTrackGivesItsPercentageFromFourQueries) {
+TEST_F(PlayerPollTest, APausedTrackGivesItsPercentageFromFourQueriesAndBlinks) {
     StartPlayer(PlayerSimState::Paused, 61500, 200);
     Poll();
     EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    EXPECT_EQ(pluginState.drawnPlayerStatus, PLAYER_PAUSED);
     EXPECT_EQ(songLengthSec, 200);
     EXPECT_EQ(positionPercent, 31);
-    EXPECT_EQ(pluginState.lastPositionMs, 61500);
     EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104", "1 105", "0 105"}));
-}
-
-TEST_F(PlayerPollTest, TheStatusCellBlinksWhileThePlayerRuns) {
-    StartPlayer(PlayerSimState::Paused);
+    const bool phase = pluginState.blinkPhase;
     Poll();
-    const bool first = pluginState.blinkPhase;
-    Poll();
-    EXPECT_NE(pluginState.blinkPhase, first);
-    Poll();
-    EXPECT_EQ(pluginState.blinkPhase, first);
+    EXPECT_NE(pluginState.blinkPhase, phase);
+    EXPECT_TRUE(pluginState.positionUnchanged);
 }
 
 TEST_F(PlayerPollTest, APlayingPlayerWhosePositionMovesIsPlaying) {
@@ -82,25 +69,12 @@ TEST_F(PlayerPollTest, APlayingPlayerWhosePositionMovesIsPlaying) {
     Poll();
     EXPECT_EQ(pluginState.playerStatus, PLAYER_PLAYING);
     EXPECT_FALSE(pluginState.positionUnchanged);
-    EXPECT_GT(pluginState.lastPositionMs, 10000);
 }
 
-TEST_F(PlayerPollTest, APlayingPlayerThatStandsStillIsShownPaused) {
-    FrozenPlayer frozen(42000, 200);
-    ASSERT_NE(frozen.window(), nullptr);
-    Poll();
-    EXPECT_EQ(pluginState.playerStatus, PLAYER_PLAYING);
-    Poll();
-    EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
-    EXPECT_TRUE(pluginState.positionUnchanged);
-    EXPECT_EQ(positionPercent, 21);
-}
-
-TEST_F(PlayerPollTest, WhileTheButtonIsHeldTheBarKeepsThePressedPercentage) {
+TEST_F(PlayerPollTest, WhileTheButtonIsHeldOnlyTheLengthIsRefreshed) {
     StartPlayer(PlayerSimState::Paused, 61500, 200);
     pluginState.buttonDown = true;
     positionPercent = 77;
-    songLengthSec = 0;
     Poll();
     EXPECT_EQ(songLengthSec, 200);
     EXPECT_EQ(positionPercent, 77);
@@ -113,7 +87,6 @@ TEST_F(PlayerPollTest, AStreamGivesAnEmptyBarAndCannotBeSought) {
     Poll();
     EXPECT_EQ(songLengthSec, -1);
     EXPECT_EQ(positionPercent, 0);
-
     positionPercent = 31;
     MarkLog();
     SeekPlayer();
@@ -127,7 +100,6 @@ TEST_F(PlayerPollTest, AMinimisedPlayerIsHiddenOnlyWhenAskedTo) {
     Poll();
     PumpMessages(100);
     EXPECT_TRUE(IsWindowVisible(sim.window));
-
     pluginState.hideOnMinimize = true;
     Poll();
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(sim.window); }, 3000));
@@ -136,20 +108,15 @@ TEST_F(PlayerPollTest, AMinimisedPlayerIsHiddenOnlyWhenAskedTo) {
 TEST_F(PlayerPollTest, AHungPlayerCostsOneBoundedWaitAndTheNextPollRecovers) {
     StartPlayer(PlayerSimState::Paused, 61500, 200);
     Poll();
-    ASSERT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
     ASSERT_EQ(positionPercent, 31);
-
     ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 3000"));
     const DWORD start = GetTickCount();
     Poll();
-    const DWORD elapsed = GetTickCount() - start;
-    EXPECT_LT(elapsed, 1500u);
-    // Nothing was answered, so everything known stays.
+    EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
     EXPECT_EQ(positionPercent, 31);
     EXPECT_EQ(songLengthSec, 200);
 
-    // Once the player answers again, so does the poll.
     ASSERT_TRUE(SendPlayerSimControl(sim.window, "state stopped"));
     Poll();
     EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
