@@ -33,12 +33,17 @@ BOOL WINAPI FakeFirst(HANDLE, PROCESSENTRY32* entry) {
 
 BOOL WINAPI FakeNext(HANDLE, PROCESSENTRY32*) { return FALSE; }
 
+template <typename Function>
+FARPROC AsFarProc(Function* function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+}
+
 FARPROC WINAPI WatchingGetProcAddress(HMODULE module, LPCSTR name) {
     const auto is = [name](const char* wanted) { return HIWORD(name) != 0 && std::strcmp(name, wanted) == 0; };
     if (is("CreateToolhelp32Snapshot")) ++snapshots;
-    if (onlyIdleProcess && is("CreateToolhelp32Snapshot")) return reinterpret_cast<FARPROC>(&FakeSnapshot);
-    if (onlyIdleProcess && is("Process32First")) return reinterpret_cast<FARPROC>(&FakeFirst);
-    if (onlyIdleProcess && is("Process32Next")) return reinterpret_cast<FARPROC>(&FakeNext);
+    if (onlyIdleProcess && is("CreateToolhelp32Snapshot")) return AsFarProc(&FakeSnapshot);
+    if (onlyIdleProcess && is("Process32First")) return AsFarProc(&FakeFirst);
+    if (onlyIdleProcess && is("Process32Next")) return AsFarProc(&FakeNext);
     if (hideImageNameQuery && is("QueryFullProcessImageNameA")) return nullptr;
     return realGetProcAddress(module, name);
 }

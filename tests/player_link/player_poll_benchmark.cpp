@@ -84,7 +84,7 @@ bool Measure(const char* label, PlayerSimState state) {
         QueryPerformanceCounter(&after);
         micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / frequency.QuadPart);
         SendPlayerSimControl(sim.window, kPollMarker);
-        PumpMessagesFor(0);
+        PumpMessages(0);
     }
     StopPlayerSim(&sim);
 
