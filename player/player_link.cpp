@@ -10,14 +10,13 @@
 #include "player/process_image.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
+#include "settings/setting_keys.h"
 #include "settings/settings.h"
 
 int32_t songLengthSec = 0;
 int32_t positionPercent = 0;
 
 namespace {
-
-constexpr const char* kPlayerPathKey = "Winamp Path";
 
 std::optional<int32_t> AskPlayer(WPARAM what, LPARAM query) {
     return SendToPlayerBounded(pluginState.playerWindow, PLAYER_QUERY, what, query);
@@ -93,7 +92,7 @@ bool FindPlayer() {
     LearnPlayerPath(player, learned, sizeof learned);
     PublishPlayerPath(learned);
     if (HostStoreKnown() && FileExists(learned)) {
-        WriteSetting(hostContext, kSettingsSection, kPlayerPathKey, learned);
+        WriteSetting(hostContext, kSettingsSection, kSettingKeys[SETTING_WINAMP_PATH].key, learned);
     }
     return true;
 }
