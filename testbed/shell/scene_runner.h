@@ -1,0 +1,32 @@
+// Playing a scene on the shell's own thread: each step runs from a timer
+// tick, so the plug-in's windows and timers keep working between steps.
+#pragma once
+
+#include "testbed/shell/scene_script.h"
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+constexpr UINT_PTR kSceneTimerId = 0x5CE;
+
+struct SceneRun {
+    std::vector<SceneStep> steps;
+    size_t next = 0;
+    std::string shotDir;
+    HWND timerWindow = nullptr;  // receives the scene's WM_TIMER
+    HWND taskbarWindow = nullptr;
+    bool done = false;
+    std::string failure;  // the first step that could not be done
+};
+
+// The part of the screen a shot keeps: the control, the title tip above
+// it and a stretch of taskbar beside it, the same size in every shot.
+RECT ShotRect(const RECT& control, int screenWidth, int screenHeight);
+constexpr int kShotWidth = 360;
+constexpr int kShotHeightAboveControl = 72;
+
+// Starts the scene; its steps run on kSceneTimerId ticks of timerWindow.
+void StartScene(SceneRun* run);
+// The timer tick: runs steps up to the next wait. True once all are done.
+bool AdvanceScene(SceneRun* run);

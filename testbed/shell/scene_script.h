@@ -1,0 +1,46 @@
+// The demo's scene: a short script of what a person would do with the
+// taskbar control, one step a line, played by the shell once the plug-in
+// runs.
+//
+//   wait 1500                    pause the script
+//   shot playing The bar moves   screenshot named playing.bmp, with a caption
+//   move play | move away        put the pointer on a cell, or off the control
+//   click next                   move there, press and release the left button
+//   press stop / release         press and hold, then let go where the pointer is
+//   player state paused          a control command for the stand-in player
+//   drop "C:\a.mp3" "C:\b.mp3"   drop files on the control
+//   # a comment
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class SceneAction { Wait, Shot, Move, Click, Press, Release, Player, Drop };
+
+// The cells of the control by name; kCellAway is off the control.
+constexpr int kCellAway = -1;
+constexpr int kCellBar = 12;
+int CellByName(std::string_view name);  // -2 when unknown
+
+struct SceneStep {
+    SceneAction action = SceneAction::Wait;
+    int number = 0;                  // Wait: ms; Move/Click/Press: cell
+    std::string name;                // Shot: file name without extension
+    std::string text;                // Shot: caption; Player: the command
+    std::vector<std::string> files;  // Drop
+    int line = 0;
+};
+
+struct ParsedScene {
+    std::vector<SceneStep> steps;
+    std::string error;  // "line N: ..." for the first line not understood
+};
+
+ParsedScene ParseScene(std::string_view text);
+
+// The point a step aims at on a control of this screen rectangle: the
+// middle of a button cell (five columns, two rows under a thin bar), the
+// bar's middle, or a point well above the control for kCellAway.
+POINT CellPoint(const RECT& control, int cell);

@@ -1,0 +1,93 @@
+// The demo's scene scripts: every step form, the errors that stop a scene
+// before it starts, and where a step puts the pointer on the control.
+#include "testbed/shell/scene_runner.h"
+#include "testbed/shell/scene_script.h"
+
+#include <gtest/gtest.h>
+
+TEST(SceneScript, ReadsEveryKindOfStep) {
+    const ParsedScene scene = ParseScene(
+        "# the player is off\n"
+        "wait 1500\r\n"
+        "shot 01-off Player not running\n"
+        "\n"
+        "click play\n"
+        "press stop\n"
+        "release\n"
+        "move away\n"
+        "player title Someone - Something new\n"
+        "drop \"C:\\Music\\a b.mp3\" C:\\Music\\c.mp3\n");
+    ASSERT_EQ(scene.error, "");
+    ASSERT_EQ(scene.steps.size(), 8u);
+    EXPECT_EQ(scene.steps[0].action, SceneAction::Wait);
+    EXPECT_EQ(scene.steps[0].number, 1500);
+    EXPECT_EQ(scene.steps[0].line, 2);
+    EXPECT_EQ(scene.steps[1].action, SceneAction::Shot);
+    EXPECT_EQ(scene.steps[1].name, "01-off");
+    EXPECT_EQ(scene.steps[1].text, "Player not running");
+    EXPECT_EQ(scene.steps[2].action, SceneAction::Click);
+    EXPECT_EQ(scene.steps[2].number, 1);
+    EXPECT_EQ(scene.steps[3].action, SceneAction::Press);
+    EXPECT_EQ(scene.steps[3].number, 3);
+    EXPECT_EQ(scene.steps[4].action, SceneAction::Release);
+    EXPECT_EQ(scene.steps[5].number, kCellAway);
+    EXPECT_EQ(scene.steps[6].action, SceneAction::Player);
+    EXPECT_EQ(scene.steps[6].text, "title Someone - Something new");
+    EXPECT_EQ(scene.steps[7].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
+}
+
+TEST(SceneScript, NamesEveryCellOfTheControl) {
+    const char* names[] = {"on", "play", "pause", "stop", "volup", "display", "open", "prev", "next", "voldown"};
+    for (int cell = 0; cell < 10; ++cell) EXPECT_EQ(CellByName(names[cell]), cell) << names[cell];
+    EXPECT_EQ(CellByName("bar"), kCellBar);
+    EXPECT_EQ(CellByName("Play"), -2);
+}
+
+TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
+    const ParsedScene unknown = ParseScene("wait 10\nwave hello\n");
+    EXPECT_EQ(unknown.error, "line 2: unknown step 'wave'");
+    EXPECT_TRUE(unknown.steps.empty());
+    EXPECT_NE(ParseScene("wait soon").error, "");
+    EXPECT_NE(ParseScene("wait -1").error, "");
+    EXPECT_NE(ParseScene("click sideways").error, "");
+    EXPECT_NE(ParseScene("click away").error, "");
+    EXPECT_NE(ParseScene("shot ..\\outside").error, "");
+    EXPECT_NE(ParseScene("shot a.bmp").error, "");
+    EXPECT_NE(ParseScene("drop").error, "");
+    EXPECT_NE(ParseScene("player").error, "");
+    EXPECT_NE(ParseScene("release now").error, "");
+}
+
+TEST(SceneScript, PointsLieInTheirCellsOfA55By23Control) {
+    const RECT control = {900, 745, 955, 768};
+    for (int cell = 0; cell < 10; ++cell) {
+        const POINT point = CellPoint(control, cell);
+        const int column = cell % 5;
+        // Cells are 11 wide; the top row lies under a 3-pixel bar, the
+        // bottom row in the lower half.
+        EXPECT_GE(point.x, control.left + 11 * column + 2) << cell;
+        EXPECT_LE(point.x, control.left + 11 * column + 8) << cell;
+        if (cell < 5) {
+            EXPECT_GE(point.y, control.top + 4) << cell;
+            EXPECT_LE(point.y, control.top + 11) << cell;
+        } else {
+            EXPECT_GE(point.y, control.top + 14) << cell;
+            EXPECT_LE(point.y, control.bottom - 2) << cell;
+        }
+    }
+    EXPECT_LT(CellPoint(control, kCellBar).y, control.top + 3);
+    EXPECT_LT(CellPoint(control, kCellAway).y, control.top);
+}
+
+TEST(SceneScript, ShotsAreOneSizeAndStayOnTheScreen) {
+    const RECT rightEnd = ShotRect({969, 745, 1024, 768}, 1024, 768);
+    const RECT leftEnd = ShotRect({0, 745, 55, 768}, 1024, 768);
+    for (const RECT& shot : {rightEnd, leftEnd}) {
+        EXPECT_EQ(shot.right - shot.left, kShotWidth);
+        EXPECT_EQ(shot.bottom - shot.top, kShotHeightAboveControl + 23);
+        EXPECT_GE(shot.left, 0);
+        EXPECT_LE(shot.right, 1024);
+    }
+    EXPECT_EQ(rightEnd.right, 1024);
+    EXPECT_EQ(leftEnd.left, 0);
+}
