@@ -2,6 +2,7 @@
 // pictures. Sizes come from the bitmaps themselves where a record's stored
 // size could point past them.
 #include "host/host_abi.h"
+#include "testbed/common/top_down_dib.h"
 #include "testbed/starter/call_log.h"
 #include "testbed/starter/gdi_helpers.h"
 #include "testbed/starter/no_throw.h"
@@ -17,18 +18,6 @@ bool StretchHalftone(HDC target, const RECT& area, HDC source, SIZE sourceSize) 
     SetBrushOrgEx(target, 0, 0, nullptr);
     return StretchBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, source, 0, 0,
                       sourceSize.cx, sourceSize.cy, SRCCOPY) != FALSE;
-}
-
-HBITMAP CreateTopDownDib(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
 HBITMAP MakeStretchedCopy(HGDIOBJ source, int width, int height) {

@@ -5,6 +5,7 @@
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
 #include "skin/paint.h"
+#include "testbed/common/top_down_dib.h"
 
 #include <cstdio>
 
@@ -15,20 +16,6 @@ constexpr std::array<const char*, SKIN_COUNT> kSkinNames = {"normal", "mouse-ove
                                                             "pressed-buttons", "mouse-over-pressed"};
 constexpr uint32_t kColumnStep = 4;
 constexpr uint32_t kRowStep = 8;
-
-HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* raw = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
-    *bits = static_cast<uint32_t*>(raw);
-    return bitmap;
-}
 
 HBITMAP MakeTestSkin(SkinRole role, int width, int height) {
     uint32_t* bits = nullptr;

@@ -2,20 +2,14 @@
 // through the host's functions and read the pixels back.
 #pragma once
 
+#include "testbed/common/top_down_dib.h"
+
 #include <windows.h>
 
 class Canvas {
 public:
     Canvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = CreateTopDownDib(width, height);
         dc_ = CreateCompatibleDC(nullptr);
         old_ = SelectObject(dc_, bitmap_);
         HBRUSH brush = CreateSolidBrush(fill);
