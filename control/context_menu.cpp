@@ -1,0 +1,89 @@
+// The control's context menu: what it offers depends on whether the player
+// runs and whether a stored path could start it; "Setup Plug-in" is always
+// there.
+#include "control/control_handlers.h"
+
+#include "player/player_link.h"
+#include "plugin/state/plugin_state.h"
+
+#include <windowsx.h>
+
+namespace {
+
+constexpr LocalText kHidePlayer = {"Hide Winamp", "\xD1\xE2\xE5\xF0\xED\xF3\xF2\xFC Winamp"};  // Свернуть Winamp
+constexpr LocalText kShowPlayer = {"Show Winamp", "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp"};  // Показать Winamp
+// Скрыть при сворачивании
+constexpr LocalText kHideOnMinimize = {
+    "Hide on minimize", "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8"};
+// Настройка Winamp
+constexpr LocalText kPlayerPreferences = {"Winamp preferences",
+                                          "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp"};
+constexpr LocalText kRunPlayer = {"Run Winamp", "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp"};  // Запустить Winamp
+// Настройка плагина
+constexpr LocalText kPluginSetup = {"Setup Plug-in",
+                                    "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0"};
+
+void Add(MenuShape& shape, UINT id, const char* text, bool checked = false) {
+    shape.entries[shape.count++] = MenuEntry{id, text, checked};
+}
+
+bool PathIsUsable() {
+    char path[kPlayerPathSize] = {};
+    CopyPlayerPath(path, kPlayerPathSize);
+    return path[0] != '\0' && FileExists(path);
+}
+
+MenuFacts GatherFacts() {
+    MenuFacts facts = {};
+    facts.playerRuns = FindPlayer();
+    HWND player = pluginState.playerWindow;
+    facts.playerShown = facts.playerRuns && IsWindowVisible(player) && !IsIconic(player);
+    facts.hideOnMinimize = pluginState.hideOnMinimize;
+    facts.pathUsable = PathIsUsable();
+    facts.playerRunsLater = FindPlayer();
+    return facts;
+}
+
+void AppendEntries(HMENU menu, const MenuShape& shape) {
+    for (int i = 0; i < shape.count; ++i) {
+        const MenuEntry& entry = shape.entries[i];
+        if (entry.id == kSeparator)
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED), entry.id, entry.text);
+    }
+}
+
+}  // namespace
+
+MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
+    MenuShape shape = {};
+    if (facts.playerRuns) {
+        Add(shape, CMD_TOGGLE_PLAYER_WINDOW, TextIn(language, facts.playerShown ? kHidePlayer : kShowPlayer));
+        Add(shape, CMD_HIDE_ON_MINIMIZE, TextIn(language, kHideOnMinimize), facts.hideOnMinimize);
+        Add(shape, kSeparator, nullptr);
+        Add(shape, CMD_PLAYER_PREFERENCES, TextIn(language, kPlayerPreferences));
+    } else if (facts.pathUsable) {
+        Add(shape, CMD_RUN_PLAYER, TextIn(language, kRunPlayer));
+    }
+    if (facts.playerRunsLater || facts.pathUsable) Add(shape, kSeparator, nullptr);
+    Add(shape, CMD_PLUGIN_SETUP, TextIn(language, kPluginSetup));
+    return shape;
+}
+
+void OnContextMenu(LPARAM screenPoint) {
+    HWND control = pluginState.controlWindow;
+    // Keep the menu off the taskbar.
+    TPMPARAMS params = {};
+    params.cbSize = sizeof params;
+    GetWindowRect(hostContext.taskbarWindow, &params.rcExclude);
+    SetFocus(control);
+
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendEntries(menu, ContextMenuShape(GatherFacts(), uiLanguage));
+    // The chosen item comes back as WM_COMMAND.
+    TrackPopupMenuEx(menu, TPM_RIGHTBUTTON, GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint), control,
+                     &params);
+    DestroyMenu(menu);
+}

@@ -1,0 +1,125 @@
+// The taskbar control's window procedure: every message is first shown to
+// the host's tooltip relay, then handed to the handler for its kind.
+#include "control/control_window.h"
+
+#include "control/control_handlers.h"
+#include "host/host_services.h"
+#include "player/commands.h"
+#include "player/launch.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/paint.h"
+
+#include <commctrl.h>
+
+static_assert(sizeof(TPMPARAMS) == 20, "the menu's exclusion record is 20 bytes");
+
+namespace {
+
+// The host shows button tips from the mouse messages it sees here; it
+// stops the relay by setting its flag.
+void RelayToHostTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int32_t* flag = hostContext.tipRelayFlag;
+    if (flag && *flag == 0) NotifyTip(hostContext.tooltipWindow, window, message, wParam, lParam);
+}
+
+LRESULT OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc) PaintControl(dc);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+LRESULT OnNotify(const NMHDR* header) {
+    if (header && header->code == TTN_SHOW) return OnTooltipShown(header->hwndFrom);
+    return 0;
+}
+
+// A double click acts on what the last hover tick or release found; the
+// Display cell counts as no cell.
+void OnDoubleClick() {
+    const int hot = pluginState.hotItem;
+    if (hot == HOT_NONE || hot == HOT_DISPLAY) TogglePlayerWindow();
+}
+
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
+    const bool dropBusy = pluginState.dropBusy;
+    switch (message) {
+    case WM_PAINT:
+        return OnPaint(window);
+    case WM_ERASEBKGND:
+        return 1;  // painting covers every pixel
+    case WM_WININICHANGE:
+    case WM_TIMECHANGE:
+        InvalidateRect(window, nullptr, FALSE);
+        return byDefault();
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        if (!dropBusy) OnContextMenu(lParam);
+        return byDefault();
+    case WM_NCLBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK:
+        if (!dropBusy) OnDoubleClick();
+        return byDefault();
+    case WM_NCMBUTTONUP:
+    case WM_MBUTTONUP:
+        if (!dropBusy) TogglePlayerWindow();
+        return byDefault();
+    case WM_COMMAND:
+        OnMenuCommand(LOWORD(wParam));
+        return byDefault();
+    case WM_TIMER:
+        OnHoverTick();
+        return 0;
+    case WM_MOUSEMOVE:
+        if (dropBusy) return byDefault();
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (dropBusy) return byDefault();
+        return OnPress() ? 0 : byDefault();
+    case WM_LBUTTONUP:
+        if (!dropBusy) OnRelease();
+        return byDefault();
+    case WM_DROPFILES:
+        AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return byDefault();
+    case MSG_COMMAND_DONE:
+        FinishCommand();
+        return byDefault();
+    case MSG_LAUNCH_DONE:
+        FinishLaunch(wParam);
+        return byDefault();
+    default:
+        return byDefault();
+    }
+}
+
+}  // namespace
+
+LRESULT OnTooltipShown(HWND tooltip) {
+    PluginState& s = pluginState;
+    // Topmost so the taskbar does not cover it; non-zero tells the tooltip
+    // that it has been placed.
+    const LRESULT placed = SetWindowPos(tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // A button tip and the song title are never shown together.
+    if (s.titleTipTimer != 0) {
+        StopTimer(s.titleTipWindow, &s.titleTipTimer);
+        ShowWindow(s.titleTipWindow, SW_HIDE);
+        InvalidateRect(s.controlWindow, nullptr, FALSE);
+    }
+    return placed;
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        RelayToHostTip(window, message, wParam, lParam);
+        return Dispatch(window, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the host's message loop; the default
+        // procedure answers instead.
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,137 @@
+// The control window fixture.
+#include "tests/control_window/control_fixture.h"
+
+#include "control/button_tips.h"
+#include "control/control_window.h"
+#include "host/host_services.h"
+#include "player/player_link.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/geometry.h"
+#include "titletip/title_tip.h"
+
+#include <commctrl.h>
+#include <cstring>
+
+namespace {
+
+constexpr char kTitleTipStandInClass[] = "ControlTestTitleTip";
+constexpr int kControlLeft = 100;
+constexpr DWORD kControlStyle = 0x56000010;
+// pluginState is constant-initialised, so this copy holds the load-time values.
+const PluginState kInitialState = pluginState;
+
+std::vector<UINT> tooltipLog;
+WNDPROC tooltipProc = nullptr;
+
+LRESULT CALLBACK RecordingTooltipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_USER) tooltipLog.push_back(message);
+    return CallWindowProcA(tooltipProc, window, message, wParam, lParam);
+}
+
+void RegisterClassesOnce() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSA control = {};
+    control.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    control.lpfnWndProc = ControlWindowProc;
+    control.hInstance = GetModuleHandleA(nullptr);
+    control.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    control.lpszClassName = kControlClass;
+    RegisterClassA(&control);
+    WNDCLASSA tip = {};
+    tip.lpfnWndProc = DefWindowProcA;
+    tip.hInstance = GetModuleHandleA(nullptr);
+    tip.lpszClassName = kTitleTipStandInClass;
+    RegisterClassA(&tip);
+    done = true;
+}
+
+}  // namespace
+
+POINT CellCentre(int cell) {
+    const int column = cell % 5;
+    const int row = cell / 5;
+    return POINT{7 + 8 * column + 4, 3 + 10 * row + 5};
+}
+
+void ControlWindowTest::SetUp() {
+    HostTest::SetUp();
+    RegisterClassesOnce();
+    hostContext = host.context;
+    pluginState = kInitialState;
+
+    controlWidth = 55;
+    controlHeight = 23;
+    cellWidth = 8;
+    cellHeight = 10;
+    pluginState.sideOffset = 7;
+    pluginState.barHeight = 3;
+
+    std::memset(&hostToolInfo, 0, sizeof hostToolInfo);
+    std::memset(buttonTipText, 0, sizeof buttonTipText);
+    std::memset(lastTipText, 0, sizeof lastTipText);
+    std::memset(titleText, 0, sizeof titleText);
+    std::memset(playerPath, 0, sizeof playerPath);
+
+    HINSTANCE self = GetModuleHandleA(nullptr);
+    control = CreateWindowExA(WS_EX_ACCEPTFILES, kControlClass, "Pelorin", kControlStyle, kControlLeft, 0, 55, 23,
+                              host.taskbarWindow, nullptr, self, nullptr);
+    titleTip = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTitleTipStandInClass, nullptr, WS_POPUP, 0, 0, 40, 16,
+                               nullptr, nullptr, self, nullptr);
+    ASSERT_TRUE(control && titleTip);
+    pluginState.controlWindow = control;
+    pluginState.titleTipWindow = titleTip;
+
+    tooltipLog.clear();
+    tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        host.tooltipWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingTooltipProc)));
+    PumpMessages(0);
+}
+
+void ControlWindowTest::TearDown() {
+    PointAway();
+    StopTimer(control, &pluginState.hoverTimer);
+    StopTimer(titleTip, &pluginState.titleTipTimer);
+    if (host.tooltipWindow && tooltipProc)
+        SetWindowLongPtrA(host.tooltipWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
+    if (control) DestroyWindow(control);
+    if (titleTip) DestroyWindow(titleTip);
+    pluginState = kInitialState;
+    hostContext = HostContext{};
+    HostTest::TearDown();
+}
+
+void ControlWindowTest::PointAt(POINT client) {
+    POINT screen = client;
+    ClientToScreen(control, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PumpMessages(0);
+}
+
+void ControlWindowTest::PointAway() {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, 10);
+    PumpMessages(0);
+}
+
+LRESULT ControlWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageA(control, message, wParam, lParam);
+}
+
+void ControlWindowTest::Tick() { Send(WM_TIMER, TIMER_HOVER); }
+
+int ControlWindowTest::TooltipMessages(UINT message) const {
+    int count = 0;
+    for (UINT m : tooltipLog) count += m == message;
+    return count;
+}
+
+std::string ControlWindowTest::TooltipText() {
+    char text[kTipTextSize] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = hostToolInfo.cbSize;
+    tool.hwnd = control;
+    tool.uId = 1;
+    tool.lpszText = text;
+    SendMessageA(host.tooltipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}

@@ -1,0 +1,38 @@
+// A real control window under Wine: the plug-in's window procedure on a
+// child of the stand-in host's taskbar, the host's real tooltip window,
+// and the pointer placed with SetCursorPos on the control's cells.
+#pragma once
+
+#include "tests/support/test_support.h"
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// A cell's middle, or a place on the control, in client coordinates.
+POINT CellCentre(int cell);
+constexpr POINT kNoCell = {3, 8};        // the left margin
+constexpr POINT kBarLeftEnd = {7, 1};    // sideOffset
+constexpr POINT kBarRightEnd = {47, 1};  // sideOffset + 5 x cellWidth
+constexpr POINT kBarEighth = {12, 1};    // 5 of 40 pixels: 12.5 %
+
+class ControlWindowTest : public HostTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Moves the real pointer over a client point of the control.
+    void PointAt(POINT client);
+    // Moves it well away from the control.
+    void PointAway();
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // One hover tick, as the hover timer would run it.
+    void Tick();
+
+    // Messages the host's tooltip window received since SetUp.
+    int TooltipMessages(UINT message) const;
+    std::string TooltipText();
+
+    HWND control = nullptr;
+    HWND titleTip = nullptr;  // a plain popup standing in for the title tip
+};

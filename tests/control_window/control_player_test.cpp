@@ -1,0 +1,149 @@
+// The control window against the stand-in player: what presses, releases,
+// double and middle clicks and the menu's player commands make the player
+// do, read from the player's own log and window state.
+#include "tests/control_window/control_fixture.h"
+
+#include "control/control_handlers.h"
+#include "player/player_link.h"
+#include "plugin/state/plugin_state.h"
+#include "testbed/player/player_sim_client.h"
+#include "tests/support/iat_patch.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class ControlPlayerTest : public ControlWindowTest {
+protected:
+    void SetUp() override {
+        ControlWindowTest::SetUp();
+        PlayerSimOptions playing;
+        playing.state = PlayerSimState::Playing;
+        sim = StartPlayerSim(playing);
+        ASSERT_NE(sim.window, nullptr) << sim.failure;
+        ASSERT_TRUE(FindPlayer());
+        pluginState.playerStatus = PLAYER_PLAYING;
+    }
+
+    void TearDown() override {
+        // Let a command thread finish before the player goes.
+        WaitUntil([] { return pluginState.commandThread == nullptr; }, 3000);
+        StopPlayerSim(&sim);
+        ControlWindowTest::TearDown();
+    }
+
+    int Commands(const char* number = "") { return CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", number); }
+
+    PlayerSimProcess sim;
+};
+
+TEST_F(ControlPlayerTest, PressOnPlayReleaseOnStopSendsStop) {
+    PointAt(CellCentre(1));
+    Send(WM_LBUTTONDOWN);
+    ASSERT_EQ(pluginState.hotItem, 1);
+    PointAt(CellCentre(3));
+    Send(WM_LBUTTONUP);
+    EXPECT_FALSE(pluginState.buttonDown);
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40047", 1, 3000));
+    EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 3000));
+    EXPECT_EQ(Commands(), 1);
+}
+
+TEST_F(ControlPlayerTest, PressReleasedOutsideSendsNothing) {
+    PointAt(CellCentre(1));
+    Send(WM_MOUSEMOVE);
+    Send(WM_LBUTTONDOWN);
+    PointAway();
+    Tick();
+    EXPECT_FALSE(pluginState.buttonDown);
+    PumpMessages(300);
+    EXPECT_EQ(Commands(), 0);
+    EXPECT_EQ(pluginState.commandThread, nullptr);
+}
+
+TEST_F(ControlPlayerTest, ReleaseOnTheBarSeeksWhereThePressWas) {
+    songLengthSec = 200;
+    PointAt(kBarEighth);
+    Send(WM_LBUTTONDOWN);
+    Send(WM_LBUTTONUP);
+    // 13 % of 200 s, in milliseconds.
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "26000 106", 1, 3000));
+}
+
+TEST_F(ControlPlayerTest, DoubleClickOnNoCellTogglesThePlayerWindowButNotOnAButton) {
+    ASSERT_FALSE(IsIconic(sim.window));
+    PointAt(CellCentre(1));
+    Tick();
+    Send(WM_LBUTTONDBLCLK);
+    PumpMessages(100);
+    EXPECT_FALSE(IsIconic(sim.window));
+
+    PointAt(kNoCell);
+    Tick();
+    Send(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(sim.window) != FALSE; }, 2000));
+}
+
+TEST_F(ControlPlayerTest, MiddleReleaseTogglesWhateverIsUnderThePointer) {
+    PointAt(CellCentre(3));
+    Tick();
+    Send(WM_MBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(sim.window) != FALSE; }, 2000));
+    Send(WM_MBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(sim.window); }, 2000));
+    EXPECT_EQ(Commands(), 0);
+}
+
+struct MenuSeen {
+    std::vector<UINT> ids;
+    std::vector<std::string> texts;
+    std::vector<bool> checked;
+};
+MenuSeen menuSeen;
+
+BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT, int, int, HWND, LPTPMPARAMS) {
+    menuSeen = MenuSeen{};
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        menuSeen.ids.push_back((state & MF_SEPARATOR) ? 0 : GetMenuItemID(menu, i));
+        menuSeen.texts.push_back(text);
+        menuSeen.checked.push_back((state & MF_CHECKED) != 0);
+    }
+    return FALSE;
+}
+
+TEST_F(ControlPlayerTest, MenuOfARunningPlayer) {
+    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "TrackPopupMenuEx",
+                            reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
+    ASSERT_TRUE(patch.active());
+    Send(WM_CONTEXTMENU, 0, MAKELPARAM(300, 700));
+    EXPECT_EQ(menuSeen.ids, (std::vector<UINT>{1029, 1031, 0, 1026, 0, 1028}));
+    ASSERT_EQ(menuSeen.texts.size(), 6u);
+    EXPECT_EQ(menuSeen.texts[0], "Hide Winamp");
+    EXPECT_EQ(menuSeen.texts[3], "Winamp preferences");
+    EXPECT_FALSE(menuSeen.checked[1]);
+
+    pluginState.hideOnMinimize = true;
+    ShowWindow(sim.window, SW_MINIMIZE);
+    Send(WM_CONTEXTMENU, 0, MAKELPARAM(300, 700));
+    EXPECT_EQ(menuSeen.texts[0], "Show Winamp");
+    EXPECT_TRUE(menuSeen.checked[1]);
+}
+
+TEST_F(ControlPlayerTest, MenuCommandsReachThePlayer) {
+    Send(WM_COMMAND, CMD_TOGGLE_PLAYER_WINDOW);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(sim.window) != FALSE; }, 2000));
+
+    Send(WM_COMMAND, CMD_PLAYER_PREFERENCES);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40012", 1, 3000));
+    EXPECT_EQ(host.modalMessages, (std::vector<UINT>{HM_MODAL_BEGIN, HM_MODAL_END}));
+
+    Send(WM_COMMAND, CMD_RUN_PLAYER);  // it runs already: nothing to start
+    EXPECT_EQ(pluginState.launchThread, nullptr);
+    EXPECT_EQ(pluginState.launchWatchdogTimer, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,372 @@
+// The title tip as a real popup under Wine: reading a real window's
+// caption, sizing and placing the tip, its icon, when it shows and hides,
+// and what it paints.
+#include "host/host_services.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/geometry.h"
+#include "skin/skin_set.h"
+#include "tests/support/iat_patch.h"
+#include "tests/support/test_support.h"
+#include "titletip/title_tip.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kPlayerStandInClass[] = "TitleTipTestPlayer";
+constexpr char kControlStandInClass[] = "TitleTipTestControl";
+// pluginState is constant-initialised, so this copy holds the load-time values.
+const PluginState kInitialState = pluginState;
+
+int paintCount = 0;
+int windowPosCount = 0;
+
+LRESULT CALLBACK CountingTitleTipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) ++paintCount;
+    if (message == WM_WINDOWPOSCHANGED) ++windowPosCount;
+    return TitleTipWindowProc(window, message, wParam, lParam);
+}
+
+struct TimerStart {
+    HWND window;
+    UINT_PTR id;
+    UINT elapse;
+};
+std::vector<TimerStart> timerStarts;
+using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
+SetTimerFn realSetTimer = nullptr;
+
+UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    timerStarts.push_back({window, id, elapse});
+    return realSetTimer(window, id, elapse, callback);
+}
+
+void RegisterClassesOnce() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSA plain = {};
+    plain.lpfnWndProc = DefWindowProcA;
+    plain.hInstance = GetModuleHandleA(nullptr);
+    plain.lpszClassName = kPlayerStandInClass;
+    RegisterClassA(&plain);
+    plain.lpszClassName = kControlStandInClass;
+    RegisterClassA(&plain);
+    WNDCLASSA tip = {};
+    tip.style = CS_VREDRAW | CS_HREDRAW;
+    tip.lpfnWndProc = CountingTitleTipProc;
+    tip.hInstance = GetModuleHandleA(nullptr);
+    tip.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    tip.lpszClassName = kTitleTipClass;
+    RegisterClassA(&tip);
+    done = true;
+}
+
+// The plug-in's own module holds the "WA" icon the tip loads.
+HMODULE PluginModule() {
+    static HMODULE module = LoadLibraryA(PluginDllPath().c_str());
+    return module;
+}
+
+// A font whose line is `lineHeight` pixels, so the tip gets a known height.
+HFONT FontWithLineHeight(int lineHeight) {
+    HDC screen = GetDC(nullptr);
+    HFONT found = nullptr;
+    for (int request = 1; request < 40 && !found; ++request) {
+        HFONT font = CreateFontA(request, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
+        HGDIOBJ old = SelectObject(screen, font);
+        RECT r = {};
+        DrawTextA(screen, "Xy", -1, &r, DT_CALCRECT | DT_VCENTER | DT_CENTER);
+        SelectObject(screen, old);
+        if (r.bottom == lineHeight)
+            found = font;
+        else
+            DeleteObject(font);
+    }
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return SIZE{0, 0};
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    const SIZE size = {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return size;
+}
+
+bool IconAlive(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return false;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return true;
+}
+
+class TitleTipTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterClassesOnce();
+        ASSERT_NE(PluginModule(), nullptr);
+        pluginInstance = PluginModule();
+        controlWidth = 55;
+        controlHeight = 23;
+        tipFont.font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+
+        shownTitle[0] = '\0';
+        titleTipX = 0;
+        titleTipY = 0;
+        titleTipWidth = 4;
+        titleTipHeight = 4;
+        titleIconSize = 0;
+        titleIcon = nullptr;
+        titleTipBrush = CreateSolidBrush(GetSysColor(COLOR_INFOBK));
+        titleTipPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_INFOTEXT));
+
+        HINSTANCE self = GetModuleHandleA(nullptr);
+        player = CreateWindowExA(0, kPlayerStandInClass, "1. Artist - Song - Winamp", WS_OVERLAPPEDWINDOW, 0, 0,
+                                 200, 80, nullptr, nullptr, self, nullptr);
+        control = CreateWindowExA(WS_EX_TOOLWINDOW, kControlStandInClass, "", WS_POPUP, 600, 745, 55, 23, nullptr,
+                                  nullptr, self, nullptr);
+        tip = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTitleTipClass, nullptr, WS_POPUP, 0, 0, 4, 4, nullptr,
+                              nullptr, self, nullptr);
+        ASSERT_TRUE(player && control && tip);
+        pluginState.playerWindow = player;
+        pluginState.controlWindow = control;
+        pluginState.titleTipWindow = tip;
+        pluginState.titleTipTimer = 0;
+        pluginState.hoverTimer = 0;
+        pluginState.songTitleTip = true;
+    }
+
+    void TearDown() override {
+        StopTimer(tip, &pluginState.titleTipTimer);
+        for (HWND window : {tip, control, player})
+            if (window) DestroyWindow(window);
+        pluginState = kInitialState;
+        DeleteObject(titleTipBrush);
+        DeleteObject(titleTipPen);
+        if (ownFont) DeleteObject(ownFont);
+        PumpMessages(0);
+    }
+
+    void SetCaption(const char* caption) { SetWindowTextA(player, caption); }
+
+    void UseFont(HFONT font) {
+        ASSERT_NE(font, nullptr);
+        if (ownFont) DeleteObject(ownFont);
+        ownFont = font;
+        tipFont.font = font;
+    }
+
+    RECT TipRect() {
+        RECT r = {};
+        GetWindowRect(tip, &r);
+        return r;
+    }
+
+    HWND player = nullptr;
+    HWND control = nullptr;
+    HWND tip = nullptr;
+    HFONT ownFont = nullptr;
+};
+
+TEST_F(TitleTipTest, ReadTitleCutsTheCaption) {
+    ReadTitle();
+    EXPECT_STREQ(titleText, "1. Artist - Song");
+}
+
+TEST_F(TitleTipTest, ReadTitleFallsBackToTheProductName) {
+    SetCaption("");
+    ReadTitle();
+    EXPECT_STREQ(titleText, "Pelorin");
+    SetCaption("Winamp 5.9");
+    ReadTitle();
+    EXPECT_STREQ(titleText, "Pelorin");
+    pluginState.playerWindow = nullptr;
+    ReadTitle();
+    EXPECT_STREQ(titleText, "Pelorin");
+}
+
+TEST_F(TitleTipTest, ReadTitleTakesAtMost259CaptionCharacters) {
+    const std::string caption(300, 'a');
+    SetCaption(caption.c_str());
+    ReadTitle();
+    EXPECT_EQ(std::strlen(titleText), 259u);
+}
+
+TEST_F(TitleTipTest, PlayerGoneHidesTheTipUnlessThePointerIsOnTheControl) {
+    ShowWindow(tip, SW_SHOWNOACTIVATE);
+    pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, 60000, nullptr);
+    pluginState.playerWindow = nullptr;
+    pluginState.hoverTimer = TIMER_HOVER;  // the pointer rests on the control
+    ReadTitle();
+    EXPECT_TRUE(IsWindowVisible(tip));
+    EXPECT_NE(pluginState.titleTipTimer, 0u);
+
+    pluginState.hoverTimer = 0;
+    ReadTitle();
+    EXPECT_FALSE(IsWindowVisible(tip));
+    EXPECT_EQ(pluginState.titleTipTimer, 0u);
+}
+
+TEST_F(TitleTipTest, NewTitleSizesAndPlacesTheTip) {
+    UpdateTitleTip();
+    EXPECT_STREQ(shownTitle, "1. Artist - Song");
+
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, tipFont.font);
+    RECT text = {};
+    DrawTextA(screen, "1. Artist - Song", -1, &text, DT_CALCRECT | DT_VCENTER | DT_CENTER);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+
+    const RECT r = TipRect();
+    EXPECT_EQ(r.right - r.left, text.right + 23);
+    EXPECT_EQ(r.bottom - r.top, text.bottom + 5);
+    EXPECT_EQ(r.right, 600 + 55);  // right-aligned with the control
+    EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN) - 23);
+    EXPECT_EQ(titleTipX, r.left);
+    EXPECT_EQ(titleTipY, r.top);
+}
+
+TEST_F(TitleTipTest, TipNeverStartsLeftOfTheScreen) {
+    MoveWindow(control, 0, 745, 55, 23, FALSE);
+    SetCaption("1. A title far wider than the control itself - Winamp");
+    UpdateTitleTip();
+    const RECT r = TipRect();
+    EXPECT_EQ(r.left, 0);
+    EXPECT_GT(r.right, 55);
+}
+
+TEST_F(TitleTipTest, SteadyTitleNeitherResizesNorRepaints) {
+    UpdateTitleTip();
+    PumpMessages(50);
+    paintCount = 0;
+    windowPosCount = 0;
+    for (int tick = 0; tick < 4; ++tick) {
+        UpdateTitleTip();
+        PumpMessages(20);
+    }
+    EXPECT_EQ(windowPosCount, 0);
+    EXPECT_EQ(paintCount, 0);
+    RECT update;
+    EXPECT_FALSE(GetUpdateRect(tip, &update, FALSE));
+}
+
+TEST_F(TitleTipTest, NewSongPopsTheTipForSevenSecondsEvenWithHoverTipsOff) {
+    pluginState.songTitleTip = false;
+    UpdateTitleTip();
+    StopTimer(tip, &pluginState.titleTipTimer);
+    ShowWindow(tip, SW_HIDE);
+
+    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "SetTimer",
+                            reinterpret_cast<void*>(&RecordingSetTimer));
+    ASSERT_TRUE(patch.active());
+    realSetTimer = reinterpret_cast<SetTimerFn>(patch.original());
+    timerStarts.clear();
+
+    SetCaption("2. Artist - Next Song - Winamp");
+    UpdateTitleTip();
+    EXPECT_TRUE(IsWindowVisible(tip));
+    EXPECT_NE(pluginState.titleTipTimer, 0u);
+    ASSERT_EQ(timerStarts.size(), 1u);
+    EXPECT_EQ(timerStarts[0].window, tip);
+    EXPECT_EQ(timerStarts[0].id, TIMER_TITLE_TIP);
+    EXPECT_EQ(timerStarts[0].elapse, 7000u);
+}
+
+TEST_F(TitleTipTest, TitleChangeWithoutPlayerTakesDownATipLeftUp) {
+    UpdateTitleTip();
+    ShowWindow(tip, SW_SHOWNOACTIVATE);
+    pluginState.hoverTimer = TIMER_HOVER;  // the pointer kept it up
+    pluginState.playerWindow = nullptr;
+    UpdateTitleTip();
+    EXPECT_STREQ(shownTitle, "Pelorin");
+    EXPECT_EQ(pluginState.titleTipTimer, 0u);
+    EXPECT_FALSE(IsWindowVisible(tip));
+}
+
+TEST_F(TitleTipTest, TimerHidesTheTipOnceThePointerIsOff) {
+    ShowWindow(tip, SW_SHOWNOACTIVATE);
+    pluginState.hoverTimer = TIMER_HOVER;
+    pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, 30, nullptr);
+    PumpMessages(150);
+    EXPECT_TRUE(IsWindowVisible(tip));
+
+    pluginState.hoverTimer = 0;
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(tip); }, 1000));
+    EXPECT_EQ(pluginState.titleTipTimer, 0u);
+}
+
+TEST_F(TitleTipTest, IconSizeFollowsTheTipHeight) {
+    UseFont(FontWithLineHeight(13));
+    SetCaption("A - Winamp");
+    UpdateTitleTip();
+    ASSERT_EQ(titleTipHeight, 18);
+    EXPECT_EQ(titleIconSize, 14);
+    ASSERT_NE(titleIcon, nullptr);
+    EXPECT_EQ(IconSize(titleIcon).cx, 14);
+
+    UseFont(FontWithLineHeight(6));
+    SetCaption("B - Winamp");
+    UpdateTitleTip();
+    ASSERT_EQ(titleTipHeight, 11);
+    EXPECT_EQ(titleIconSize, 8);
+    EXPECT_EQ(IconSize(titleIcon).cx, 8);
+
+    UseFont(FontWithLineHeight(5));
+    SetCaption("C - Winamp");
+    UpdateTitleTip();
+    ASSERT_EQ(titleTipHeight, 10);
+    EXPECT_EQ(titleIconSize, 8);  // nothing fits: the previous size stays
+}
+
+TEST_F(TitleTipTest, MovingReleasesThePreviousIcon) {
+    UpdateTitleTip();
+    const HICON first = titleIcon;
+    ASSERT_NE(first, nullptr);
+    MoveWindow(control, 300, 745, 55, 23, FALSE);
+    UpdateTitleTip();
+    ASSERT_NE(titleIcon, nullptr);
+    EXPECT_TRUE(IconAlive(titleIcon));
+    EXPECT_FALSE(IconAlive(first));
+}
+
+TEST_F(TitleTipTest, PaintDrawsAFramedBoxWithTitleAndIcon) {
+    UpdateTitleTip();
+    const int w = titleTipWidth;
+    const int h = titleTipHeight;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PaintTitleTip(dc, tip);
+
+    const COLORREF frame = GetSysColor(COLOR_INFOTEXT);
+    const COLORREF fill = GetSysColor(COLOR_INFOBK);
+    EXPECT_EQ(GetPixel(dc, 0, 0), frame);
+    EXPECT_EQ(GetPixel(dc, w - 1, h - 1), frame);
+    EXPECT_EQ(GetPixel(dc, w - 2, 1), fill);
+    auto anyPixelOtherThanFill = [&](int left, int right) {
+        for (int x = left; x < right; ++x)
+            for (int y = 1; y < h - 1; ++y)
+                if (GetPixel(dc, x, y) != fill) return true;
+        return false;
+    };
+    EXPECT_TRUE(anyPixelOtherThanFill(3, 3 + titleIconSize)) << "icon";
+    EXPECT_TRUE(anyPixelOtherThanFill(titleIconSize + 5, w - 1)) << "title";
+
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace

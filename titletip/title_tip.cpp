@@ -1,0 +1,95 @@
+// Keeping the title tip in step with the player: every refresh reads the
+// title; a new title resizes the tip (and pops it up while the player
+// runs), and a new position moves it and picks its icon.
+#include "titletip/title_tip.h"
+
+#include "host/host_services.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/gdi_guards.h"
+#include "skin/geometry.h"
+#include "skin/skin_set.h"
+
+#include <cstring>
+
+char shownTitle[kTitleTextSize] = {};
+int titleTipX = 0;
+int titleTipY = 0;
+int titleTipWidth = 0;
+int titleTipHeight = 0;
+int titleIconSize = 0;
+HICON titleIcon = nullptr;
+
+namespace {
+
+constexpr const char* kIconName = "WA";
+// Room around the measured text: the icon and margins across, the frame
+// and a little air down.
+constexpr int kExtraWidth = 23;
+constexpr int kExtraHeight = 5;
+constexpr UINT kMeasureFlags = DT_CALCRECT | DT_VCENTER | DT_CENTER;
+constexpr UINT kResizeFlags = SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+void ResizeForShownTitle() {
+    HWND tip = pluginState.titleTipWindow;
+    HDC screen = GetDC(nullptr);
+    RECT measured = {};
+    {
+        auto font = SelectIn(screen, tipFont.font);
+        DrawTextA(screen, shownTitle, -1, &measured, kMeasureFlags);
+    }
+    titleTipWidth = measured.right + kExtraWidth;
+    titleTipHeight = measured.bottom + kExtraHeight;
+    SetWindowPos(tip, nullptr, 0, 0, titleTipWidth, titleTipHeight, kResizeFlags);
+    ReleaseDC(nullptr, screen);
+    InvalidateRect(tip, nullptr, FALSE);
+}
+
+void OnTitleChanged() {
+    HWND tip = pluginState.titleTipWindow;
+    std::memset(shownTitle, 0, sizeof shownTitle);
+    lstrcpynA(shownTitle, titleText, kTitleTextSize);
+    StopTimer(tip, &pluginState.titleTipTimer);
+    if (titleText[0] != '\0' && pluginState.playerWindow) {
+        ShowWindow(tip, SW_SHOWNOACTIVATE);
+        pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
+    } else {
+        // With its timer gone nothing else would ever take a tip down that
+        // the pointer left up.
+        ShowWindow(tip, SW_HIDE);
+    }
+    ResizeForShownTitle();
+}
+
+void LoadTitleIcon() {
+    HICON previous = titleIcon;
+    titleIcon = static_cast<HICON>(
+        LoadImageA(pluginInstance, kIconName, IMAGE_ICON, titleIconSize, titleIconSize, LR_DEFAULTCOLOR));
+    if (previous) DestroyIcon(previous);
+}
+
+void PlaceTitleTip() {
+    HWND tip = pluginState.titleTipWindow;
+    GetWindowRect(pluginState.controlWindow, &controlRect);
+    const POINT origin = TitleTipOrigin(controlRect.left, controlWidth, controlHeight, titleTipWidth,
+                                        titleTipHeight, GetSystemMetrics(SM_CYSCREEN));
+    if (origin.x == titleTipX && origin.y == titleTipY) return;
+    titleTipX = origin.x;
+    titleTipY = origin.y;
+    // A new height always moves the tip, so the icon follows every resize.
+    titleIconSize = IconSizeFor(titleTipHeight, titleIconSize);
+    LoadTitleIcon();
+    MoveWindow(tip, titleTipX, titleTipY, titleTipWidth, titleTipHeight, TRUE);
+    InvalidateRect(tip, nullptr, TRUE);
+}
+
+}  // namespace
+
+void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        ReadTitle();
+        if (std::strcmp(titleText, shownTitle) != 0) OnTitleChanged();
+        PlaceTitleTip();
+    } catch (...) {
+        // A timer callback must not let anything reach the host's loop.
+    }
+}

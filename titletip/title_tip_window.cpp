@@ -1,0 +1,79 @@
+// The title tip's window: a framed box in the system's tooltip colours
+// with the icon on the left and the title beside it, hidden by its timer
+// once the pointer is off the control.
+#include "titletip/title_tip.h"
+
+#include "host/host_services.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/gdi_guards.h"
+#include "skin/skin_set.h"
+
+HBRUSH titleTipBrush = nullptr;
+HPEN titleTipPen = nullptr;
+
+namespace {
+
+constexpr int kIconLeft = 3;
+constexpr int kTextGap = 5;  // between the icon's box and the text
+constexpr int kTextTop = 2;
+constexpr int kTextFormat = DT_VCENTER;
+
+void OnTitleTipTimer(HWND window) {
+    if (pluginState.hoverTimer != 0 || pluginState.titleTipTimer == 0) return;
+    StopTimer(window, &pluginState.titleTipTimer);
+    ShowWindow(window, SW_HIDE);
+}
+
+void ReleaseTitleIcon() {
+    if (titleIcon) DestroyIcon(titleIcon);
+    titleIcon = nullptr;
+}
+
+LRESULT OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc) PaintTitleTip(dc, window);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+}  // namespace
+
+void PaintTitleTip(HDC dc, HWND window) {
+    GetClientRect(window, &titleTipClientRect);
+    const RECT& client = titleTipClientRect;
+    auto pen = SelectIn(dc, titleTipPen);
+    auto brush = SelectIn(dc, titleTipBrush);
+    Rectangle(dc, client.left, client.top, client.right, client.bottom);
+
+    RECT textRect = client;
+    textRect.left = titleIconSize + kTextGap;
+    textRect.top = kTextTop;
+    MDrawText(dc, shownTitle, &textRect, tipFont.font, kTextFormat, SwapRedBlue(GetSysColor(COLOR_INFOTEXT)), 0, 0);
+
+    if (titleIcon)
+        DrawIconEx(dc, kIconLeft, (titleTipHeight - titleIconSize) / 2, titleIcon, 0, 0, 0, titleTipBrush,
+                   DI_NORMAL);
+}
+
+LRESULT CALLBACK TitleTipWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (message) {
+        case WM_PAINT:
+            return OnPaint(window);
+        case WM_TIMER:
+            OnTitleTipTimer(window);
+            break;
+        case WM_DESTROY:
+            // The icon belongs to the window it is drawn in; a later start
+            // loads a fresh one when it places the new window.
+            ReleaseTitleIcon();
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // Nothing may unwind into the host's message loop.
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
