@@ -20,7 +20,8 @@ void Invalidate() { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }
 
 bool OverNoButton(int hotItem) { return hotItem == HOT_POSITION_BAR || hotItem < 0; }
 
-void OfferTitleTip() {
+// Over the bar or no cell the song title takes the button tip's place.
+void TitleInsteadOfButtonTip() {
     PluginState& s = pluginState;
     if (!s.songTitleTip) {
         UpdateButtonTip("");
@@ -79,7 +80,7 @@ void OnHoverTick() {
     PluginState& s = pluginState;
     HitTest();
     if (s.buttonTips) UpdateButtonTip(ButtonTipFor(s.hotItem, s.playerStatus, s.playerWindow != nullptr, uiLanguage));
-    if (OverNoButton(s.hotItem)) OfferTitleTip();
+    if (OverNoButton(s.hotItem)) TitleInsteadOfButtonTip();
     RepaintOnChange();
     StopHoveringWhenLeft();
     ShortenTitleTip();

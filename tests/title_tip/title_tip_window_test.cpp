@@ -146,7 +146,7 @@ protected:
     }
 
     void TearDown() override {
-        StopTimer(tip, &pluginState.titleTipTimer);
+        if (tip) StopTimer(tip, &pluginState.titleTipTimer);
         for (HWND window : {tip, control, player})
             if (window) DestroyWindow(window);
         pluginState = kInitialState;
@@ -337,6 +337,16 @@ TEST_F(TitleTipTest, MovingReleasesThePreviousIcon) {
     ASSERT_NE(titleIcon, nullptr);
     EXPECT_TRUE(IconAlive(titleIcon));
     EXPECT_FALSE(IconAlive(first));
+}
+
+TEST_F(TitleTipTest, DestroyingTheTipReleasesItsIcon) {
+    UpdateTitleTip();
+    const HICON icon = titleIcon;
+    ASSERT_TRUE(IconAlive(icon));
+    DestroyWindow(tip);
+    tip = nullptr;
+    EXPECT_EQ(titleIcon, nullptr);
+    EXPECT_FALSE(IconAlive(icon));
 }
 
 TEST_F(TitleTipTest, PaintDrawsAFramedBoxWithTitleAndIcon) {
