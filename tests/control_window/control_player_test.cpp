@@ -9,6 +9,9 @@
 #include "testbed/player/player_sim_client.h"
 #include "tests/support/iat_patch.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -144,6 +147,63 @@ TEST_F(ControlPlayerTest, MenuCommandsReachThePlayer) {
     Send(WM_COMMAND, CMD_RUN_PLAYER);  // it runs already: nothing to start
     EXPECT_EQ(pluginState.launchThread, nullptr);
     EXPECT_EQ(pluginState.launchWatchdogTimer, 0u);
+}
+
+// A drop of these files, as the shell hands it over: a DROPFILES header
+// and the names one after another, ending with an empty name.
+HDROP MakeDrop(const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& file : files) names += file + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(ControlPlayerTest, DroppedFileReachesThePlayer) {
+    PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\music\\a.mp3"})), 0);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COPYDATA", "/ADD \"C:\\music\\a.mp3\"", 1, 10000));
+    EXPECT_TRUE(WaitUntil([] { return !pluginState.dropBusy && pluginState.launchThread == nullptr; }, 5000));
+}
+
+// The player is not running; the plug-in starts it itself.
+class ControlLaunchTest : public ControlWindowTest {
+protected:
+    void SetUp() override {
+        ControlWindowTest::SetUp();
+        ASSERT_EQ(FindPlayerSimWindow(), nullptr) << "a player from an earlier test still runs";
+        PlayerSimOptions playing;
+        files = ConfigurePlayerSim(playing);
+        lstrcpynA(playerPath, PlayerSimExePath().c_str(), kPlayerPathSize);
+    }
+
+    void TearDown() override {
+        WaitUntil([] { return pluginState.launchThread == nullptr; }, 5000);
+        if (HWND window = FindPlayerSimWindow()) {
+            PlayerSimProcess started;
+            GetWindowThreadProcessId(window, &started.processId);
+            started.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, started.processId);
+            StopPlayerSim(&started);
+        }
+        ControlWindowTest::TearDown();
+    }
+
+    PlayerSimFiles files;
+};
+
+TEST_F(ControlLaunchTest, RunFromTheMenuStartsThePlayerAndTheLaunchEnds) {
+    Send(WM_COMMAND, CMD_RUN_PLAYER);
+    EXPECT_NE(pluginState.launchThread, nullptr);
+    // The launch thread's end message comes back through the window
+    // procedure, which hands it to the launch.
+    EXPECT_TRUE(WaitUntil([] { return pluginState.launchThread == nullptr; }, 15000));
+    EXPECT_EQ(pluginState.launchWatchdogTimer, 0u);
+    EXPECT_NE(FindPlayerSimWindow(), nullptr);
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(files.logPath), "START"), 1);
 }
 
 }  // namespace
