@@ -7,6 +7,7 @@
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
+#include "tests/support/iat_patch.h"
 #include "titletip/title_tip.h"
 
 #include <commctrl.h>
@@ -26,6 +27,25 @@ WNDPROC tooltipProc = nullptr;
 LRESULT CALLBACK RecordingTooltipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_USER) tooltipLog.push_back(message);
     return CallWindowProcA(tooltipProc, window, message, wParam, lParam);
+}
+
+SeenMenu seenMenu;
+
+BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    ++seenMenu.shown;
+    seenMenu.flags = flags;
+    seenMenu.x = x;
+    seenMenu.y = y;
+    seenMenu.owner = owner;
+    if (params) seenMenu.params = *params;
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        const UINT id = (state & MF_SEPARATOR) ? 0 : GetMenuItemID(menu, i);
+        seenMenu.items.push_back({id, text, (state & MF_CHECKED) != 0});
+    }
+    return FALSE;  // as if the menu were dismissed
 }
 
 void RegisterClassesOnce() {
@@ -123,6 +143,21 @@ int ControlWindowTest::TooltipMessages(UINT message) const {
     int count = 0;
     for (UINT m : tooltipLog) count += m == message;
     return count;
+}
+
+std::vector<UINT> SeenMenu::Ids() const {
+    std::vector<UINT> ids;
+    for (const SeenMenuItem& item : items) ids.push_back(item.id);
+    return ids;
+}
+
+SeenMenu ControlWindowTest::OpenContextMenu(short x, short y) {
+    seenMenu = SeenMenu{};
+    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "TrackPopupMenuEx",
+                            reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
+    EXPECT_TRUE(patch.active());
+    Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
+    return seenMenu;
 }
 
 std::string ControlWindowTest::TooltipText() {

@@ -16,6 +16,24 @@ constexpr POINT kBarLeftEnd = {7, 1};    // sideOffset
 constexpr POINT kBarRightEnd = {47, 1};  // sideOffset + 5 x cellWidth
 constexpr POINT kBarEighth = {12, 1};    // 5 of 40 pixels: 12.5 %
 
+// The context menu as TrackPopupMenuEx was handed it.
+struct SeenMenuItem {
+    UINT id;  // 0 for a separator
+    std::string text;
+    bool checked;
+};
+
+struct SeenMenu {
+    int shown = 0;
+    std::vector<SeenMenuItem> items;
+    UINT flags = 0;
+    int x = 0;
+    int y = 0;
+    HWND owner = nullptr;
+    TPMPARAMS params = {};
+    std::vector<UINT> Ids() const;
+};
+
 class ControlWindowTest : public HostTest {
 protected:
     void SetUp() override;
@@ -28,6 +46,9 @@ protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // One hover tick, as the hover timer would run it.
     void Tick();
+    // WM_CONTEXTMENU at a screen point, with TrackPopupMenuEx replaced by a
+    // capture that reads the menu and dismisses it, so no menu loop runs.
+    SeenMenu OpenContextMenu(short x = 300, short y = 700);
 
     // Messages the host's tooltip window received since SetUp.
     int TooltipMessages(UINT message) const;

@@ -7,7 +7,6 @@
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_client.h"
-#include "tests/support/iat_patch.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -98,42 +97,21 @@ TEST_F(ControlPlayerTest, MiddleReleaseTogglesWhateverIsUnderThePointer) {
     EXPECT_EQ(Commands(), 0);
 }
 
-struct MenuSeen {
-    std::vector<UINT> ids;
-    std::vector<std::string> texts;
-    std::vector<bool> checked;
-};
-MenuSeen menuSeen;
-
-BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT, int, int, HWND, LPTPMPARAMS) {
-    menuSeen = MenuSeen{};
-    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-        char text[128] = {};
-        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        menuSeen.ids.push_back((state & MF_SEPARATOR) ? 0 : GetMenuItemID(menu, i));
-        menuSeen.texts.push_back(text);
-        menuSeen.checked.push_back((state & MF_CHECKED) != 0);
-    }
-    return FALSE;
-}
-
 TEST_F(ControlPlayerTest, MenuOfARunningPlayer) {
-    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "TrackPopupMenuEx",
-                            reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
-    ASSERT_TRUE(patch.active());
-    Send(WM_CONTEXTMENU, 0, MAKELPARAM(300, 700));
-    EXPECT_EQ(menuSeen.ids, (std::vector<UINT>{1029, 1031, 0, 1026, 0, 1028}));
-    ASSERT_EQ(menuSeen.texts.size(), 6u);
-    EXPECT_EQ(menuSeen.texts[0], "Hide Winamp");
-    EXPECT_EQ(menuSeen.texts[3], "Winamp preferences");
-    EXPECT_FALSE(menuSeen.checked[1]);
+    SeenMenu menu = OpenContextMenu();
+    EXPECT_EQ(menu.Ids(), (std::vector<UINT>{1029, 1031, 0, 1026, 0, 1028}));
+    ASSERT_EQ(menu.items.size(), 6u);
+    EXPECT_EQ(menu.items[0].text, "Hide Winamp");
+    EXPECT_EQ(menu.items[1].text, "Hide on minimize");
+    EXPECT_FALSE(menu.items[1].checked);
+    EXPECT_EQ(menu.items[3].text, "Winamp preferences");
 
     pluginState.hideOnMinimize = true;
     ShowWindow(sim.window, SW_MINIMIZE);
-    Send(WM_CONTEXTMENU, 0, MAKELPARAM(300, 700));
-    EXPECT_EQ(menuSeen.texts[0], "Show Winamp");
-    EXPECT_TRUE(menuSeen.checked[1]);
+    menu = OpenContextMenu();
+    ASSERT_EQ(menu.items.size(), 6u);
+    EXPECT_EQ(menu.items[0].text, "Show Winamp");
+    EXPECT_TRUE(menu.items[1].checked);
 }
 
 TEST_F(ControlPlayerTest, MenuCommandsReachThePlayer) {

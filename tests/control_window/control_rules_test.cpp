@@ -1,6 +1,6 @@
 // The control's pure rules: button tip texts in both languages, the seek
-// percentage of a press on the bar, the context menu's shapes and the
-// setup request handed to the host.
+// percentage of a press on the bar, the context menu's Russian texts and
+// the setup request handed to the host.
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
 #include "plugin/state/plugin_state.h"
@@ -66,62 +66,18 @@ TEST(BarPercent, EndsAndRounding) {
     EXPECT_EQ(BarPercent(5, 0, 0), 0);   // no bar to divide by
 }
 
-struct MenuItem {
-    UINT id;
-    std::string text;
-    bool checked;
-};
-
-std::vector<MenuItem> Items(const MenuFacts& facts, Language language = Language::English) {
-    const MenuShape shape = ContextMenuShape(facts, language);
-    std::vector<MenuItem> items;
-    for (int i = 0; i < shape.count; ++i) {
-        const MenuEntry& e = shape.entries[i];
-        items.push_back({e.id, e.text ? e.text : "", e.checked});
-    }
-    return items;
-}
-
-std::vector<UINT> Ids(const std::vector<MenuItem>& items) {
-    std::vector<UINT> ids;
-    for (const MenuItem& item : items) ids.push_back(item.id);
-    return ids;
-}
-
-TEST(ContextMenuShape, PlayerRunning) {
-    MenuFacts facts = {true, true, false, true, true};
-    const auto items = Items(facts);
-    EXPECT_EQ(Ids(items), (std::vector<UINT>{1029, 1031, kSeparator, 1026, kSeparator, 1028}));
-    EXPECT_EQ(items[0].text, "Hide Winamp");
-    EXPECT_EQ(items[1].text, "Hide on minimize");
-    EXPECT_FALSE(items[1].checked);
-    EXPECT_EQ(items[3].text, "Winamp preferences");
-    EXPECT_EQ(items[5].text, "Setup Plug-in");
-
-    facts.playerShown = false;
-    facts.hideOnMinimize = true;
-    const auto hidden = Items(facts);
-    EXPECT_EQ(hidden[0].text, "Show Winamp");
-    EXPECT_TRUE(hidden[1].checked);
-}
-
-TEST(ContextMenuShape, PlayerNotRunningWithAUsablePath) {
-    const auto items = Items({false, false, false, true, false});
-    EXPECT_EQ(Ids(items), (std::vector<UINT>{1027, kSeparator, 1028}));
-    EXPECT_EQ(items[0].text, "Run Winamp");
-}
-
-TEST(ContextMenuShape, NothingToRunLeavesSetupAlone) {
-    const auto items = Items({false, false, false, false, false});
-    EXPECT_EQ(Ids(items), (std::vector<UINT>{1028}));
-}
-
 TEST(ContextMenuShape, RussianTexts) {
-    const auto items = Items({true, false, true, true, true}, Language::Russian);
-    EXPECT_EQ(items[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
-    EXPECT_EQ(items[1].text,
-              "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8");  // Скрыть при сворачивании
-    EXPECT_EQ(items[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
+    const MenuShape shape = ContextMenuShape({true, false, true, true, true}, Language::Russian);
+    ASSERT_EQ(shape.count, 6);
+    EXPECT_STREQ(shape.entries[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
+    // Скрыть при сворачивании
+    EXPECT_STREQ(shape.entries[1].text,
+                 "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8");
+    EXPECT_TRUE(shape.entries[1].checked);
+    EXPECT_STREQ(shape.entries[3].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
+    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
+    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false}, Language::Russian);
+    EXPECT_STREQ(notRunning.entries[0].text, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp");  // Запустить Winamp
 }
 
 TEST(BuildSetupRequest, SlashThenThePath) {
