@@ -3,6 +3,7 @@
 // there.
 #include "control/control_handlers.h"
 
+#include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 
@@ -36,8 +37,8 @@ bool PathIsUsable() {
 MenuFacts GatherFacts() {
     MenuFacts facts = {};
     facts.playerRuns = FindPlayer();
-    HWND player = pluginState.playerWindow;
-    facts.playerShown = facts.playerRuns && IsWindowVisible(player) && !IsIconic(player);
+    // The label says what TogglePlayerWindow is about to do.
+    facts.playerShown = facts.playerRuns && !PlayerWindowNeedsRestore();
     facts.hideOnMinimize = pluginState.hideOnMinimize;
     facts.pathUsable = PathIsUsable();
     facts.playerRunsLater = FindPlayer();
