@@ -1,0 +1,138 @@
+// Files dropped on the control reach the player one start per file, in
+// order, appended or opened as the player's state and Shift decide; the
+// drop's waits end even when the player never opens or the watchdog
+// cannot start.
+#include "tests/launch/launch_fixture.h"
+
+#include "player/launch.h"
+#include "player/launch_timing.h"
+#include "plugin/state/plugin_state.h"
+
+namespace {
+
+const std::vector<std::string> kFiles = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3", "D:\\three.ogg"};
+constexpr DWORD kDropStepMs = 250;
+
+std::vector<std::string> Appended(const char* first) {
+    return {first, "/ADD \"C:\\My Music\\two.mp3\"", "/ADD \"D:\\three.ogg\""};
+}
+const char kFirstAppended[] = "/ADD \"C:\\Music\\one.mp3\"";
+const char kFirstOpened[] = "\"C:\\Music\\one.mp3\"";
+
+// Holds Shift as a user would.
+class ShiftHold {
+public:
+    ShiftHold() { Send(0); }
+    ~ShiftHold() { Send(KEYEVENTF_KEYUP); }
+
+private:
+    static void Send(DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_SHIFT;
+        input.ki.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    }
+};
+
+class DropTest : public LaunchTest {
+protected:
+    // The drop's starts as the core made them and as the player saw them.
+    void ExpectDelivered(const std::vector<std::string>& lines) {
+        const std::vector<ShellStart> starts = ShellStarts();
+        ASSERT_EQ(starts.size(), lines.size());
+        for (size_t i = 0; i < starts.size(); ++i) {
+            EXPECT_EQ(starts[i].parameters, lines[i]);
+            EXPECT_EQ(starts[i].operation, "");
+            EXPECT_EQ(starts[i].file, simPath);
+            EXPECT_EQ(starts[i].show, SW_MINIMIZE);
+            if (i > 0) {
+                EXPECT_GE(starts[i].tick - starts[i - 1].tick, kDropStepMs);
+            }
+        }
+        ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COPYDATA", "", static_cast<int>(lines.size()), 10000));
+        EXPECT_EQ(Started(kCommandLine), lines);
+    }
+};
+
+TEST_F(DropTest, OnAPlayingPlayerEveryFileIsAppended) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    pluginState.playerStatus = PLAYER_PLAYING;
+    DropFiles(kFiles);
+    EXPECT_FALSE(pluginState.dropBusy);
+    ExpectDelivered(Appended(kFirstAppended));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DropTest, OnAStoppedPlayerTheFirstFileIsOpened) {
+    StartRunningPlayer(PlayerSimState::Stopped);
+    pluginState.playerStatus = PLAYER_STOPPED;
+    DropFiles(kFiles);
+    ExpectDelivered(Appended(kFirstOpened));
+}
+
+TEST_F(DropTest, ShiftAppendsTheFirstFileToAStoppedPlayer) {
+    StartRunningPlayer(PlayerSimState::Stopped);
+    pluginState.playerStatus = PLAYER_STOPPED;
+    // A window appearing under the pointer reaches Wine as window-system
+    // events that reset the keyboard state when they are handled; let the
+    // player's be handled before Shift goes down. The pointer stays put.
+    PumpMessages(300);
+    {
+        ShiftHold shift;
+        ASSERT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+        DropFiles(kFiles);
+    }
+    ExpectDelivered(Appended(kFirstAppended));
+}
+
+TEST_F(DropTest, DuringALaunchNoSecondThreadIsStarted) {
+    PlayerSimOptions slow;
+    slow.startDelayMs = 1500;
+    ConfigureStartedPlayer(slow);
+    StartLaunch();
+    // The launch has started the player, whose window is not there yet.
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 1, 10000));
+    DropFiles(kFiles);
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    ASSERT_TRUE(WaitForLaunchEnd(10000));
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_TRUE(Messages().empty());
+    // The player was not running yet, so the first file is opened.
+    std::vector<std::string> lines = Appended(kFirstOpened);
+    lines.insert(lines.begin(), "");
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 4, 10000));
+    EXPECT_EQ(Started(kCommandLine), lines);
+}
+
+TEST_F(DropTest, EndsWhenTheWatchdogCannotStart) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    pluginState.playerStatus = PLAYER_PLAYING;
+    FailWatchdogTimer(true);
+    DropFiles({kFiles[0]});
+    EXPECT_EQ(pluginState.launchWatchdogTimer, 0u);
+    ExpectDelivered({kFirstAppended});
+    // The launch thread's own post still ends the launch.
+    EXPECT_TRUE(WaitForLaunchEnd(5000));
+}
+
+TEST_F(DropTest, EachFilesWaitEndsAtTheStartLimit) {
+    PlayerSimOptions never;
+    never.startDelayMs = 15000;
+    ConfigureStartedPlayer(never);
+    launchTiming.startLimitMs = 1000;
+    const DWORD dropped = GetTickCount();
+    DropFiles({kFiles[0], kFiles[1]});
+    // Half a second of head start, then at most the limit and a step per file.
+    EXPECT_LT(GetTickCount() - dropped, 500u + 2 * (1000u + kDropStepMs) + 1500u);
+    int duringDrop = 0;
+    for (const ShownMessage& message : Messages()) {
+        if (message.duringDrop) {
+            ++duringDrop;
+            EXPECT_EQ(message.text, "Error loading player!\r" + simPath);
+        }
+    }
+    EXPECT_EQ(duringDrop, 2);
+}
+
+}  // namespace

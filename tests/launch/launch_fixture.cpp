@@ -1,0 +1,321 @@
+// The stand-in control window and the watch on the core's system calls.
+#include "tests/launch/launch_fixture.h"
+
+#include "host/host_services.h"
+#include "player/commands.h"
+#include "player/launch.h"
+#include "player/launch_timing.h"
+#include "player/player_link.h"
+#include "plugin/state/plugin_state.h"
+#include "tests/support/iat_patch.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr char kControlClassName[] = "PelorinLaunchTestControl";
+// Longer than any launch thread may live with the limits the tests use.
+constexpr DWORD kThreadEndTimeoutMs = 30000;
+
+// What the patched imports saw. The launch thread starts programs too, so
+// everything is behind one lock.
+struct Watch {
+    std::mutex lock;
+    std::vector<ShellStart> starts;
+    std::vector<ShownMessage> messages;
+    std::vector<LaunchDonePost> launchDone;
+    std::vector<HANDLE> threads;  // launch threads, duplicated so the fixture can wait for them
+    std::vector<UINT_PTR> timerIds;
+    bool failWatchdog = false;
+    int dropsHandled = 0;
+    decltype(&ShellExecuteA) shellExecute = nullptr;
+    decltype(&CreateThread) createThread = nullptr;
+    decltype(&SetTimer) setTimer = nullptr;
+};
+Watch watch;
+
+HINSTANCE WINAPI WatchedShellExecute(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                                     LPCSTR directory, INT show) {
+    {
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
+                                parameters ? parameters : "(none)", show});
+    }
+    return watch.shellExecute(window, operation, file, parameters, directory, show);
+}
+
+int WINAPI CapturedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.messages.push_back({GetTickCount(), owner, text ? text : "", caption ? caption : "", flags,
+                              pluginState.dropBusy});
+    return IDOK;
+}
+
+HANDLE WINAPI WatchedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                  LPVOID parameter, DWORD flags, LPDWORD id) {
+    HANDLE thread = watch.createThread(security, stack, start, parameter, flags, id);
+    // Command threads end with their MSG_COMMAND_DONE, and GoogleTest makes
+    // threads of its own through the same import.
+    if (thread != nullptr && start == LaunchPlayer) {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.threads.push_back(copy);
+    }
+    return thread;
+}
+
+UINT_PTR WINAPI WatchedSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    {
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.timerIds.push_back(id);
+        if (watch.failWatchdog && id == TIMER_LAUNCH_WATCHDOG) return 0;
+    }
+    return watch.setTimer(window, id, elapse, callback);
+}
+
+LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case MSG_LAUNCH_DONE: {
+        const HANDLE before = pluginState.launchThread;
+        FinishLaunch(wParam);
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.launchDone.push_back(
+            {GetTickCount(), wParam, before, pluginState.launchThread, pluginState.launchWatchdogTimer});
+        return 0;
+    }
+    case MSG_COMMAND_DONE:
+        FinishCommand();
+        return 0;
+    case WM_DROPFILES:
+        AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        ++watch.dropsHandled;
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::vector<std::unique_ptr<ScopedImportPatch>> patches;
+
+void PatchOwnImport(const char* dll, const char* function, void* replacement, void** original) {
+    patches.push_back(std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), dll, function, replacement));
+    if (original != nullptr) *original = patches.back()->original();
+}
+
+DWORD ProcessIdOf(const std::string& startArgs) {
+    return static_cast<DWORD>(std::strtoul(startArgs.c_str() + startArgs.find("PID=") + 4, nullptr, 10));
+}
+
+// The command line runs to the end of the START line; other fields end at a blank.
+std::string FieldOf(const std::string& startArgs, const char* key) {
+    const size_t at = startArgs.find(key);
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + std::strlen(key);
+    if (std::strcmp(key, kCommandLine) == 0) return startArgs.substr(from);
+    return startArgs.substr(from, startArgs.find(' ', from) - from);
+}
+
+void EndProcess(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr) return;
+    // A player still in its start delay, or waiting to hand over its
+    // arguments, has no window to close.
+    const HWND window = FindPlayerSimWindowOf(processId);
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (!window || !WaitUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 3000)) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 3000);
+    }
+    CloseHandle(process);
+}
+
+void ResetLaunchState() {
+    pluginState.controlWindow = nullptr;
+    pluginState.playerWindow = nullptr;
+    pluginState.hotItem = HOT_NONE;
+    pluginState.pendingCommand = HOT_NONE;
+    pluginState.playerStatus = PLAYER_NOT_RUNNING;
+    pluginState.launchThread = nullptr;
+    pluginState.commandThread = nullptr;
+    pluginState.launchWatchdogTimer = 0;
+    pluginState.startupTimer = 0;
+    pluginState.startupPending = true;
+    pluginState.runAtStartup = false;
+    pluginState.runMinimized = true;
+    pluginState.dropBusy = false;
+    pluginState.positionUnchanged = false;
+    pluginState.volumeSteps = 5;
+    launchTiming = {LAUNCH_WATCHDOG_MS, LAUNCH_WATCHDOG_MS};
+}
+
+void SetPlayerPath(const std::string& path) { lstrcpynA(playerPath, path.c_str(), kPlayerPathSize); }
+
+}  // namespace
+
+void LaunchTest::SetUp() {
+    HostTest::SetUp();
+    ResetLaunchState();
+    hostContext = host.context;
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TestControlProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kControlClassName;
+    RegisterClassA(&windowClass);
+    control = CreateWindowExA(0, kControlClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 55, 23, host.taskbarWindow,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(control, nullptr);
+    pluginState.controlWindow = control;
+
+    simPath = PlayerSimExePath();
+    SetPlayerPath(simPath);
+    ConfigureStartedPlayer(PlayerSimOptions{});
+
+    PatchOwnImport("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&WatchedShellExecute),
+                   reinterpret_cast<void**>(&watch.shellExecute));
+    PatchOwnImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CapturedMessageBox), nullptr);
+    PatchOwnImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&WatchedCreateThread),
+                   reinterpret_cast<void**>(&watch.createThread));
+    PatchOwnImport("user32.dll", "SetTimer", reinterpret_cast<void*>(&WatchedSetTimer),
+                   reinterpret_cast<void**>(&watch.setTimer));
+    for (const auto& patch : patches) ASSERT_TRUE(patch->active());
+}
+
+void LaunchTest::TearDown() {
+    std::vector<HANDLE> threads;
+    {
+        std::lock_guard<std::mutex> guard(watch.lock);
+        threads = watch.threads;
+    }
+    // Launch threads repaint the control, so this thread keeps serving it.
+    for (HANDLE thread : threads) {
+        EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, kThreadEndTimeoutMs))
+            << "a launch thread outlived its limit";
+    }
+    WaitUntil([] { return pluginState.launchThread == nullptr && pluginState.commandThread == nullptr; }, 3000);
+    StopTimer(control, &pluginState.launchWatchdogTimer);
+    StopTimer(control, &pluginState.startupTimer);
+    if (pluginState.launchThread) CloseHandle(pluginState.launchThread);
+    if (pluginState.commandThread) CloseHandle(pluginState.commandThread);
+    if (control) DestroyWindow(control);
+    ResetLaunchState();
+
+    StopPlayerSim(&runningPlayer);
+    for (const PlayerSimLogEntry& entry : Log()) {
+        if (entry.kind == "START") EndProcess(ProcessIdOf(entry.args));
+    }
+    EXPECT_TRUE(WaitUntil([] { return FindPlayerSimWindow() == nullptr; }, 5000));
+
+    patches.clear();
+    for (HANDLE thread : threads) CloseHandle(thread);
+    {
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.starts.clear();
+        watch.messages.clear();
+        watch.launchDone.clear();
+        watch.threads.clear();
+        watch.timerIds.clear();
+        watch.failWatchdog = false;
+    }
+    SetPlayerPath("");
+    HostTest::TearDown();
+}
+
+void LaunchTest::PressCell(int cell) {
+    pluginState.hotItem = cell;
+    ActivateCell();
+}
+
+void LaunchTest::StartRunningPlayer(PlayerSimState state) {
+    PlayerSimOptions playing;
+    playing.state = state;
+    playing.logPath = simLogPath;
+    runningPlayer = StartPlayerSim(playing);
+    ASSERT_NE(runningPlayer.window, nullptr) << runningPlayer.failure;
+}
+
+void LaunchTest::ConfigureStartedPlayer(const PlayerSimOptions& started) {
+    PlayerSimOptions withLog = started;
+    withLog.logPath = simLogPath;
+    simLogPath = ConfigurePlayerSim(withLog).logPath;
+}
+
+void LaunchTest::DropFiles(const std::vector<std::string>& names) {
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& name : names) bytes += name.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    ASSERT_NE(memory, nullptr);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = FALSE;
+    char* at = reinterpret_cast<char*>(files + 1);
+    for (const std::string& name : names) {
+        std::memcpy(at, name.c_str(), name.size() + 1);
+        at += name.size() + 1;
+    }
+    GlobalUnlock(memory);
+
+    const int handled = watch.dropsHandled;
+    ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0));
+    ASSERT_TRUE(WaitUntil([&] { return watch.dropsHandled > handled; }, 60000));
+}
+
+std::vector<std::string> LaunchTest::Started(const char* field) const {
+    std::vector<std::string> values;
+    for (const PlayerSimLogEntry& entry : Log()) {
+        if (entry.kind == "START" && ProcessIdOf(entry.args) != runningPlayer.processId) {
+            values.push_back(FieldOf(entry.args, field));
+        }
+    }
+    return values;
+}
+
+bool LaunchTest::LaunchIdle() const {
+    return pluginState.launchThread == nullptr && pluginState.launchWatchdogTimer == 0;
+}
+
+bool LaunchTest::WaitForLaunchEnd(DWORD timeoutMs) {
+    return WaitUntil([this] { return LaunchIdle(); }, timeoutMs);
+}
+
+std::vector<ShellStart> LaunchTest::ShellStarts() {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    return watch.starts;
+}
+
+std::vector<ShownMessage> LaunchTest::Messages() {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    return watch.messages;
+}
+
+std::vector<LaunchDonePost> LaunchTest::LaunchDonePosts() {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    return watch.launchDone;
+}
+
+int LaunchTest::LaunchThreadsCreated() {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    return static_cast<int>(watch.threads.size());
+}
+
+DWORD LaunchTest::LaunchThreadId(int index) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    return GetThreadId(watch.threads.at(static_cast<size_t>(index)));
+}
+
+int LaunchTest::TimersSet(UINT_PTR id) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    int count = 0;
+    for (UINT_PTR set : watch.timerIds) count += set == id;
+    return count;
+}
+
+void LaunchTest::FailWatchdogTimer(bool fail) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.failWatchdog = fail;
+}

@@ -1,0 +1,77 @@
+// A stand-in control window for the launch and drop operations, with the
+// host's windows behind it, the player simulator as the player's program,
+// and the plug-in core's calls to the system watched through this test
+// program's import table (the core is linked in, so its imports are ours).
+#pragma once
+
+#include "tests/support/test_support.h"
+#include "testbed/player/player_sim_client.h"
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+constexpr char kShowCommand[] = "SW=";
+constexpr char kCommandLine[] = "CMDLINE=";
+
+struct ShellStart {
+    DWORD tick;
+    std::string operation;
+    std::string file;
+    std::string parameters;  // "(none)" for a null pointer
+    int show;
+};
+
+struct ShownMessage {
+    DWORD tick;
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+    bool duringDrop;
+};
+
+// One MSG_LAUNCH_DONE as the control window received it.
+struct LaunchDonePost {
+    DWORD tick;
+    WPARAM poster;
+    HANDLE threadBefore;
+    HANDLE threadAfter;
+    UINT_PTR watchdogAfter;
+};
+
+class LaunchTest : public HostTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Presses a cell as the control's release does.
+    void PressCell(int cell);
+    // Starts the simulator as a running player that this test stops.
+    void StartRunningPlayer(PlayerSimState state);
+    // Simulator options for players the plug-in starts from now on.
+    void ConfigureStartedPlayer(const PlayerSimOptions& started);
+    // Posts WM_DROPFILES with these names and waits until it is handled.
+    void DropFiles(const std::vector<std::string>& names);
+
+    std::vector<PlayerSimLogEntry> Log() const { return ReadPlayerSimLog(simLogPath); }
+    // A field (kShowCommand, kCommandLine) of every player start the
+    // plug-in made, in log order.
+    std::vector<std::string> Started(const char* field) const;
+    bool LaunchIdle() const;
+    bool WaitForLaunchEnd(DWORD timeoutMs);
+
+    // What the core asked of the system since SetUp.
+    static std::vector<ShellStart> ShellStarts();
+    static std::vector<ShownMessage> Messages();
+    static std::vector<LaunchDonePost> LaunchDonePosts();
+    static int LaunchThreadsCreated();
+    static DWORD LaunchThreadId(int index);
+    static int TimersSet(UINT_PTR id);
+    static void FailWatchdogTimer(bool fail);
+
+    HWND control = nullptr;
+    std::string simLogPath;
+    std::string simPath;
+    PlayerSimProcess runningPlayer;
+};

@@ -1,0 +1,258 @@
+// Starting the player from a press, from the start-up timer and from a
+// second request, and giving up on it: what the player simulator saw, what
+// the user was told, and what the launch state holds afterwards.
+#include "tests/launch/launch_fixture.h"
+
+#include "player/launch.h"
+#include "player/launch_timing.h"
+#include "player/player_link.h"
+#include "player/player_path.h"
+#include "plugin/state/plugin_state.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr int kOnOff = 0;
+constexpr int kPlay = 1;
+constexpr int kOpen = 6;
+constexpr DWORD kPlayerStartTimeoutMs = 20000;
+const char kFailureText[] = "Error loading player!\r";
+
+int CommandsLogged(const std::vector<PlayerSimLogEntry>& log) { return CountPlayerSimLog(log, "COMMAND"); }
+
+TEST_F(LaunchTest, PlayWithoutPlayerStartsItMinimisedThenPlaysOnce) {
+    PressCell(kPlay);
+    EXPECT_EQ(pluginState.pendingCommand, kPlay);
+    EXPECT_NE(pluginState.launchThread, nullptr);
+
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40045", 1, kPlayerStartTimeoutMs));
+    PumpMessages(1500);
+    EXPECT_EQ(CommandsLogged(Log()), 1);
+    EXPECT_EQ(Started(kShowCommand), std::vector<std::string>{"6"});
+    EXPECT_EQ(Started(kCommandLine), std::vector<std::string>{""});
+    const std::vector<ShellStart> starts = ShellStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].operation, "");
+    EXPECT_EQ(starts[0].file, simPath);
+    EXPECT_EQ(starts[0].parameters, "(none)");
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_TRUE(LaunchIdle());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, OnOffStartsPlayerShownAsSetAndSendsNothing) {
+    pluginState.runMinimized = false;
+    PressCell(kOnOff);
+    ASSERT_TRUE(WaitForLaunchEnd(kPlayerStartTimeoutMs));
+    PumpMessages(1500);
+    EXPECT_EQ(Started(kShowCommand), std::vector<std::string>{"5"});
+    EXPECT_EQ(CommandsLogged(Log()), 0);
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_NE(FindPlayerSimWindow(), nullptr);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, CellsThatNeedARunningPlayerDoNothingWithoutOne) {
+    for (int cell : {2, 3, 4, 7, 8, 9, HOT_DISPLAY, HOT_POSITION_BAR, HOT_NONE}) {
+        PressCell(cell);
+        EXPECT_EQ(pluginState.pendingCommand, HOT_NONE) << "cell " << cell;
+    }
+    PumpMessages(1500);
+    EXPECT_EQ(LaunchThreadsCreated(), 0);
+    EXPECT_EQ(pluginState.commandThread, nullptr);
+    EXPECT_EQ(TimersSet(TIMER_LAUNCH_WATCHDOG), 0);
+    EXPECT_TRUE(ShellStarts().empty());
+    EXPECT_TRUE(Log().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, OpenIsRememberedLikePlay) {
+    PressCell(kOpen);
+    EXPECT_EQ(pluginState.pendingCommand, kOpen);
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40029", 1, kPlayerStartTimeoutMs));
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+}
+
+class LaunchFailure : public LaunchTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LaunchFailure, ReportedAfterAboutASecondWithThePath) {
+    const std::string path = GetParam()[0] ? scratchDir + GetParam() : std::string();
+    lstrcpynA(playerPath, path.c_str(), kPlayerPathSize);
+    const DWORD pressed = GetTickCount();
+    PressCell(kPlay);
+    ASSERT_TRUE(WaitUntil([] { return !Messages().empty(); }, 5000));
+    PumpMessages(500);
+
+    const std::vector<ShownMessage> messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, kFailureText + path);
+    EXPECT_EQ(messages[0].caption, "Pelorin");
+    EXPECT_EQ(messages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
+    EXPECT_EQ(messages[0].owner, nullptr);
+    // The launch thread sleeps once before it gives up.
+    EXPECT_GE(messages[0].tick - pressed, 900u);
+    EXPECT_TRUE(ShellStarts().empty());
+    EXPECT_TRUE(host.modalMessages.empty());
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_TRUE(LaunchIdle());
+}
+
+INSTANTIATE_TEST_SUITE_P(EmptyOrMissing, LaunchFailure, ::testing::Values("", "\\no such folder\\player.exe"));
+
+TEST_F(LaunchTest, StartupTickLaunchesOnceAndStopsItsTimer) {
+    pluginState.runAtStartup = true;
+    // As start-up arms it, with a delay short enough for a test.
+    pluginState.startupTimer = SetTimer(control, TIMER_STARTUP, 200, StartupLaunch);
+    ASSERT_NE(pluginState.startupTimer, 0u);
+
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.startupPending; }, 5000));
+    EXPECT_EQ(pluginState.startupTimer, 0u);
+    ASSERT_TRUE(WaitForLaunchEnd(kPlayerStartTimeoutMs));
+    PumpMessages(1000);
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_EQ(Started(kShowCommand), std::vector<std::string>{"6"});
+    EXPECT_EQ(CommandsLogged(Log()), 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, StartupTickWithPlayerRunningStartsNothing) {
+    StartRunningPlayer(PlayerSimState::Stopped);
+    pluginState.runAtStartup = true;
+    const DWORD armed = GetTickCount();
+    pluginState.startupTimer = SetTimer(control, TIMER_STARTUP, 200, StartupLaunch);
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.startupPending; }, 5000));
+    ASSERT_TRUE(WaitForLaunchEnd(5000));
+    // The launch thread looks once more after its first sleep.
+    EXPECT_GE(GetTickCount() - armed, 1000u);
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_TRUE(ShellStarts().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, StartupTickWithoutRunAtStartupOnlyStopsItself) {
+    pluginState.startupTimer = SetTimer(control, TIMER_STARTUP, 200, StartupLaunch);
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.startupPending; }, 5000));
+    PumpMessages(600);
+    EXPECT_EQ(pluginState.startupTimer, 0u);
+    EXPECT_EQ(LaunchThreadsCreated(), 0);
+    EXPECT_TRUE(LaunchIdle());
+}
+
+TEST_F(LaunchTest, TwoStartsInARowMakeOneThreadAndOneWatchdog) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    StartLaunch();
+    const HANDLE first = pluginState.launchThread;
+    StartLaunch();
+    EXPECT_EQ(pluginState.launchThread, first);
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_EQ(TimersSet(TIMER_LAUNCH_WATCHDOG), 1);
+    ASSERT_TRUE(WaitForLaunchEnd(5000));
+    EXPECT_TRUE(ShellStarts().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LaunchTest, WatchdogGivesUpThenTheLatePostChangesNothing) {
+    PlayerSimOptions slow;
+    slow.startDelayMs = 3000;
+    ConfigureStartedPlayer(slow);
+    launchTiming.watchdogMs = 1000;
+    PressCell(kPlay);
+
+    ASSERT_TRUE(WaitUntil([] { return !Messages().empty(); }, 5000));
+    EXPECT_EQ(Messages()[0].text, kFailureText + simPath);
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_TRUE(LaunchIdle());
+
+    // The written-off thread sees the player later and posts its own end.
+    const DWORD threadId = LaunchThreadId(0);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (const LaunchDonePost& post : LaunchDonePosts()) {
+                if (post.poster == threadId) return true;
+            }
+            return false;
+        },
+        kPlayerStartTimeoutMs));
+    EXPECT_NE(FindPlayerSimWindow(), nullptr);
+    PumpMessages(1500);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(CommandsLogged(Log()), 0) << "the dropped Play must not come back";
+    EXPECT_TRUE(LaunchIdle());
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+}
+
+TEST_F(LaunchTest, WrittenOffThreadCannotEndANewerLaunch) {
+    lstrcpynA(playerPath, "", kPlayerPathSize);
+    launchTiming.watchdogMs = 200;
+    StartLaunch();
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
+    // Offset the newer launch so that the old thread's post comes first.
+    PumpMessages(300);
+    launchTiming.watchdogMs = LAUNCH_WATCHDOG_MS;
+    StartLaunch();
+    const HANDLE newer = pluginState.launchThread;
+    ASSERT_NE(newer, nullptr);
+    const DWORD oldId = LaunchThreadId(0);
+
+    ASSERT_TRUE(WaitUntil([] { return LaunchDonePosts().size() >= 3; }, 5000));
+    const std::vector<LaunchDonePost> posts = LaunchDonePosts();
+    EXPECT_EQ(posts[0].poster, 0u);
+    ASSERT_EQ(posts[1].poster, oldId);
+    EXPECT_EQ(posts[1].threadBefore, newer);
+    EXPECT_EQ(posts[1].threadAfter, newer);
+    EXPECT_NE(posts[1].watchdogAfter, 0u);
+    EXPECT_EQ(posts[2].poster, LaunchThreadId(1));
+    EXPECT_EQ(posts[2].threadAfter, nullptr);
+    EXPECT_EQ(posts[2].watchdogAfter, 0u);
+    EXPECT_EQ(Messages().size(), 2u);
+}
+
+TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
+    PlayerSimOptions never;
+    never.startDelayMs = 15000;
+    ConfigureStartedPlayer(never);
+    launchTiming.startLimitMs = 1500;
+    const DWORD pressed = GetTickCount();
+    PressCell(kOnOff);
+
+    ASSERT_TRUE(WaitUntil([] { return !LaunchDonePosts().empty(); }, 10000));
+    const LaunchDonePost post = LaunchDonePosts()[0];
+    EXPECT_EQ(post.poster, LaunchThreadId(0));
+    EXPECT_GE(post.tick - pressed, 1500u);
+    EXPECT_LT(post.tick - pressed, 5000u);
+    EXPECT_TRUE(LaunchIdle());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, kFailureText + simPath);
+}
+
+TEST_F(LaunchTest, LaunchReadsThePlayerPathWhole) {
+    // Two programs whose paths differ only in one letter, both there but
+    // unable to run, so each launch ends after one step.
+    const std::string first = scratchDir + "\\a.exe";
+    const std::string second = scratchDir + "\\b.exe";
+    WriteWholeFile(first, "");
+    WriteWholeFile(second, "");
+    PublishPlayerPath(first.c_str());
+    std::atomic<bool> stop{false};
+    std::thread rewriter([&] {
+        while (!stop) {
+            PublishPlayerPath(first.c_str());
+            PublishPlayerPath(second.c_str());
+        }
+    });
+    constexpr int kLaunches = 3;
+    for (int i = 0; i < kLaunches; ++i) {
+        StartLaunch();
+        EXPECT_TRUE(WaitForLaunchEnd(5000));
+    }
+    stop = true;
+    rewriter.join();
+
+    const std::vector<ShellStart> starts = ShellStarts();
+    ASSERT_EQ(starts.size(), static_cast<size_t>(kLaunches)) << "a launch saw a path half rewritten";
+    for (const ShellStart& start : starts) EXPECT_TRUE(start.file == first || start.file == second) << start.file;
+}
+
+}  // namespace
