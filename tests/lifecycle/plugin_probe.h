@@ -1,0 +1,50 @@
+// Watching what the loaded plug-in asks of the system, through its import
+// table: the timers it starts, the message boxes it would show, the calls
+// that touch windows, and the GDI objects that it (and the host libraries
+// working for it) create and delete.
+#pragma once
+
+#include "tests/support/iat_patch.h"
+
+#include <windows.h>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct TimerStart {
+    HWND window;
+    UINT_PTR id;
+    UINT period;
+    bool hasCallback;
+};
+
+struct ShownMessage {
+    std::string caption;
+    std::string text;
+    UINT flags;
+};
+
+struct ProbeRecord {
+    std::vector<TimerStart> timers;
+    std::vector<ShownMessage> messages;  // never shown on the screen
+    int windowTouches = 0;               // DestroyWindow, KillTimer, SendMessageA, PostMessageA
+    std::set<HGDIOBJ> liveGdi;           // made and not yet deleted
+};
+extern ProbeRecord probe;
+
+// Patches the plug-in module's imports (and, for GDI, the host libraries')
+// while it lives. Install right after LoadLibrary, before InitGlobalModule.
+class PluginProbe {
+public:
+    explicit PluginProbe(HMODULE plugin);
+    ~PluginProbe();
+    PluginProbe(const PluginProbe&) = delete;
+    PluginProbe& operator=(const PluginProbe&) = delete;
+
+private:
+    std::vector<std::unique_ptr<ScopedImportPatch>> patches_;
+};
+
+// Timer starts with this id, in order.
+std::vector<TimerStart> TimersWithId(UINT_PTR id);
