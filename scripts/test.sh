@@ -6,9 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
-"$root/scripts/ensure-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+"$root/scripts/build.sh" "$build"
 
 . "$root/scripts/wine-session.sh"
 trap wine_session_end EXIT

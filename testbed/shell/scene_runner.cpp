@@ -41,12 +41,12 @@ void SendButton(DWORD flag) {
     SendInput(1, &input, sizeof input);
 }
 
-bool MovePointer(const SceneRun& run, int cell) {
+bool MovePointer(const SceneRun& run, int cell, int nudge = 0) {
     HWND control = ControlWindow(run);
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
     const POINT point = CellPoint(rect, cell);
-    return SetCursorPos(point.x, point.y) != FALSE;
+    return SetCursorPos(point.x + nudge, point.y) != FALSE;
 }
 
 bool TakeShot(const SceneRun& run, const SceneStep& step) {
@@ -100,6 +100,7 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
     case SceneAction::Wait: return true;
     case SceneAction::Shot: return TakeShot(run, step);
     case SceneAction::Move: return MovePointer(run, step.number);
+    case SceneAction::Hover: return MovePointer(run, step.number, 1);
     case SceneAction::Click:
         if (!MovePointer(run, step.number)) return false;
         SendButton(MOUSEEVENTF_LEFTDOWN);

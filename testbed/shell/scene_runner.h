@@ -24,7 +24,7 @@ struct SceneRun {
 // it and a stretch of taskbar beside it, the same size in every shot.
 RECT ShotRect(const RECT& control, int screenWidth, int screenHeight);
 constexpr int kShotWidth = 360;
-constexpr int kShotHeightAboveControl = 72;
+constexpr int kShotHeightAboveControl = 40;
 
 // Starts the scene; its steps run on kSceneTimerId ticks of timerWindow.
 void StartScene(SceneRun* run);

@@ -57,8 +57,11 @@ std::string ParseStep(std::string_view verb, std::string_view rest, SceneStep& s
         step.text = std::string(caption);
         return "";
     }
-    if (verb == "move" || verb == "click" || verb == "press") {
-        step.action = verb == "move" ? SceneAction::Move : verb == "click" ? SceneAction::Click : SceneAction::Press;
+    if (verb == "move" || verb == "hover" || verb == "click" || verb == "press") {
+        step.action = verb == "move"    ? SceneAction::Move
+                      : verb == "hover" ? SceneAction::Hover
+                      : verb == "click" ? SceneAction::Click
+                                        : SceneAction::Press;
         step.number = CellByName(rest);
         if (step.number == -2) return "unknown cell '" + std::string(rest) + "'";
         if (step.number == kCellAway && step.action != SceneAction::Move) return "only move can go away";

@@ -5,6 +5,8 @@
 //   wait 1500                    pause the script
 //   shot playing The bar moves   screenshot named playing.bmp, with a caption
 //   move play | move away        put the pointer on a cell, or off the control
+//   hover play                   nudge the pointer inside a cell, as a resting
+//                                hand does: a tip waits for a move over its tool
 //   click next                   move there, press and release the left button
 //   press stop / release         press and hold, then let go where the pointer is
 //   player state paused          a control command for the stand-in player
@@ -17,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-enum class SceneAction { Wait, Shot, Move, Click, Press, Release, Player, Drop };
+enum class SceneAction { Wait, Shot, Move, Hover, Click, Press, Release, Player, Drop };
 
 // The cells of the control by name; kCellAway is off the control.
 constexpr int kCellAway = -1;
@@ -26,7 +28,7 @@ int CellByName(std::string_view name);  // -2 when unknown
 
 struct SceneStep {
     SceneAction action = SceneAction::Wait;
-    int number = 0;                  // Wait: ms; Move/Click/Press: cell
+    int number = 0;                  // Wait: ms; Move/Hover/Click/Press: cell
     std::string name;                // Shot: file name without extension
     std::string text;                // Shot: caption; Player: the command
     std::vector<std::string> files;  // Drop

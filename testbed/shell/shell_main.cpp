@@ -141,6 +141,7 @@ bool BeginScene(const ShellOptions& options) {
 }
 
 int RunShell(const ShellOptions& options) {
+    shell.options = options;
     HostKitOptions kitOptions;
     kitOptions.storePath = options.storePath.empty() ? ExeFolder() + "\\mirel.ini" : options.storePath;
     kitOptions.pluginPath = options.pluginPath.empty() ? ExeFolder() + "\\Plugins\\Pelorin.plg" : options.pluginPath;

@@ -43,19 +43,21 @@ TEST_F(PluginLifecycle, TheTitleTipStaysLongerWhenThePlayerAlreadyRuns) {
     ASSERT_FALSE(FindPlayerSimWindow()) << "another player is running";
     StartPlugin();
     std::vector<TimerStart> tip = TimersWithId(kTitleTipTimer);
-    ASSERT_EQ(tip.size(), 1u);
-    EXPECT_EQ(tip[0].period, 1000u);
-    EXPECT_FALSE(tip[0].hasCallback);
-    EXPECT_EQ(WindowClassOf(tip[0].window), "Pelorin_Tip");
-    EXPECT_TRUE(IsWindowVisible(tip[0].window)) << "shown at start even without a player";
+    ASSERT_FALSE(tip.empty());
+    EXPECT_EQ(tip.back().period, 1000u);
+    EXPECT_FALSE(tip.back().hasCallback);
+    EXPECT_EQ(WindowClassOf(tip.back().window), "Pelorin_Tip");
+    EXPECT_TRUE(IsWindowVisible(tip.back().window)) << "shown at start even without a player";
     StopAndUnload();
 
     sim = StartPlayerSim(PlayerSimOptions{});
     ASSERT_TRUE(sim.window) << sim.failure;
     StartPlugin();
+    // The first layout may already have timed a new title; the start's own
+    // step comes last and sets the period.
     tip = TimersWithId(kTitleTipTimer);
-    ASSERT_EQ(tip.size(), 1u);
-    EXPECT_EQ(tip[0].period, 3000u);
+    ASSERT_FALSE(tip.empty());
+    EXPECT_EQ(tip.back().period, 3000u);
 }
 
 TEST_F(PluginLifecycle, RegistersItsControlWithTheTaskbarAndStartsItsTimers) {

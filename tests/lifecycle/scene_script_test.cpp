@@ -15,10 +15,11 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
         "press stop\n"
         "release\n"
         "move away\n"
+        "hover stop\n"
         "player title Someone - Something new\n"
         "drop \"C:\\Music\\a b.mp3\" C:\\Music\\c.mp3\n");
     ASSERT_EQ(scene.error, "");
-    ASSERT_EQ(scene.steps.size(), 8u);
+    ASSERT_EQ(scene.steps.size(), 9u);
     EXPECT_EQ(scene.steps[0].action, SceneAction::Wait);
     EXPECT_EQ(scene.steps[0].number, 1500);
     EXPECT_EQ(scene.steps[0].line, 2);
@@ -31,9 +32,11 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
     EXPECT_EQ(scene.steps[3].number, 3);
     EXPECT_EQ(scene.steps[4].action, SceneAction::Release);
     EXPECT_EQ(scene.steps[5].number, kCellAway);
-    EXPECT_EQ(scene.steps[6].action, SceneAction::Player);
-    EXPECT_EQ(scene.steps[6].text, "title Someone - Something new");
-    EXPECT_EQ(scene.steps[7].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
+    EXPECT_EQ(scene.steps[6].action, SceneAction::Hover);
+    EXPECT_EQ(scene.steps[6].number, 3);
+    EXPECT_EQ(scene.steps[7].action, SceneAction::Player);
+    EXPECT_EQ(scene.steps[7].text, "title Someone - Something new");
+    EXPECT_EQ(scene.steps[8].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
 }
 
 TEST(SceneScript, NamesEveryCellOfTheControl) {
@@ -51,6 +54,7 @@ TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
     EXPECT_NE(ParseScene("wait -1").error, "");
     EXPECT_NE(ParseScene("click sideways").error, "");
     EXPECT_NE(ParseScene("click away").error, "");
+    EXPECT_NE(ParseScene("hover away").error, "");
     EXPECT_NE(ParseScene("shot ..\\outside").error, "");
     EXPECT_NE(ParseScene("shot a.bmp").error, "");
     EXPECT_NE(ParseScene("drop").error, "");
