@@ -27,9 +27,19 @@ int RoundHalfAway(long double x) {
     return x >= 0 ? static_cast<int>(x + 0.5L) : static_cast<int>(x - 0.5L);
 }
 
+namespace {
+
+// A picture the host could not use as a skin (kind 8) holds an icon, which
+// DeleteObject refuses; left alone it would leak at every failed start.
+void DeletePictureObject(HGDIOBJ object) {
+    if (!DeleteObject(object)) DestroyIcon(static_cast<HICON>(object));
+}
+
+}  // namespace
+
 void FreePictureRecord(PictureRecord* picture) {
     if (picture->ownership == PICTURE_PLUGIN_OWNED) {
-        if (picture->bitmap) DeleteObject(picture->bitmap);
+        if (picture->bitmap) DeletePictureObject(picture->bitmap);
         if (picture->kind == PICTURE_TWO_OBJECTS && picture->second) DeleteObject(picture->second);
     }
     FreePicture(picture);

@@ -145,6 +145,8 @@ TEST_F(PluginLifecycle, AnUnusableNormalSkinShowsOneMessageAndLeavesNothing) {
     EXPECT_TRUE(probe.timers.empty());
     EXPECT_TRUE(ClassRegistered(plugin, "Pelorin"));
 
+    EXPECT_TRUE(probe.liveGdi.empty()) << probe.liveGdi.size() << " GDI objects kept by a start that failed";
+
     probe.windowTouches = 0;
     StopPlugin();
     EXPECT_EQ(probe.windowTouches, 0);

@@ -40,8 +40,10 @@ BOOL CALLBACK CountChild(HWND child, LPARAM) {
     return TRUE;
 }
 
+std::string pageTitle;
+
 void CALLBACK DrivePage(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND page = FindWindowA(nullptr, "Setup - Test");
+    HWND page = FindWindowA(nullptr, pageTitle.c_str());
     if (!page || !IsWindowVisible(page)) return;
     KillTimer(nullptr, id);
     for (int& count : pageChildren) count = 0;
@@ -55,10 +57,11 @@ void Press(HWND page, int id) {
 
 class SetupPage : public HostTest {
 protected:
-    bool Run(std::function<void(HWND)> script) {
+    bool Run(std::function<void(HWND)> script, const PluginDescriptor& descriptor = kDescriptor) {
         pageScript = std::move(script);
+        pageTitle = std::string(kSetupPageTitlePrefix) + descriptor.name;
         SetTimer(nullptr, 0, 50, DrivePage);
-        return RunSetupPage(host.mainWindow, host.configId, kDescriptor);
+        return RunSetupPage(host.mainWindow, host.configId, descriptor);
     }
 };
 
@@ -102,4 +105,27 @@ TEST_F(SetupPage, ShowsTheStoredValuesAndCancelWritesNothing) {
     EXPECT_STREQ(program, "C:\\p.exe");
     EXPECT_EQ(tips, static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(ReadWholeFile(storePath), "[TestSection]\r\nSteps=7\r\nTips=0\r\nProgram=C:\\p.exe\r\n");
+}
+
+TEST_F(SetupPage, ThePluginsOwnTableGivesEveryKindOfLineAndAStoreItStartsFrom) {
+    const PluginDescriptor* descriptor = PluginExport<GetPluginInfoFn>("GetPluginInfo")();
+    ASSERT_TRUE(descriptor);
+    ASSERT_EQ(descriptor->rowCount, 23);
+    EXPECT_TRUE(Run([](HWND page) { Press(page, IDOK); }, *descriptor));
+    EXPECT_EQ(pageChildren[0], 8) << "check boxes";
+    EXPECT_EQ(pageChildren[1], 4) << "integer rows";
+    EXPECT_EQ(pageChildren[2], 1) << "the position choice";
+    EXPECT_EQ(pageChildren[3], 6) << "the player's path and five pictures";
+
+    // Untouched, the page stores the plug-in's own defaults.
+    const std::string stored = ReadWholeFile(storePath);
+    for (const char* line : {"[Pelorin]", "Position=0", "Priority Position=5", "Buttons tips=0", "Song Title tip=1",
+                             "Run Minimized=1", "Volume Steps=5", "Position Bar Height=3", "Show Pressed Buttons=1"})
+        EXPECT_NE(stored.find(line), std::string::npos) << line << " in\n" << stored;
+
+    auto init = PluginExport<void(__stdcall*)(HostContext*)>("InitGlobalModule");
+    init(&host.context);
+    EXPECT_EQ(host.taskbarItems.size(), 1u) << "the plug-in starts from what the page wrote";
+    EXPECT_TRUE(host.modalMessages.empty()) << "without complaint";
+    PluginExport<void(__stdcall*)()>("DoneModule")();
 }
