@@ -9,6 +9,7 @@
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "tests/support/iat_patch.h"
+#include "tests/support/timer_recorder.h"
 #include "titletip/title_tip.h"
 
 #include <commctrl.h>
@@ -16,33 +17,6 @@
 #include <vector>
 
 namespace {
-
-struct TimerStart {
-    HWND window;
-    UINT_PTR id;
-    UINT elapse;
-};
-std::vector<TimerStart> timerStarts;
-using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-SetTimerFn realSetTimer = nullptr;
-
-UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
-    timerStarts.push_back({window, id, elapse});
-    return realSetTimer(window, id, elapse, callback);
-}
-
-class TimerRecorder {
-public:
-    TimerRecorder()
-        : patch_(GetModuleHandleA(nullptr), "user32.dll", "SetTimer", reinterpret_cast<void*>(&RecordingSetTimer)) {
-        realSetTimer = reinterpret_cast<SetTimerFn>(patch_.original());
-        timerStarts.clear();
-    }
-    bool active() const { return patch_.active(); }
-
-private:
-    ScopedImportPatch patch_;
-};
 
 using HoverTest = ControlWindowTest;
 
@@ -246,20 +220,20 @@ TEST_F(TitleTipHoverTest, EmptyPlaceShowsTheTitleAndLeavingShortensIt) {
     Tick();
     EXPECT_TRUE(IsWindowVisible(titleTip));
     ASSERT_NE(pluginState.titleTipTimer, 0u);
-    ASSERT_EQ(timerStarts.size(), 2u);  // hover, then the title tip
-    EXPECT_EQ(timerStarts[1].window, titleTip);
-    EXPECT_EQ(timerStarts[1].id, TIMER_TITLE_TIP);
-    EXPECT_EQ(timerStarts[1].elapse, 2500u);
+    ASSERT_EQ(timers.starts().size(), 2u);  // hover, then the title tip
+    EXPECT_EQ(timers.starts()[1].window, titleTip);
+    EXPECT_EQ(timers.starts()[1].id, TIMER_TITLE_TIP);
+    EXPECT_EQ(timers.starts()[1].elapse, 2500u);
 
     Tick();  // a running title tip timer is left alone
-    EXPECT_EQ(timerStarts.size(), 2u);
+    EXPECT_EQ(timers.starts().size(), 2u);
 
     PointAway();
     Tick();
     EXPECT_EQ(pluginState.hoverTimer, 0u);
-    ASSERT_EQ(timerStarts.size(), 3u);
-    EXPECT_EQ(timerStarts[2].window, titleTip);
-    EXPECT_EQ(timerStarts[2].elapse, 600u);
+    ASSERT_EQ(timers.starts().size(), 3u);
+    EXPECT_EQ(timers.starts()[2].window, titleTip);
+    EXPECT_EQ(timers.starts()[2].elapse, 600u);
     EXPECT_NE(pluginState.titleTipTimer, 0u);
 }
 

@@ -5,8 +5,8 @@
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
 #include "skin/skin_set.h"
-#include "tests/support/iat_patch.h"
 #include "tests/support/test_support.h"
+#include "tests/support/timer_recorder.h"
 #include "titletip/title_tip.h"
 
 #include <gtest/gtest.h>
@@ -29,20 +29,6 @@ LRESULT CALLBACK CountingTitleTipProc(HWND window, UINT message, WPARAM wParam, 
     if (message == WM_PAINT) ++paintCount;
     if (message == WM_WINDOWPOSCHANGED) ++windowPosCount;
     return TitleTipWindowProc(window, message, wParam, lParam);
-}
-
-struct TimerStart {
-    HWND window;
-    UINT_PTR id;
-    UINT elapse;
-};
-std::vector<TimerStart> timerStarts;
-using SetTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-SetTimerFn realSetTimer = nullptr;
-
-UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
-    timerStarts.push_back({window, id, elapse});
-    return realSetTimer(window, id, elapse, callback);
 }
 
 void RegisterClassesOnce() {
@@ -266,20 +252,17 @@ TEST_F(TitleTipTest, NewSongPopsTheTipForSevenSecondsEvenWithHoverTipsOff) {
     StopTimer(tip, &pluginState.titleTipTimer);
     ShowWindow(tip, SW_HIDE);
 
-    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "SetTimer",
-                            reinterpret_cast<void*>(&RecordingSetTimer));
-    ASSERT_TRUE(patch.active());
-    realSetTimer = reinterpret_cast<SetTimerFn>(patch.original());
-    timerStarts.clear();
+    TimerRecorder timers;
+    ASSERT_TRUE(timers.active());
 
     SetCaption("2. Artist - Next Song - Winamp");
     UpdateTitleTip();
     EXPECT_TRUE(IsWindowVisible(tip));
     EXPECT_NE(pluginState.titleTipTimer, 0u);
-    ASSERT_EQ(timerStarts.size(), 1u);
-    EXPECT_EQ(timerStarts[0].window, tip);
-    EXPECT_EQ(timerStarts[0].id, TIMER_TITLE_TIP);
-    EXPECT_EQ(timerStarts[0].elapse, 7000u);
+    ASSERT_EQ(timers.starts().size(), 1u);
+    EXPECT_EQ(timers.starts()[0].window, tip);
+    EXPECT_EQ(timers.starts()[0].id, TIMER_TITLE_TIP);
+    EXPECT_EQ(timers.starts()[0].elapse, 7000u);
 }
 
 TEST_F(TitleTipTest, TitleChangeWithoutPlayerTakesDownATipLeftUp) {
