@@ -19,7 +19,9 @@ bool LoadPluginFile(const std::string& path, LoadedPlugin* plugin) {
     plugin->getInfo = ExportOf<GetPluginInfoFn>(module, "GetPluginInfo");
     plugin->init = ExportOf<void(__stdcall*)(HostContext*)>(module, "InitGlobalModule");
     plugin->done = ExportOf<void(__stdcall*)()>(module, "DoneModule");
-    if (!plugin->getInfo || !plugin->init || !plugin->done) {
+    // A descriptor of another size is not one this shell can read.
+    const PluginDescriptor* descriptor = plugin->getInfo ? plugin->getInfo() : nullptr;
+    if (!descriptor || descriptor->size != sizeof(PluginDescriptor) || !plugin->init || !plugin->done) {
         FreeLibrary(module);
         *plugin = LoadedPlugin{};
         return false;

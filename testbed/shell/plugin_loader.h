@@ -17,8 +17,9 @@ struct LoadedPlugin {
     bool running = false;
 };
 
-// Loads the library and finds its exports; false (and nothing loaded)
-// when one is missing.
+// Loads the library, finds its exports and reads its descriptor; false
+// (and nothing loaded) when an export is missing or the descriptor is not
+// the 24-byte record.
 bool LoadPluginFile(const std::string& path, LoadedPlugin* plugin);
 void StartPlugin(LoadedPlugin* plugin, HostKit* kit);
 void StopPlugin(LoadedPlugin* plugin);

@@ -32,7 +32,6 @@ std::vector<SetupRow> ReadSetupRows(const DescriptorRow* rows, int count) {
         const DescriptorRow& source = rows[i];
         SetupRow row;
         row.type = RowTypeOf(source.kind);
-        row.playerRow = (source.kind & kPlayerRowFlag) != 0;
         row.key = TextOf(source.key);
         row.label = TextOf(source.label);
         row.defaultValue = source.defaultValue;

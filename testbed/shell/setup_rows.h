@@ -10,14 +10,14 @@
 
 enum class RowType { Heading, CheckBox, ProgramPath, Integer, Picture, Choice, Unknown };
 
+// The kind's low byte says what a row holds; 256 on top marks the rows
+// of the "Player" group, which this page shows like any other.
 constexpr int kRowTypeMask = 0xFF;
-constexpr int kPlayerRowFlag = 256;
 
 RowType RowTypeOf(int32_t kind);
 
 struct SetupRow {
     RowType type = RowType::Unknown;
-    bool playerRow = false;
     std::string key;
     std::string label;
     int defaultValue = 0;

@@ -39,13 +39,6 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
     EXPECT_EQ(scene.steps[8].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
 }
 
-TEST(SceneScript, NamesEveryCellOfTheControl) {
-    const char* names[] = {"on", "play", "pause", "stop", "volup", "display", "open", "prev", "next", "voldown"};
-    for (int cell = 0; cell < 10; ++cell) EXPECT_EQ(CellByName(names[cell]), cell) << names[cell];
-    EXPECT_EQ(CellByName("bar"), kCellBar);
-    EXPECT_EQ(CellByName("Play"), -2);
-}
-
 TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
     const ParsedScene unknown = ParseScene("wait 10\nwave hello\n");
     EXPECT_EQ(unknown.error, "line 2: unknown step 'wave'");

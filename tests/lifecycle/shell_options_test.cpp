@@ -4,16 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ShellOptions, DefaultsLeaveEverythingToTheShell) {
-    const ParsedShellOptions parsed = ParseShellOptions({});
-    EXPECT_EQ(parsed.error, "");
-    EXPECT_EQ(parsed.options.storePath, "");
-    EXPECT_EQ(parsed.options.rowHeight, 23);
-    EXPECT_EQ(parsed.options.scaleFactor, 1);
-    EXPECT_EQ(parsed.options.exitAfterMs, 0);
-    EXPECT_FALSE(parsed.options.exitWhenSceneDone);
-}
-
 TEST(ShellOptions, ReadsEveryOptionTheDemoUses) {
     const ParsedShellOptions parsed =
         ParseShellOptions({"--store=C:\\demo\\mirel.ini", "--plugin=D:\\p.plg", "--row-height=30", "--scale=2",
