@@ -42,7 +42,7 @@ protected:
 TEST_F(PluginLifecycle, TheTitleTipStaysLongerWhenThePlayerAlreadyRuns) {
     ASSERT_FALSE(FindPlayerSimWindow()) << "another player is running";
     StartPlugin();
-    std::vector<TimerStart> tip = TimersWithId(kTitleTipTimer);
+    std::vector<PluginTimerStart> tip = TimersWithId(kTitleTipTimer);
     ASSERT_FALSE(tip.empty());
     EXPECT_EQ(tip.back().period, 1000u);
     EXPECT_FALSE(tip.back().hasCallback);
@@ -87,8 +87,8 @@ TEST_F(PluginLifecycle, RegistersItsControlWithTheTaskbarAndStartsItsTimers) {
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & 0x56000010u, 0x56000010u);
     EXPECT_TRUE(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
-    const std::vector<TimerStart> poll = TimersWithId(kPollTimer);
-    const std::vector<TimerStart> refresh = TimersWithId(kTitleRefreshTimer);
+    const std::vector<PluginTimerStart> poll = TimersWithId(kPollTimer);
+    const std::vector<PluginTimerStart> refresh = TimersWithId(kTitleRefreshTimer);
     ASSERT_EQ(poll.size(), 1u);
     ASSERT_EQ(refresh.size(), 1u);
     EXPECT_EQ(poll[0].window, control);
@@ -103,7 +103,7 @@ TEST_F(PluginLifecycle, RegistersItsControlWithTheTaskbarAndStartsItsTimers) {
 TEST_F(PluginLifecycle, RunAtStartupArmsTheStartupTickOnce) {
     WriteSettings("Run at Startup=1\r\n");
     StartPlugin();
-    const std::vector<TimerStart> startup = TimersWithId(kStartupTimer);
+    const std::vector<PluginTimerStart> startup = TimersWithId(kStartupTimer);
     ASSERT_EQ(startup.size(), 1u);
     EXPECT_EQ(startup[0].window, ControlWindowIn(host.taskbarWindow));
     EXPECT_EQ(startup[0].period, 15000u);

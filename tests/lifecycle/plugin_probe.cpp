@@ -102,9 +102,9 @@ PluginProbe::PluginProbe(HMODULE plugin) {
 
 PluginProbe::~PluginProbe() = default;
 
-std::vector<TimerStart> TimersWithId(UINT_PTR id) {
-    std::vector<TimerStart> found;
-    for (const TimerStart& timer : probe.timers)
+std::vector<PluginTimerStart> TimersWithId(UINT_PTR id) {
+    std::vector<PluginTimerStart> found;
+    for (const PluginTimerStart& timer : probe.timers)
         if (timer.id == id) found.push_back(timer);
     return found;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-struct TimerStart {
+struct PluginTimerStart {
     HWND window;
     UINT_PTR id;
     UINT period;
@@ -26,7 +26,7 @@ struct ShownMessage {
 };
 
 struct ProbeRecord {
-    std::vector<TimerStart> timers;
+    std::vector<PluginTimerStart> timers;
     std::vector<ShownMessage> messages;  // never shown on the screen
     int windowTouches = 0;               // DestroyWindow, KillTimer, SendMessageA, PostMessageA
     std::set<HGDIOBJ> liveGdi;           // made and not yet deleted
@@ -47,4 +47,4 @@ private:
 };
 
 // Timer starts with this id, in order.
-std::vector<TimerStart> TimersWithId(UINT_PTR id);
+std::vector<PluginTimerStart> TimersWithId(UINT_PTR id);
