@@ -37,17 +37,17 @@ constexpr LocalText kVolumeDown = {"Vol -", "\xC3\xF0\xEE\xEC. -"};    // Гро
 LocalText TipFor(int hotItem, int playerStatus, bool playerFound) {
     const bool running = playerStatus != PLAYER_NOT_RUNNING;
     switch (hotItem) {
-    case 0: return playerFound ? kOff : kOn;
-    case 1: return kPlay;
-    case 2:
+    case HOT_ON_OFF: return playerFound ? kOff : kOn;
+    case HOT_PLAY: return kPlay;
+    case HOT_PAUSE:
         if (playerStatus == PLAYER_PAUSED) return kResume;
         return running ? kPause : kNoTip;
-    case 3: return running ? kStop : kNoTip;
-    case 4: return running ? kVolumeUp : kNoTip;
-    case 6: return kOpen;
-    case 7: return running ? kPrev : kNoTip;
-    case 8: return running ? kNext : kNoTip;
-    case 9: return running ? kVolumeDown : kNoTip;
+    case HOT_STOP: return running ? kStop : kNoTip;
+    case HOT_VOLUME_UP: return running ? kVolumeUp : kNoTip;
+    case HOT_OPEN: return kOpen;
+    case HOT_PREV: return running ? kPrev : kNoTip;
+    case HOT_NEXT: return running ? kNext : kNoTip;
+    case HOT_VOLUME_DOWN: return running ? kVolumeDown : kNoTip;
     default: return kNoTip;
     }
 }

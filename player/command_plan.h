@@ -3,6 +3,8 @@
 // steps, so the command thread only carries the plan out.
 #pragma once
 
+#include "plugin/state/plugin_state.h"
+
 #include <array>
 #include <cstdint>
 
@@ -23,15 +25,7 @@ inline constexpr std::array<int32_t, 12> PlayerCommandTable = {
     40060,  // 11 Next with Shift: forward 5 seconds
 };
 
-constexpr int CELL_ON_OFF = 0;
-constexpr int CELL_PLAY = 1;
-constexpr int CELL_PAUSE = 2;
-constexpr int CELL_STOP = 3;
-constexpr int CELL_VOLUME_UP = 4;
-constexpr int CELL_OPEN = 6;
-constexpr int CELL_PREV = 7;
-constexpr int CELL_NEXT = 8;
-constexpr int CELL_VOLUME_DOWN = 9;
+// Rows 0..9 are the cells' own HotItem numbers (plugin/state/plugin_state.h).
 constexpr int ROW_REWIND = 10;
 constexpr int ROW_FAST_FORWARD = 11;
 

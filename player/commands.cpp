@@ -4,16 +4,12 @@
 #include "player/commands.h"
 
 #include "player/bounded_send.h"
+#include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
 
 namespace {
-
-constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
-static_assert(kRepaintNow == 259, "");
-
-void RepaintControlNow() { RedrawWindow(pluginState.controlWindow, nullptr, nullptr, kRepaintNow); }
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
@@ -26,7 +22,7 @@ void CarryOutPress(int cell) {
     if (pluginState.dropBusy) return;
     const Press press{cell, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps};
     const CommandPlan plan = PlanCommand(press);
-    if (plan.playInsteadOfPause) pluginState.hotItem = CELL_PLAY;
+    if (plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
     for (int i = 0; i < plan.count; ++i) SendPlayerCommand(plan.rows[i]);
     if (plan.setsPositionUnchanged) pluginState.positionUnchanged = plan.positionUnchanged;
     RepaintControlNow();

@@ -6,6 +6,7 @@
 
 #include "host/host_services.h"
 #include "player/commands.h"
+#include "player/control_repaint.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "player/player_start.h"
@@ -13,20 +14,10 @@
 
 namespace {
 
-constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 constexpr DWORD kLaunchStepMs = 1000;
 // The watchdog's MSG_LAUNCH_DONE carries 0; the launch thread's carries its
 // thread id, which is never 0.
 constexpr WPARAM kWatchdogPost = 0;
-
-constexpr int kOnOffCell = 0;
-constexpr int kPlayCell = 1;
-constexpr int kOpenCell = 6;
-
-// Only these presses make sense to a player that is not running yet.
-constexpr bool CellStartsPlayer(int cell) { return cell == kOnOffCell || cell == kPlayCell || cell == kOpenCell; }
-
-void RepaintControlNow() { RedrawWindow(pluginState.controlWindow, nullptr, nullptr, kRepaintNow); }
 
 void StartPlayerUnlessRunning(INT_PTR* result) {
     if (FindPlayer()) return;

@@ -20,8 +20,6 @@ constexpr int kDisplayColumn = 0;
 constexpr int kTopRow = 0;
 constexpr int kBottomRow = 1;
 constexpr int kPercent = 100;
-// Hot items of the cells that can start the player.
-constexpr int kOnOffItem = 0, kPlayItem = 1, kOpenItem = 6;
 
 bool PlayerRuns() { return pluginState.playerStatus >= 0; }
 
@@ -79,7 +77,7 @@ void DrawRunningLayer(HDC canvas) {
             DrawPositionBar(canvas, SKIN_MOUSE_OVER, SKIN_PRESSED);
     }
     if (HasPicture(SKIN_PRESSED_BUTTONS) && HasPicture(SKIN_MOUSE_OVER_PRESSED)) {
-        const bool hot = pluginState.hotItem == kOnOffItem;
+        const bool hot = pluginState.hotItem == HOT_ON_OFF;
         DrawCell(canvas, kOnOffColumn, kTopRow, hot ? SKIN_MOUSE_OVER_PRESSED : SKIN_PRESSED_BUTTONS);
     } else {
         DrawCell(canvas, kOnOffColumn, kTopRow, SKIN_PRESSED);
@@ -110,7 +108,7 @@ void DrawStateButton(HDC canvas) {
 // Without a player only the cells that can start one respond to the pointer.
 bool CellResponds(int hot) {
     if (hot < 0 || hot >= kColumns * kRows || hot == HOT_DISPLAY) return false;
-    return PlayerRuns() || hot == kOnOffItem || hot == kPlayItem || hot == kOpenItem;
+    return PlayerRuns() || CellStartsPlayer(hot);
 }
 
 void DrawHotCell(HDC canvas) {

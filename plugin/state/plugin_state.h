@@ -9,10 +9,23 @@
 #include <windows.h>
 #include <cstdint>
 
-// What the pointer is over: -1 nothing, 0..9 a cell, 12 the position bar.
+// What the pointer is over: -1 nothing, 0..9 a cell (column + 5 x row),
+// 12 the position bar.
 constexpr int HOT_NONE = -1;
+constexpr int HOT_ON_OFF = 0;
+constexpr int HOT_PLAY = 1;
+constexpr int HOT_PAUSE = 2;
+constexpr int HOT_STOP = 3;
+constexpr int HOT_VOLUME_UP = 4;
 constexpr int HOT_DISPLAY = 5;
+constexpr int HOT_OPEN = 6;
+constexpr int HOT_PREV = 7;
+constexpr int HOT_NEXT = 8;
+constexpr int HOT_VOLUME_DOWN = 9;
 constexpr int HOT_POSITION_BAR = 12;
+
+// The cells that make sense while the player is not running: they start it.
+constexpr bool CellStartsPlayer(int hot) { return hot == HOT_ON_OFF || hot == HOT_PLAY || hot == HOT_OPEN; }
 
 // The player's state as the plug-in sees it.
 constexpr int PLAYER_NOT_RUNNING = -1;

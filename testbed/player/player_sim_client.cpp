@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "testbed/common/files.h"
 #include "testbed/player/player_sim_protocol.h"
 
 using namespace player_sim;
@@ -44,13 +45,6 @@ std::string NewTempPath(const char* extension) {
   return base + "player_sim_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial) + extension;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
-  return fclose(file) == 0 && written;
-}
-
 std::string ReadShared(const std::string& path) {
   std::string text;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -68,11 +62,7 @@ bool ProcessEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WA
 }  // namespace
 
 std::string PlayerSimExePath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : MAX_PATH);
-  folder.erase(folder.find_last_of("\\/") + 1);
-  return folder + kExeName;
+  return ExeFolder() + "\\" + kExeName;
 }
 
 std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::string& logPath) {

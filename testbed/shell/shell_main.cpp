@@ -3,6 +3,7 @@
 // the configuration store, loads Plugins\Pelorin.plg, starts and stops it,
 // and opens the plug-in's setup page when asked. For the demo it can play a
 // scripted scene and take screenshots.
+#include "testbed/common/files.h"
 #include "testbed/hostkit/hostkit.h"
 #include "testbed/shell/plugin_loader.h"
 #include "testbed/shell/scene_runner.h"
@@ -11,8 +12,6 @@
 
 #include <windows.h>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -32,25 +31,6 @@ struct Shell {
 };
 Shell shell;
 
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of("\\/"));
-}
-
-std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
 void OpenSetupPage(HostKit* kit, const char* pluginPath) {
@@ -66,7 +46,7 @@ void OpenSetupPage(HostKit* kit, const char* pluginPath) {
 void FinishScene() {
     shell.sceneRunning = false;
     const std::string report = shell.scene.failure.empty() ? "ok\n" : shell.scene.failure + "\n";
-    WriteTextFile(shell.options.shotDir + "\\" + kSceneDoneFile, report);
+    WriteWholeFile(shell.options.shotDir + "\\" + kSceneDoneFile, report);
     if (shell.options.exitWhenSceneDone) DestroyWindow(shell.kit.mainWindow);
 }
 
@@ -122,7 +102,7 @@ void DressMainWindow(HWND window) {
 }
 
 bool BeginScene(const ShellOptions& options) {
-    const ParsedScene scene = ParseScene(ReadTextFile(options.scenePath));
+    const ParsedScene scene = ParseScene(ReadWholeFile(options.scenePath));
     if (!scene.error.empty() || scene.steps.empty()) {
         std::fprintf(stderr, "mirel_shell: %s: %s\n", options.scenePath.c_str(),
                      scene.error.empty() ? "no steps" : scene.error.c_str());

@@ -33,14 +33,14 @@ TEST_F(ContextMenuTest, NothingToRunLeavesSetupAlone) {
 }
 
 TEST_F(ContextMenuTest, UsableStoredPathOffersToRunThePlayer) {
-    const std::string existing = BinDir() + "\\starter.dll";
+    const std::string existing = ExeFolder() + "\\starter.dll";
     lstrcpynA(playerPath, existing.c_str(), kPlayerPathSize);
     const SeenMenu menu = OpenContextMenu();
     EXPECT_EQ(menu.Ids(), (std::vector<UINT>{1027, 0, 1028}));
     ASSERT_FALSE(menu.items.empty());
     EXPECT_EQ(menu.items[0].text, "Run Winamp");
 
-    lstrcpynA(playerPath, (BinDir() + "\\no-such-player.exe").c_str(), kPlayerPathSize);
+    lstrcpynA(playerPath, (ExeFolder() + "\\no-such-player.exe").c_str(), kPlayerPathSize);
     EXPECT_EQ(OpenContextMenu().Ids(), (std::vector<UINT>{1028}));
 }
 

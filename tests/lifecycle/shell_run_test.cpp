@@ -13,13 +13,13 @@ TEST(ShellProgram, PlaysASceneWithThePluginAndLeavesWhenItIsDone) {
     WriteWholeFile(dir + "\\mirel.ini", "[Pelorin]\r\nButtons tips=1\r\nPosition=1\r\n");
     WriteWholeFile(dir + "\\tip.scene",
                    "wait 1200\nshot start Started\nmove on\nwait 300\nhover on\nwait 1500\nshot tip The tip\n");
-    std::string commandLine = "\"" + BinDir() + "\\mirel_shell.exe\" --store=\"" + dir + "\\mirel.ini\" --scene=\"" +
+    std::string commandLine = "\"" + ExeFolder() + "\\mirel_shell.exe\" --store=\"" + dir + "\\mirel.ini\" --scene=\"" +
                               dir + "\\tip.scene\" --shots=\"" + dir + "\\shots\" --exit-when-done --exit-after=60000";
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, BinDir().c_str(),
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(),
                                &startup, &process));
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 45000), WAIT_OBJECT_0) << "the shell left after its scene";
     DWORD exitCode = 1;

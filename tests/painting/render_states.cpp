@@ -4,6 +4,7 @@
 //   render_control_states <folder>
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "testbed/common/files.h"
 #include "tests/painting/paint_rig.h"
 #include "tests/painting/png_writer.h"
 
@@ -62,13 +63,6 @@ int RenderAll(PaintRig& rig, const std::string& folder, const char* prefix) {
         }
     }
     return written;
-}
-
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of("\\/"));
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ SIZE BitmapSize(HGDIOBJ bitmap) {
 class FileBesideExecutable {
 public:
     FileBesideExecutable(const std::string& folder, const std::string& name, const std::string& bytes)
-        : folder_(ExecutableFolder() + "\\" + folder), path_(folder_ + "\\" + name) {
+        : folder_(ExeFolder() + "\\" + folder), path_(folder_ + "\\" + name) {
         CreateDirectoryA(folder_.c_str(), nullptr);
         WriteFileBytes(path_, bytes);
     }
@@ -127,7 +127,7 @@ TEST(PictureLoading, RelativeNamesAreFoundBesideTheExecutableNotTheCurrentFolder
     StandInClearCallLog();
     PictureRecord record = NamedRecord(name);
     EXPECT_TRUE(LoadImageEx(&record));
-    EXPECT_EQ(lastLoadedName, ExecutableFolder() + "\\" + name);
+    EXPECT_EQ(lastLoadedName, ExeFolder() + "\\" + name);
     EXPECT_EQ(record.kind, PICTURE_BITMAP);
     ASSERT_NE(record.bitmap, nullptr);
     EXPECT_EQ(GetObjectType(record.bitmap), static_cast<DWORD>(OBJ_BITMAP));

@@ -135,13 +135,6 @@ std::string IcoFileBytes(int size, COLORREF colour) {
     return out;
 }
 
-std::string ExecutableFolder() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, length);
-    return full.substr(0, full.find_last_of('\\'));
-}
-
 std::vector<std::string> CallLogLines() {
     const int length = StandInReadCallLog(nullptr, 0);
     std::string text(static_cast<size_t>(length) + 1, '\0');

@@ -3,6 +3,8 @@
 // the call log split into lines.
 #pragma once
 
+#include "testbed/common/files.h"
+
 #include <windows.h>
 #include <string>
 #include <string_view>
@@ -31,7 +33,5 @@ std::string BmpFileBytes(int width, int height, const std::vector<COLORREF>& pix
 // A one-image 32-bit .ico of size x size pixels in one colour.
 std::string IcoFileBytes(int size, COLORREF colour);
 
-// The folder of the running test program, without the last separator.
-std::string ExecutableFolder();
 
 std::vector<std::string> CallLogLines();

@@ -3,17 +3,8 @@
 
 #include <shellapi.h>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
-std::string BinDir() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of("\\/"));
-}
-
-std::string PluginDllPath() { return BinDir() + "\\Plugins\\Pelorin.plg"; }
+std::string PluginDllPath() { return ExeFolder() + "\\Plugins\\Pelorin.plg"; }
 
 std::string MakeScratchDir(const char* tag) {
     char temp[MAX_PATH] = {};
@@ -35,18 +26,6 @@ void RemoveTree(const std::string& dir) {
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationA(&op);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteWholeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
 }
 
 void HostTest::SetUp() {

@@ -2,22 +2,21 @@
 // with a pumped message loop, and a fixture that stands up the host side.
 #pragma once
 
+#include "testbed/common/files.h"
 #include "testbed/hostkit/hostkit.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 
-// The folder holding the test executables, starter.dll and Plugins/.
-std::string BinDir();
+// The plug-in as the shell keeps it, in Plugins/ beside the test programs
+// (ExeFolder), starter.dll and MirelEx.dll.
 std::string PluginDllPath();
 
 // A fresh, empty folder under the system temp folder; removed by the
 // fixture below, or by RemoveTree.
 std::string MakeScratchDir(const char* tag);
 void RemoveTree(const std::string& dir);
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& text);
 
 // GetProcAddress typed as the function it finds.
 template <typename F>

@@ -1,0 +1,13 @@
+// Repainting the control from any thread.
+#include "player/control_repaint.h"
+
+#include "plugin/state/plugin_state.h"
+
+#include <windows.h>
+
+namespace {
+constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
+static_assert(kRepaintNow == 259, "");
+}  // namespace
+
+void RepaintControlNow() { RedrawWindow(pluginState.controlWindow, nullptr, nullptr, kRepaintNow); }
