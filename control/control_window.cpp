@@ -87,7 +87,7 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
         return byDefault();
     case MSG_COMMAND_DONE:
-        FinishCommand();
+        FinishCommand(wParam);
         return byDefault();
     case MSG_LAUNCH_DONE:
         FinishLaunch(wParam);

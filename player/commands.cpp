@@ -41,7 +41,9 @@ DWORD WINAPI RunPlayerCommand(LPVOID cell) {
     } catch (...) {
         // Nothing may leave a thread procedure; the handle is still closed.
     }
-    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, 0, 0);
+    // The thread names itself: one that outlived a stop must not close the
+    // handle of the next start's command thread.
+    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
     return 0;
 }
 
@@ -52,8 +54,9 @@ void StartCommand() {
     pluginState.commandThread = CreateThread(nullptr, 0, RunPlayerCommand, CellParameter(pluginState.hotItem), 0, nullptr);
 }
 
-void FinishCommand() {
-    if (pluginState.commandThread != nullptr) CloseHandle(pluginState.commandThread);
+void FinishCommand(WPARAM poster) {
+    if (pluginState.commandThread == nullptr || GetThreadId(pluginState.commandThread) != poster) return;
+    CloseHandle(pluginState.commandThread);
     pluginState.commandThread = nullptr;
 }
 

@@ -17,8 +17,9 @@ DWORD WINAPI RunPlayerCommand(LPVOID cell);
 
 // Starts the command thread for the cell in hotItem unless one exists.
 void StartCommand();
-// MSG_COMMAND_DONE: closes the finished thread's handle.
-void FinishCommand();
+// MSG_COMMAND_DONE, whose wParam is the posting thread's id: closes the
+// finished thread's handle; a post from any other thread is ignored.
+void FinishCommand(WPARAM poster);
 // True when the player's window is hidden or minimised, so that showing it
 // is what TogglePlayerWindow would do.
 bool PlayerWindowNeedsRestore();

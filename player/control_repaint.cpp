@@ -10,4 +10,8 @@ constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 static_assert(kRepaintNow == 259, "");
 }  // namespace
 
-void RepaintControlNow() { RedrawWindow(pluginState.controlWindow, nullptr, nullptr, kRepaintNow); }
+void RepaintControlNow() {
+    // A worker that outlived DoneModule finds no control; RedrawWindow with
+    // no window would repaint the whole desktop.
+    if (HWND control = pluginState.controlWindow) RedrawWindow(control, nullptr, nullptr, kRepaintNow);
+}

@@ -1,8 +1,6 @@
 // Running and reading the stand-in player from tests and the demo.
 #include "testbed/player/player_sim_client.h"
 
-#include <cstdio>
-
 #include "testbed/common/files.h"
 #include "testbed/player/player_sim_protocol.h"
 

@@ -316,9 +316,17 @@ TEST_F(DispatchTest, SettingsChangeRepaintsWithoutErasing) {
     EXPECT_TRUE(GetUpdateRect(control, &update, FALSE));
 }
 
-TEST_F(DispatchTest, CommandDoneClosesTheCommandThreadHandle) {
-    pluginState.commandThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    PostMessageA(control, MSG_COMMAND_DONE, 0, 0);
+DWORD WINAPI EndAtOnce(LPVOID) { return 0; }
+
+TEST_F(DispatchTest, CommandDoneClosesOnlyThePostingThreadsHandle) {
+    const HANDLE worker = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    WaitForSingleObject(worker, 1000);
+    pluginState.commandThread = worker;
+    PostMessageA(control, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
+    PumpMessages(50);
+    EXPECT_EQ(pluginState.commandThread, worker) << "another thread's post closed the handle";
+    PostMessageA(control, MSG_COMMAND_DONE, GetThreadId(worker), 0);
     EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 1000));
 }
 

@@ -90,7 +90,7 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case MSG_COMMAND_DONE:
-        FinishCommand();
+        FinishCommand(wParam);
         return 0;
     case WM_DROPFILES:
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));

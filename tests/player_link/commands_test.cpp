@@ -4,6 +4,7 @@
 #include "tests/player_link/player_link_fixture.h"
 
 #include "player/commands.h"
+#include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_protocol.h"
@@ -96,6 +97,25 @@ TEST_F(PlayerCommandTest, ASecondPressWhileACommandRunsOnlyRepaints) {
     EXPECT_EQ(repaintsFromTestThread, 2);
     EXPECT_EQ(LoggedSinceMark("COMMAND"), Commands{"40045"});
     EXPECT_EQ(commandDoneCount, 1);
+}
+
+// A command thread that outlived a stop (the library kept loaded past
+// DoneModule's wait) still repaints and posts when the player answers.
+TEST_F(PlayerCommandTest, AThreadOutlivingTheControlNeitherRepaintsTheDesktopNorEndsTheNextThread) {
+    const HWND control = pluginState.controlWindow;
+    pluginState.controlWindow = nullptr;
+    RepaintControlNow();
+    EXPECT_EQ(repaintsFromTestThread, 0) << "RedrawWindow without a window repaints the whole desktop";
+    pluginState.controlWindow = control;
+
+    pluginState.hotItem = 1;
+    StartCommand();
+    const HANDLE current = pluginState.commandThread;
+    ASSERT_NE(current, nullptr);
+    PostMessageA(control, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);  // another thread's late post
+    ASSERT_TRUE(WaitForCommandDone());
+    EXPECT_EQ(commandDoneCount, 2);
+    EXPECT_EQ(pluginState.commandThread, nullptr) << "only the thread's own post closes its handle";
 }
 
 TEST_F(PlayerCommandTest, WhileFilesAreDroppedAPressOnlyFinishes) {

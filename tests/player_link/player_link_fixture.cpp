@@ -35,7 +35,7 @@ BOOL WINAPI WatchingRedrawWindow(HWND window, const RECT* rect, HRGN region, UIN
 LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != MSG_COMMAND_DONE) return DefWindowProcA(window, message, wParam, lParam);
     ++commandDoneCount;
-    FinishCommand();
+    FinishCommand(wParam);
     return 0;
 }
 
