@@ -6,6 +6,7 @@
 #include "host/host_services.h"
 #include "player/commands.h"
 #include "player/launch.h"
+#include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/paint.h"
 
@@ -92,6 +93,12 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_LAUNCH_DONE:
         FinishLaunch(wParam);
         return byDefault();
+    case MSG_DROP_FAILED:
+        ShowLaunchFailure();
+        return 0;
+    case MSG_DROP_DONE:
+        FinishDrop(wParam);
+        return 0;
     default:
         return byDefault();
     }

@@ -1,6 +1,7 @@
 // Button presses become player commands on a short-lived command thread, so
-// the host's thread never waits for the player to carry one out; the seek,
-// showing or hiding the player and its preferences run on the host's thread.
+// the host's thread never waits for the player to carry one out. The seek,
+// showing or hiding the player and its preferences are asked for on the
+// host's thread, each in a way that cannot hang it on a hung player.
 #include "player/commands.h"
 
 #include "player/bounded_send.h"
@@ -8,6 +9,7 @@
 #include "player/player_link.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ void CarryOutPress(int cell) {
     if (plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
     for (int i = 0; i < plan.count; ++i) SendPlayerCommand(plan.rows[i]);
     if (plan.setsPositionUnchanged) pluginState.positionUnchanged = plan.positionUnchanged;
-    RepaintControlNow();
+    RequestControlRepaint();
 }
 
 }  // namespace
@@ -44,14 +46,14 @@ DWORD WINAPI RunPlayerCommand(LPVOID cell) {
     // The thread names itself: one that outlived a stop must not close the
     // handle of the next start's command thread.
     PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
-    return 0;
+    EndWorkerThread();
 }
 
 void StartCommand() {
     RepaintControlNow();
     if (pluginState.commandThread != nullptr) return;
     // The cell goes with the thread: hotItem moves on with the pointer.
-    pluginState.commandThread = CreateThread(nullptr, 0, RunPlayerCommand, CellParameter(pluginState.hotItem), 0, nullptr);
+    pluginState.commandThread = StartWorkerThread(RunPlayerCommand, CellParameter(pluginState.hotItem));
 }
 
 void FinishCommand(WPARAM poster) {
@@ -65,14 +67,16 @@ bool PlayerWindowNeedsRestore() {
     return !IsWindowVisible(player) || IsIconic(player);
 }
 
+// ShowWindow on another process's window waits for that process; the
+// asynchronous form queues the change, in order, and returns.
 void TogglePlayerWindow() {
     const HWND player = pluginState.playerWindow;
     if (PlayerWindowNeedsRestore()) {
-        ShowWindow(player, SW_RESTORE);
+        ShowWindowAsync(player, SW_RESTORE);
         return;
     }
-    ShowWindow(player, SW_MINIMIZE);
-    if (pluginState.hideOnMinimize) ShowWindow(player, SW_HIDE);
+    ShowWindowAsync(player, SW_MINIMIZE);
+    if (pluginState.hideOnMinimize) ShowWindowAsync(player, SW_HIDE);
 }
 
 void SeekPlayer() {
@@ -83,6 +87,8 @@ void SeekPlayer() {
 
 void OpenPlayerPreferences() {
     SendMessageA(hostContext.hostWindow, HM_MODAL_BEGIN, 0, 0);
-    SendMessageA(pluginState.playerWindow, WM_COMMAND, kPreferencesCommand, 0);
+    // Posted: a send would hold the taskbar for as long as the player hangs,
+    // and a send with a time-out that runs out is never delivered at all.
+    PostMessageA(pluginState.playerWindow, WM_COMMAND, kPreferencesCommand, 0);
     SendMessageA(hostContext.hostWindow, HM_MODAL_END, 0, 0);
 }

@@ -12,7 +12,8 @@ constexpr int kPreferencesCommand = 40012;
 // Sends the table row's command and waits for the player to handle it.
 // Command thread only.
 void SendPlayerCommand(int row);
-// The command thread; its parameter is the cell the press was on.
+// The command thread; its parameter is the cell the press was on. Ends
+// with EndWorkerThread.
 DWORD WINAPI RunPlayerCommand(LPVOID cell);
 
 // Starts the command thread for the cell in hotItem unless one exists.

@@ -10,8 +10,13 @@ constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 static_assert(kRepaintNow == 259, "");
 }  // namespace
 
+// A worker that outlived DoneModule finds no control; a repaint with no
+// window would repaint the whole desktop.
+
 void RepaintControlNow() {
-    // A worker that outlived DoneModule finds no control; RedrawWindow with
-    // no window would repaint the whole desktop.
     if (HWND control = pluginState.controlWindow) RedrawWindow(control, nullptr, nullptr, kRepaintNow);
+}
+
+void RequestControlRepaint() {
+    if (HWND control = pluginState.controlWindow) InvalidateRect(control, nullptr, FALSE);
 }

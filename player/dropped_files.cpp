@@ -1,18 +1,23 @@
-// Files dropped on the control: the player is started if need be, then
-// each file is passed to it on its command line, one start per file, with
-// a short wait for the player's window after each so that the player takes
-// them in order. The host's thread is blocked meanwhile; dropBusy keeps the
-// control's own input and the command thread quiet in any modal loop a
-// failure box runs.
+// Files dropped on the control. The host's thread only copies the names out
+// of the drop, releases it, and fixes each file's command line (from the
+// player's state and Shift as they are at the drop); a drop worker then
+// waits for a launch under way and starts the player once per file, with a
+// short wait for its window after each so that the player takes them in
+// order. The taskbar stays live however long the player takes. A drop that
+// arrives meanwhile waits behind the running one, and dropBusy keeps the
+// control's own input and the command thread out until the last has ended.
 #include "player/launch.h"
 
-#include "host/host_abi.h"
 #include "player/drop_commands.h"
+#include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 
-#include <climits>
+#include <deque>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,74 +26,130 @@ namespace {
 constexpr DWORD kDropSettleMs = 500;
 constexpr DWORD kDropStepMs = 250;
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
-// Each name is read into its own slot of this many bytes, terminator included.
-constexpr UINT kNameSlot = 260;
 
-// A block from the host's allocator, returned to it on every way out.
-class HostBlock {
-public:
-    explicit HostBlock(int size) : data_(static_cast<char*>(Mmalloc(size))) {}
-    ~HostBlock() {
-        if (data_ != nullptr) Mfree(data_);
+using CommandLines = std::vector<std::string>;
+
+struct DropJob {
+    DropJob() = default;
+    DropJob(const DropJob&) = delete;
+    DropJob& operator=(const DropJob&) = delete;
+    ~DropJob() {
+        if (launch) CloseHandle(launch);
     }
-    HostBlock(const HostBlock&) = delete;
-    HostBlock& operator=(const HostBlock&) = delete;
-    char* data() const { return data_; }
-
-private:
-    char* data_;
+    CommandLines commandLines;
+    HANDLE launch = nullptr;  // the launch under way when the drop began
 };
+
+HANDLE dropThread = nullptr;
+std::deque<CommandLines> queuedDrops;
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-// Names that do not fit a slot are left out: cut short, they would name
-// some other file.
-std::vector<std::string_view> ReadDroppedNames(HDROP drop, UINT count, char* slots) {
-    std::vector<std::string_view> names;
+// Each name at its full length: the player, not a buffer of ours, decides
+// what it can open.
+std::vector<std::string> ReadDroppedNames(HDROP drop) {
+    const UINT count = DragQueryFileA(drop, kFileCountQuery, nullptr, 0);
+    std::vector<std::string> names;
     names.reserve(count);
     for (UINT i = 0; i < count; ++i) {
-        if (DragQueryFileA(drop, i, nullptr, 0) >= kNameSlot) continue;
-        char* slot = slots + static_cast<size_t>(i) * kNameSlot;
-        const UINT length = DragQueryFileA(drop, i, slot, kNameSlot);
-        if (length > 0) names.emplace_back(slot, length);
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0) continue;
+        std::string name(length + 1, '\0');
+        name.resize(DragQueryFileA(drop, i, name.data(), length + 1));
+        if (!name.empty()) names.push_back(std::move(name));
     }
     return names;
 }
 
-void PassToPlayer(const char* parameters) {
-    char path[kPlayerPathSize];
-    CopyPlayerPath(path, sizeof path);
-    const INT_PTR result = StartPlayerProgram(path, parameters);
-    WaitForPlayerWindow(kDropStepMs, result);
-    if (!FindPlayer()) ShowLaunchFailure();
+CommandLines CommandLinesFor(const std::vector<std::string>& names) {
+    const std::vector<std::string_view> views(names.begin(), names.end());
+    return DropCommandLines(views, pluginState.playerStatus, ShiftHeld());
 }
 
-void EnqueueDroppedFiles(HDROP drop) {
-    const UINT count = DragQueryFileA(drop, kFileCountQuery, nullptr, 0);
-    if (count == 0 || count > (INT_MAX - 2) / kNameSlot) return;
-    HostBlock slots(static_cast<int>(count * kNameSlot + 2));
-    if (slots.data() == nullptr) return;
-    const bool shiftHeld = ShiftHeld();
-    const std::vector<std::string_view> names = ReadDroppedNames(drop, count, slots.data());
-    for (const std::string& parameters : DropCommandLines(names, pluginState.playerStatus, shiftHeld)) {
-        PassToPlayer(parameters.c_str());
+HANDLE DuplicateForWorker(HANDLE thread) {
+    HANDLE copy = nullptr;
+    if (thread) DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    return copy;
+}
+
+void BeginDrop(CommandLines commandLines) {
+    pluginState.dropBusy = true;
+    StartLaunch();
+    auto job = std::make_unique<DropJob>();
+    job->commandLines = std::move(commandLines);
+    job->launch = DuplicateForWorker(pluginState.launchThread);
+    dropThread = StartWorkerThread(PassDroppedFiles, job.get());
+    if (dropThread) {
+        job.release();  // the worker owns it now
+    } else {
+        pluginState.dropBusy = false;
     }
+}
+
+// False when the plug-in is stopping.
+bool PassFiles(const DropJob& job) {
+    // Gives a launch that must start the player a head start.
+    if (StopRequestedWithin(kDropSettleMs)) return false;
+    // A player still on its way up would take a file for a second instance
+    // of itself: let the launch finish first.
+    if (job.launch && !FindPlayer() && !ThreadEndedUnlessStopped(job.launch, launchTiming.startLimitMs)) return false;
+    for (const std::string& parameters : job.commandLines) {
+        char path[kPlayerPathSize];
+        CopyPlayerPath(path, sizeof path);
+        const INT_PTR result = StartPlayerProgram(path, parameters.c_str());
+        if (!WaitForPlayerWindow(kDropStepMs, result)) return false;
+        if (!FindPlayer()) PostMessageA(pluginState.controlWindow, MSG_DROP_FAILED, 0, 0);
+    }
+    return true;
 }
 
 }  // namespace
 
+DWORD WINAPI PassDroppedFiles(LPVOID parameter) {
+    {
+        std::unique_ptr<DropJob> job(static_cast<DropJob*>(parameter));
+        try {
+            PassFiles(*job);
+        } catch (...) {
+            // Nothing may leave a thread procedure; the drop still ends.
+        }
+    }
+    PostMessageA(pluginState.controlWindow, MSG_DROP_DONE, GetCurrentThreadId(), 0);
+    EndWorkerThread();
+}
+
 void AcceptDroppedFiles(HDROP drop) {
-    pluginState.dropBusy = true;
-    StartLaunch();
-    // Gives a launch that must start the player a head start. Nothing on
-    // this thread can start the watchdog during the sleep, so waiting for it
-    // beyond one sleep would wait for ever when SetTimer failed.
-    Sleep(kDropSettleMs);
+    CommandLines commandLines;
     try {
-        EnqueueDroppedFiles(drop);
+        commandLines = CommandLinesFor(ReadDroppedNames(drop));
     } catch (...) {
         // Out of memory for the names: the drop is lost, the control is not.
     }
+    // The drag source may wait for this; nothing of the drop is needed after.
     DragFinish(drop);
+    if (dropThread) {
+        queuedDrops.push_back(std::move(commandLines));
+        return;
+    }
+    BeginDrop(std::move(commandLines));
+}
+
+void FinishDrop(WPARAM poster) {
+    if (dropThread == nullptr || GetThreadId(dropThread) != poster) return;
+    CloseHandle(dropThread);
+    dropThread = nullptr;
+    if (queuedDrops.empty()) {
+        pluginState.dropBusy = false;
+        return;
+    }
+    CommandLines next = std::move(queuedDrops.front());
+    queuedDrops.pop_front();
+    BeginDrop(std::move(next));
+}
+
+void ForgetDrops() {
+    queuedDrops.clear();
+    if (dropThread) CloseHandle(dropThread);
+    dropThread = nullptr;
     pluginState.dropBusy = false;
 }

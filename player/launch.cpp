@@ -11,6 +11,7 @@
 #include "player/player_link.h"
 #include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ bool IsCurrentLaunchPost(WPARAM poster) {
 
 DWORD WINAPI LaunchPlayer(LPVOID) {
     try {
-        RepaintControlNow();
+        RequestControlRepaint();
         INT_PTR result = 0;
         StartPlayerUnlessRunning(&result);
         WaitForPlayerWindow(kLaunchStepMs, result);
@@ -54,7 +55,7 @@ DWORD WINAPI LaunchPlayer(LPVOID) {
         // Fall through: the launch must still end.
     }
     PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, GetCurrentThreadId(), 0);
-    return 0;
+    EndWorkerThread();
 }
 
 void ActivateCell() {
@@ -76,12 +77,13 @@ void StartLaunch() {
         pluginState.launchWatchdogTimer = SetTimer(pluginState.controlWindow, TIMER_LAUNCH_WATCHDOG,
                                                    launchTiming.watchdogMs, LaunchWatchdog);
     }
-    pluginState.launchThread = CreateThread(nullptr, 0, LaunchPlayer, nullptr, 0, nullptr);
+    pluginState.launchThread = StartWorkerThread(LaunchPlayer, nullptr);
 }
 
 void FinishLaunch(WPARAM wParam) {
     if (!IsCurrentLaunchPost(wParam)) return;
     StopTimer(pluginState.controlWindow, &pluginState.launchWatchdogTimer);
+    // A thread the watchdog gave up on goes on; the stop still knows it.
     if (pluginState.launchThread != nullptr) {
         CloseHandle(pluginState.launchThread);
         pluginState.launchThread = nullptr;

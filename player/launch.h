@@ -15,5 +15,14 @@ DWORD WINAPI LaunchPlayer(LPVOID unused);
 void FinishLaunch(WPARAM wParam);
 // TIMER_STARTUP callback.
 void CALLBACK StartupLaunch(HWND window, UINT message, UINT_PTR id, DWORD time);
-// WM_DROPFILES.
+// WM_DROPFILES: takes the names and releases the drop at once; a drop
+// worker hands them to the player, behind any drop still running.
 void AcceptDroppedFiles(HDROP drop);
+// The drop worker: waits for a launch under way, then starts the player
+// once per file. Its parameter is the drop's job.
+DWORD WINAPI PassDroppedFiles(LPVOID job);
+// MSG_DROP_DONE, with the worker's thread id: starts the next queued drop,
+// or ends dropBusy.
+void FinishDrop(WPARAM poster);
+// Stop: forgets queued drops and the running one (the stop has ended it).
+void ForgetDrops();

@@ -18,6 +18,11 @@ int32_t positionPercent = 0;
 
 namespace {
 
+// Whether the player has answered a position other than 0 since its window
+// was found. One that never does (some answer 0 and ignore the seek) would
+// otherwise look paused at every poll, and Pause would only ever send Play.
+bool positionReported = false;
+
 std::optional<int32_t> AskPlayer(WPARAM what, LPARAM query) {
     return SendToPlayerBounded(pluginState.playerWindow, PLAYER_QUERY, what, query);
 }
@@ -58,10 +63,10 @@ void PollOnce() {
         const bool answered = RefreshStatus();
         pluginState.blinkPhase = !pluginState.blinkPhase;
         InvalidateControl();
-        // Hiding waits on the player's thread; a player that just failed to
-        // answer is left alone until it answers again.
+        // A player that just failed to answer is left alone until it answers
+        // again; the hide itself is queued, never waited for.
         const HWND player = pluginState.playerWindow;
-        if (answered && pluginState.hideOnMinimize && IsIconic(player)) ShowWindow(player, SW_HIDE);
+        if (answered && pluginState.hideOnMinimize && IsIconic(player)) ShowWindowAsync(player, SW_HIDE);
     } else {
         pluginState.buttonDown = false;
         pluginState.playerStatus = PLAYER_NOT_RUNNING;
@@ -81,6 +86,7 @@ void PollOnce() {
 
 bool FindPlayer() {
     const HWND player = FindWindowA(kPlayerWindowClass, nullptr);
+    if (player != pluginState.playerWindow) positionReported = false;
     pluginState.playerWindow = player;
     if (player == nullptr) return false;
 
@@ -103,7 +109,8 @@ std::optional<int32_t> QueryPlayStatus() {
     if (!position) return std::nullopt;
     const std::optional<int32_t> state = AskPlayer(0, QUERY_PLAY_STATE);
     if (!state) return std::nullopt;
-    const StatusReading reading = ReadStatus(*position, *state, pluginState.lastPositionMs);
+    if (*position != 0) positionReported = true;
+    const StatusReading reading = ReadStatus(*position, *state, pluginState.lastPositionMs, positionReported);
     pluginState.positionUnchanged = reading.positionUnchanged;
     pluginState.lastPositionMs = reading.lastPositionMs;
     return reading.answer;

@@ -7,6 +7,7 @@
 #include "player/player_link.h"
 #include "plugin/descriptor.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 
 #include <shellapi.h>
 
@@ -24,11 +25,12 @@ INT_PTR StartPlayerProgram(const char* path, const char* parameters) {
     return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "", path, parameters, nullptr, show));
 }
 
-void WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult) {
+bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult) {
     const DWORD started = GetTickCount();
     do {
-        Sleep(stepMs);
+        if (StopRequestedWithin(stepMs)) return false;
     } while (!FindPlayer() && StartSucceeded(startResult) && GetTickCount() - started < launchTiming.startLimitMs);
+    return true;
 }
 
 void ShowLaunchFailure() {

@@ -11,11 +11,11 @@ INT_PTR StartPlayerProgram(const char* path, const char* parameters);
 // ShellExecuteA reports failure with a value of 32 or less.
 constexpr bool StartSucceeded(INT_PTR result) { return result > 32; }
 
-// Sleeps in steps of stepMs, at least once, until the player's window
-// exists, the start failed, or launchTiming.startLimitMs has passed: a
-// program that never opens the player's window must not hold a thread, or
-// the drop's caller, for good. Safe on any thread.
-void WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult);
+// A worker's wait, in steps of stepMs and at least one, until the player's
+// window exists, the start failed, or launchTiming.startLimitMs has passed:
+// a program that never opens the player's window must not hold a thread
+// for good. False when the plug-in is stopping.
+bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult);
 
 // "Error loading player!", a carriage return and the player path, as a
 // topmost error box with no owner. Host's thread only.

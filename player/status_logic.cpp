@@ -15,8 +15,8 @@ constexpr int32_t kAnswerPaused = 3;
 
 }  // namespace
 
-StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs) {
-    StatusReading reading{stateAnswer, positionMs == lastPositionMs, positionMs};
+StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs, bool positionKnown) {
+    StatusReading reading{stateAnswer, positionKnown && positionMs == lastPositionMs, positionMs};
     if (stateAnswer == kAnswerStopped) reading.positionUnchanged = false;
     if (stateAnswer == kAnswerPlaying && reading.positionUnchanged) reading.answer = kAnswerPaused;
     return reading;

@@ -14,8 +14,10 @@ struct StatusReading {
 };
 
 // A player that keeps answering "playing" while its position stands still
-// (a stalled stream, a stuck decoder) is reported as paused.
-StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs);
+// (a stalled stream, a stuck decoder) is reported as paused. Only a player
+// known to report positions (positionKnown) can be seen standing still:
+// some players answer 0 to every position query.
+StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs, bool positionKnown);
 
 // The player's answer as PlayerStatus: 0 -> stopped, 1 -> playing,
 // 3 -> paused; anything else is kept as received.

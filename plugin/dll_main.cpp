@@ -1,14 +1,19 @@
-// Library load: remember our instance and fix the interface language.
+// Library load and unload: remember our instance, fix the interface
+// language, and let go of what the workers shared.
 #include <windows.h>
 
 #include "plugin/state/language.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         pluginInstance = instance;
         DisableThreadLibraryCalls(instance);
         ChooseLanguage(GetSystemDefaultLCID());
     }
+    // At process exit other threads are already gone mid-way; only a real
+    // unload, which no worker can precede, tidies up.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) ReleaseWorkerStop();
     return TRUE;
 }

@@ -11,7 +11,7 @@
 #include "player/player_link.h"
 #include "plugin/exports.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/worker_shutdown.h"
+#include "plugin/workers.h"
 #include "settings/settings.h"
 #include "skin/geometry.h"
 #include "skin/skin_set.h"
@@ -67,6 +67,8 @@ void RegisterWithTaskbar() {
 }
 
 bool CreateTitleTip() {
+    // A second start must measure the title afresh, even an unchanged one.
+    std::memset(shownTitle, 0, sizeof shownTitle);
     titleTipX = 0;
     titleTipY = 0;
     titleTipWidth = 4;
@@ -102,6 +104,7 @@ void ResetInteraction() {
 }
 
 void Start(const HostContext& context) {
+    ArmWorkerStop();
     FindPlayer();
     std::memcpy(&hostContext, &context, sizeof hostContext);
     if (!RegisterWindowClass(kControlClass, kControlClassStyle, ControlWindowProc)) return;
@@ -150,8 +153,8 @@ void CloseTitleTip() {
 }
 
 void StopWorkers() {
-    const HANDLE workers[] = {pluginState.commandThread, pluginState.launchThread};
-    if (!WaitForWorkerThreads(workers, 2, kWorkerStopWaitMs)) KeepLibraryLoaded();
+    StopWorkerThreads();
+    ForgetDrops();
     for (HANDLE* thread : {&pluginState.commandThread, &pluginState.launchThread}) {
         if (*thread) CloseHandle(*thread);
         *thread = nullptr;

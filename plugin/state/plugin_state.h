@@ -50,6 +50,10 @@ constexpr UINT TITLE_REFRESH_PERIOD_MS = 500;
 // Posted to the control window by the worker threads.
 constexpr UINT MSG_COMMAND_DONE = 1025;
 constexpr UINT MSG_LAUNCH_DONE = 1032;
+// The drop worker: a file did not bring the player up (the host's thread
+// says so), and the drop has ended (wParam: the worker's thread id).
+constexpr UINT MSG_DROP_FAILED = 1033;
+constexpr UINT MSG_DROP_DONE = 1034;
 
 // Fields shared with the worker threads are single aligned 32-bit values
 // or single bytes, so a reader never sees one half written.

@@ -94,7 +94,7 @@ HWND FindPlayerSimWindowOf(DWORD processId);
 
 // One of the simulator's text commands ("state paused", "caption <raw>",
 // "caption-auto", "hang <ms>", "delay <ms>", "title <Artist - Title>",
-// "length <s>", "position <ms>"). True when the player took it.
+// "length <s>", "position <ms>", "positions on|off"). True when the player took it.
 bool SendPlayerSimControl(HWND window, std::string_view command);
 
 // A WM_USER query that gives up after timeoutMs; false when it timed out.

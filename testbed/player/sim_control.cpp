@@ -39,6 +39,10 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.model.playlist[runtime.model.current].title = std::string(argument);
     return runtime;
   }
+  if (verb == "positions" && (argument == "on" || argument == "off")) {
+    runtime.reportsPosition = argument == "on";
+    return runtime;
+  }
   if (verb == "state") {
     PlayState state = PlayState::Stopped;
     if (!ParseState(argument, &state)) return std::nullopt;

@@ -20,6 +20,7 @@ struct PlayerRuntime {
   std::optional<std::string> rawCaption;
   int answerDelayMs = 0;
   int pendingHangMs = 0;  // the next query blocks this long; kHangForever
+  bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
 };
 
 PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now);

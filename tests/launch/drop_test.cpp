@@ -6,6 +6,7 @@
 
 #include "player/launch.h"
 #include "player/launch_timing.h"
+#include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 
 namespace {
@@ -123,8 +124,9 @@ TEST_F(DropTest, EachFilesWaitEndsAtTheStartLimit) {
     launchTiming.startLimitMs = 1000;
     const DWORD dropped = GetTickCount();
     DropFiles({kFiles[0], kFiles[1]});
-    // Half a second of head start, then at most the limit and a step per file.
-    EXPECT_LT(GetTickCount() - dropped, 500u + 2 * (1000u + kDropStepMs) + 1500u);
+    // Half a second of head start, at most the limit for the launch, then at
+    // most the limit and a step per file.
+    EXPECT_LT(GetTickCount() - dropped, 500u + 1000u + 2 * (1000u + kDropStepMs) + 1500u);
     int duringDrop = 0;
     for (const ShownMessage& message : Messages()) {
         if (message.duringDrop) {
@@ -132,7 +134,50 @@ TEST_F(DropTest, EachFilesWaitEndsAtTheStartLimit) {
             EXPECT_EQ(message.text, "Error loading player!\r" + simPath);
         }
     }
-    EXPECT_EQ(duringDrop, 2);
+    // The launch's own give-up, then one per file.
+    EXPECT_EQ(duringDrop, 3);
+}
+
+// The drop waits on a worker, so a launch it needs runs meanwhile instead
+// of after it, and no file is handed to a player that has no window yet
+// (a real player would start a second instance for it).
+TEST_F(DropTest, OnAPlayerNotRunningTheLaunchGoesFirstAndTheFilesFollowItsWindow) {
+    PlayerSimOptions slow;
+    slow.startDelayMs = 1500;
+    ConfigureStartedPlayer(slow);
+    DropFiles(kFiles);
+    const std::vector<ShellStart> starts = ShellStarts();
+    ASSERT_EQ(starts.size(), 4u);
+    EXPECT_EQ(starts[0].parameters, "(none)") << "the launch's start";
+    for (size_t i = 1; i < starts.size(); ++i) EXPECT_TRUE(starts[i].playerWindowExisted) << i;
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DropTest, ANameOfAnyLengthReachesThePlayerWhole) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    pluginState.playerStatus = PLAYER_PLAYING;
+    const std::string longName = "C:\\Music\\" + std::string(300, 'x') + ".mp3";
+    DropFiles({longName, kFiles[1]});
+    ExpectDelivered({"/ADD \"" + longName + "\"", "/ADD \"C:\\My Music\\two.mp3\""});
+}
+
+// A box about one file of a drop runs a modal loop; a drop arriving there
+// must wait its turn rather than run inside the first and end dropBusy.
+TEST_F(DropTest, ADropArrivingWhileAFailureBoxIsOpenWaitsBehindTheRunningDrop) {
+    PublishPlayerPath("C:\\nowhere\\player.exe");
+    bool busyInsideTheBox = false;
+    WhileNextMessageBoxIsOpen([&] {
+        PostDrop({"C:\\late.mp3"});
+        PumpMessages(1500);
+        busyInsideTheBox = pluginState.dropBusy;
+    });
+    DropFiles({kFiles[0], kFiles[1]});
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, 10000));
+    EXPECT_TRUE(busyInsideTheBox);
+    std::vector<std::string> order;
+    for (const ShellStart& start : ShellStarts()) order.push_back(start.parameters);
+    EXPECT_EQ(order, (std::vector<std::string>{kFirstOpened, "/ADD \"C:\\My Music\\two.mp3\"", "\"C:\\late.mp3\""}));
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
+#include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 #include "tests/support/iat_patch.h"
 
 #include <shellapi.h>
@@ -32,7 +34,8 @@ struct Watch {
     std::vector<HANDLE> threads;  // launch threads, duplicated so the fixture can wait for them
     std::vector<UINT_PTR> timerIds;
     bool failWatchdog = false;
-    int dropsHandled = 0;
+    std::function<void()> insideMessageBox;
+    int dropsAccepted = 0;
     decltype(&ShellExecuteA) shellExecute = nullptr;
     decltype(&CreateThread) createThread = nullptr;
     decltype(&SetTimer) setTimer = nullptr;
@@ -44,15 +47,21 @@ HINSTANCE WINAPI WatchedShellExecute(HWND window, LPCSTR operation, LPCSTR file,
     {
         std::lock_guard<std::mutex> guard(watch.lock);
         watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
-                                parameters ? parameters : "(none)", show});
+                                parameters ? parameters : "(none)", show,
+                                FindWindowA(kPlayerWindowClass, nullptr) != nullptr});
     }
     return watch.shellExecute(window, operation, file, parameters, directory, show);
 }
 
 int WINAPI CapturedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
-    std::lock_guard<std::mutex> guard(watch.lock);
-    watch.messages.push_back({GetTickCount(), owner, text ? text : "", caption ? caption : "", flags,
-                              pluginState.dropBusy});
+    std::function<void()> action;
+    {
+        std::lock_guard<std::mutex> guard(watch.lock);
+        watch.messages.push_back({GetTickCount(), owner, text ? text : "", caption ? caption : "", flags,
+                                  pluginState.dropBusy});
+        action.swap(watch.insideMessageBox);
+    }
+    if (action) action();
     return IDOK;
 }
 
@@ -94,8 +103,14 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_DROPFILES:
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
-        ++watch.dropsHandled;
+        ++watch.dropsAccepted;
         break;
+    case MSG_DROP_FAILED:
+        ShowLaunchFailure();
+        return 0;
+    case MSG_DROP_DONE:
+        FinishDrop(wParam);
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -160,6 +175,7 @@ void SetPlayerPath(const std::string& path) { lstrcpynA(playerPath, path.c_str()
 void LaunchTest::SetUp() {
     HostTest::SetUp();
     ResetLaunchState();
+    ArmWorkerStop();
     hostContext = host.context;
 
     WNDCLASSA windowClass = {};
@@ -198,6 +214,8 @@ void LaunchTest::TearDown() {
             << "a launch thread outlived its limit";
     }
     WaitUntil([] { return pluginState.launchThread == nullptr && pluginState.commandThread == nullptr; }, 3000);
+    StopWorkerThreads();
+    ForgetDrops();
     StopTimer(control, &pluginState.launchWatchdogTimer);
     StopTimer(control, &pluginState.startupTimer);
     if (pluginState.launchThread) CloseHandle(pluginState.launchThread);
@@ -221,6 +239,7 @@ void LaunchTest::TearDown() {
         watch.threads.clear();
         watch.timerIds.clear();
         watch.failWatchdog = false;
+        watch.insideMessageBox = nullptr;
     }
     SetPlayerPath("");
     HostTest::TearDown();
@@ -245,7 +264,7 @@ void LaunchTest::ConfigureStartedPlayer(const PlayerSimOptions& started) {
     simLogPath = ConfigurePlayerSim(withLog).logPath;
 }
 
-void LaunchTest::DropFiles(const std::vector<std::string>& names) {
+void LaunchTest::PostDrop(const std::vector<std::string>& names) {
     size_t bytes = sizeof(DROPFILES) + 1;
     for (const std::string& name : names) bytes += name.size() + 1;
     HGLOBAL memory = GlobalAlloc(GHND, bytes);
@@ -259,10 +278,13 @@ void LaunchTest::DropFiles(const std::vector<std::string>& names) {
         at += name.size() + 1;
     }
     GlobalUnlock(memory);
-
-    const int handled = watch.dropsHandled;
     ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0));
-    ASSERT_TRUE(WaitUntil([&] { return watch.dropsHandled > handled; }, 60000));
+}
+
+void LaunchTest::DropFiles(const std::vector<std::string>& names) {
+    const int accepted = watch.dropsAccepted;
+    PostDrop(names);
+    ASSERT_TRUE(WaitUntil([&] { return watch.dropsAccepted > accepted && !pluginState.dropBusy; }, 60000));
 }
 
 std::vector<std::string> LaunchTest::Started(const char* field) const {
@@ -313,6 +335,11 @@ int LaunchTest::TimersSet(UINT_PTR id) {
     int count = 0;
     for (UINT_PTR set : watch.timerIds) count += set == id;
     return count;
+}
+
+void LaunchTest::WhileNextMessageBoxIsOpen(std::function<void()> action) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.insideMessageBox = std::move(action);
 }
 
 void LaunchTest::FailWatchdogTimer(bool fail) {

@@ -8,6 +8,7 @@
 #include "testbed/player/player_sim_client.h"
 
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct ShellStart {
     std::string file;
     std::string parameters;  // "(none)" for a null pointer
     int show;
+    bool playerWindowExisted;  // when the start was made
 };
 
 struct ShownMessage {
@@ -51,7 +53,9 @@ protected:
     void StartRunningPlayer(PlayerSimState state);
     // Simulator options for players the plug-in starts from now on.
     void ConfigureStartedPlayer(const PlayerSimOptions& started);
-    // Posts WM_DROPFILES with these names and waits until it is handled.
+    // Posts WM_DROPFILES with these names.
+    void PostDrop(const std::vector<std::string>& names);
+    // Posts it and waits until the drop has ended.
     void DropFiles(const std::vector<std::string>& names);
 
     std::vector<PlayerSimLogEntry> Log() const { return ReadPlayerSimLog(simLogPath); }
@@ -69,6 +73,9 @@ protected:
     static DWORD LaunchThreadId(int index);
     static int TimersSet(UINT_PTR id);
     static void FailWatchdogTimer(bool fail);
+    // Runs inside the next message box, as its modal loop would run the
+    // messages that arrive while the user reads it.
+    static void WhileNextMessageBoxIsOpen(std::function<void()> action);
 
     HWND control = nullptr;
     std::string simLogPath;

@@ -22,14 +22,21 @@ const PluginState kLoadTimeState = pluginState;
 
 DWORD testThreadId = 0;
 BOOL(WINAPI* realRedrawWindow)(HWND, const RECT*, HRGN, UINT) = nullptr;
+BOOL(WINAPI* realInvalidateRect)(HWND, const RECT*, BOOL) = nullptr;
 
-// The code under test is linked into this program, so its RedrawWindow
-// goes through our import table.
+// The code under test is linked into this program, so its calls go through
+// our import table. The host's thread paints at once; a worker may only
+// ask for a paint, since painting at once would wait for the host's thread.
 BOOL WINAPI WatchingRedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
-    if (flags == kRepaintNow && window == pluginState.controlWindow) {
-        ++(GetCurrentThreadId() == testThreadId ? repaintsFromTestThread : repaintsFromOtherThreads);
+    if (flags == kRepaintNow && window == pluginState.controlWindow && GetCurrentThreadId() == testThreadId) {
+        ++repaintsFromTestThread;
     }
     return realRedrawWindow(window, rect, region, flags);
+}
+
+BOOL WINAPI WatchingInvalidateRect(HWND window, const RECT* rect, BOOL erase) {
+    if (window == pluginState.controlWindow && GetCurrentThreadId() != testThreadId) ++repaintsFromOtherThreads;
+    return realInvalidateRect(window, rect, erase);
 }
 
 LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,6 +68,10 @@ void PlayerLinkTest::SetUp() {
                                                        reinterpret_cast<void*>(&WatchingRedrawWindow));
     ASSERT_TRUE(redrawWatch_->active());
     realRedrawWindow = reinterpret_cast<BOOL(WINAPI*)(HWND, const RECT*, HRGN, UINT)>(redrawWatch_->original());
+    invalidateWatch_ = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "user32.dll", "InvalidateRect",
+                                                           reinterpret_cast<void*>(&WatchingInvalidateRect));
+    ASSERT_TRUE(invalidateWatch_->active());
+    realInvalidateRect = reinterpret_cast<BOOL(WINAPI*)(HWND, const RECT*, BOOL)>(invalidateWatch_->original());
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = TestControlProc;
@@ -80,6 +91,7 @@ void PlayerLinkTest::TearDown() {
     if (sim.process) StopPlayerSim(&sim);
     DestroyWindow(control_);
     redrawWatch_.reset();
+    invalidateWatch_.reset();
     pluginState = kLoadTimeState;
     hostContext = {};
     HostTest::TearDown();

@@ -41,10 +41,12 @@ private:
     HWND control_ = nullptr;
     size_t logMark_ = 0;
     std::unique_ptr<ScopedImportPatch> redrawWatch_;
+    std::unique_ptr<ScopedImportPatch> invalidateWatch_;
 };
 
 extern int commandDoneCount;
-// RedrawWindow calls on the control with a press's flags, by asking thread.
+// Repaints of the control: painted at once on the test (host) thread, and
+// asked for by other threads.
 extern std::atomic<int> repaintsFromTestThread;
 extern std::atomic<int> repaintsFromOtherThreads;
 

@@ -122,3 +122,16 @@ TEST_F(PlayerPollTest, AHungPlayerCostsOneBoundedWaitAndTheNextPollRecovers) {
     EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
     EXPECT_EQ(positionPercent, -1);
 }
+
+// Some players answer 0 to every position query and ignore the seek; their
+// standing still says nothing about a pause.
+TEST_F(PlayerPollTest, APlayerThatKnowsNoPositionStaysPlayingAndPauseSendsPause) {
+    StartPlayer(PlayerSimState::Playing);
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "positions off"));
+    Poll();
+    Poll();
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PLAYING);
+    MarkLog();
+    Press(HOT_PAUSE);
+    EXPECT_EQ(LoggedSinceMark("COMMAND"), Queries{"40046"});
+}

@@ -8,21 +8,27 @@
 #include <climits>
 
 TEST(StatusLogic, APlayerThatAnswersPlayingWhileStandingStillIsPaused) {
-    const StatusReading moving = ReadStatus(12000, 1, 11000);
+    const StatusReading moving = ReadStatus(12000, 1, 11000, true);
     EXPECT_EQ(MapPlayStatus(moving.answer), PLAYER_PLAYING);
     EXPECT_FALSE(moving.positionUnchanged);
     EXPECT_EQ(moving.lastPositionMs, 12000);
 
-    const StatusReading still = ReadStatus(12000, 1, 12000);
+    const StatusReading still = ReadStatus(12000, 1, 12000, true);
     EXPECT_EQ(MapPlayStatus(still.answer), PLAYER_PAUSED);
     EXPECT_TRUE(still.positionUnchanged);
 
-    const StatusReading stopped = ReadStatus(0, 0, 0);
+    const StatusReading stopped = ReadStatus(0, 0, 0, true);
     EXPECT_EQ(MapPlayStatus(stopped.answer), PLAYER_STOPPED);
     EXPECT_FALSE(stopped.positionUnchanged);
 
-    EXPECT_EQ(MapPlayStatus(ReadStatus(5000, 3, 4000).answer), PLAYER_PAUSED);
+    EXPECT_EQ(MapPlayStatus(ReadStatus(5000, 3, 4000, true).answer), PLAYER_PAUSED);
     EXPECT_EQ(MapPlayStatus(7), 7);
+}
+
+TEST(StatusLogic, APlayerNotKnownToReportPositionsIsNeverSeenStandingStill) {
+    const StatusReading zero = ReadStatus(0, 1, 0, false);
+    EXPECT_EQ(MapPlayStatus(zero.answer), PLAYER_PLAYING);
+    EXPECT_FALSE(zero.positionUnchanged) << "so Pause sends Pause";
 }
 
 TEST(StatusLogic, PercentageRoundsSecondsThenPercentHalfAwayAndStaysOnTheBar) {

@@ -1,7 +1,7 @@
 // The bounded wait for worker threads at stop: it ends when they end, gives
 // up at its bound, and keeps serving what a worker sends to the waiting
 // thread's windows, so a repaint cannot deadlock the stop.
-#include "plugin/worker_shutdown.h"
+#include "plugin/workers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,162 @@
+// The built plug-in as the shell keeps it: its workers never run code that
+// the shell's FreeLibrary has unmapped, a stop ends their waits at once, and
+// a hung player never holds the shell's thread.
+#include "testbed/common/message_wait.h"
+#include "testbed/player/player_sim_client.h"
+#include "tests/lifecycle/lifecycle_fixture.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <atomic>
+#include <memory>
+
+namespace {
+
+constexpr UINT kCommandDone = 1025;
+constexpr UINT kLaunchDone = 1032;
+constexpr UINT kPreferencesItem = 1026;
+constexpr int kPlayCell = 1;
+constexpr int kStopCell = 3;
+
+bool PluginMapped() { return GetModuleHandleA("Pelorin.plg") != nullptr; }
+
+// One call of the plug-in's, held on the worker thread that makes it until
+// the test lets it go.
+HANDLE release = nullptr;
+std::atomic<int> heldCalls{0};
+decltype(&PostMessageA) forwardPost = nullptr;
+
+void Hold() {
+    ++heldCalls;
+    WaitForSingleObject(release, INFINITE);
+}
+
+HINSTANCE WINAPI HeldShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    Hold();
+    return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // started nothing
+}
+
+// A program that starts but never opens the player's window.
+HINSTANCE WINAPI StartNothingShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    ++heldCalls;
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const BOOL posted = forwardPost(window, message, wParam, lParam);
+    if (message == kCommandDone) Hold();
+    return posted;
+}
+
+class WorkerLifetime : public LoadedPluginTest {
+protected:
+    void SetUp() override {
+        LoadedPluginTest::SetUp();
+        release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        heldCalls = 0;
+        // A path that names a file, so that a launch reaches ShellExecuteA.
+        WriteSettings("Winamp Path=" + PlayerSimExePath() + "\r\n");
+    }
+    void TearDown() override {
+        LoadedPluginTest::TearDown();
+        if (sim.process) StopPlayerSim(&sim);
+        CloseHandle(release);
+    }
+
+    void Patch(const char* dll, const char* function, void* replacement) {
+        patch = std::make_unique<ScopedImportPatch>(plugin, dll, function, replacement);
+        ASSERT_TRUE(patch->active());
+    }
+
+    // Stops and frees the plug-in while a worker is held inside it: the code
+    // must stay mapped until the worker, let go, has ended.
+    void ExpectHeldWorkerKeepsTheLibraryUntilItEnds() {
+        StopPlugin();
+        patch.reset();  // restored while the module is surely there
+        StopAndUnload();
+        ASSERT_TRUE(PluginMapped()) << "unmapped under a running worker";
+        SetEvent(release);
+        EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "the worker let the library go";
+    }
+
+    HWND Control() const { return ControlWindowIn(host.taskbarWindow); }
+
+    std::unique_ptr<ScopedImportPatch> patch;
+    PlayerSimProcess sim;
+};
+
+}  // namespace
+
+TEST_F(WorkerLifetime, ALaunchThreadTheWatchdogGaveUpOnKeepsTheLibraryUntilItEnds) {
+    StartPlugin();
+    Patch("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&HeldShellExecute));
+    ClickCell(kPlayCell);
+    ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
+    PostMessageA(Control(), kLaunchDone, 0, 0);  // the watchdog's give-up
+    PumpMessages(200);
+    ExpectHeldWorkerKeepsTheLibraryUntilItEnds();
+}
+
+TEST_F(WorkerLifetime, ACommandThreadPastItsDonePostKeepsTheLibraryUntilItEnds) {
+    sim = StartPlayerSim(PlayerSimOptions{});
+    ASSERT_TRUE(sim.window) << sim.failure;
+    StartPlugin();
+    Patch("user32.dll", "PostMessageA", reinterpret_cast<void*>(&HeldAfterCommandDone));
+    forwardPost = reinterpret_cast<decltype(forwardPost)>(patch->original());
+    ClickCell(kStopCell);
+    ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
+    PumpMessages(200);  // the done message is handled
+    ExpectHeldWorkerKeepsTheLibraryUntilItEnds();
+}
+
+TEST_F(WorkerLifetime, AStopEndsALaunchWaitingForAWindowAtOnce) {
+    StartPlugin();
+    Patch("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&StartNothingShellExecute));
+    ClickCell(kPlayCell);
+    ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
+    const DWORD start = GetTickCount();
+    StopPlugin();
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the stop waited out the launch's wait";
+    patch.reset();
+    StopAndUnload();
+    EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 1000));
+}
+
+TEST_F(WorkerLifetime, ASecondStartMeasuresTheTitleAfresh) {
+    sim = StartPlayerSim(PlayerSimOptions{});
+    ASSERT_TRUE(sim.window) << sim.failure;
+    StartPlugin();
+    HWND tip = FindWindowA("Pelorin_Tip", nullptr);
+    ASSERT_TRUE(tip);
+    RECT first;
+    GetWindowRect(tip, &first);
+    ASSERT_GT(first.right - first.left, 4);
+    StopPlugin();
+    StartPlugin();
+    tip = FindWindowA("Pelorin_Tip", nullptr);
+    ASSERT_TRUE(tip);
+    RECT second;
+    GetWindowRect(tip, &second);
+    EXPECT_EQ(second.right - second.left, first.right - first.left);
+    EXPECT_EQ(second.bottom - second.top, first.bottom - first.top);
+}
+
+// The player is hung for four seconds; what the user does on the control
+// meanwhile must not wait for it.
+TEST_F(WorkerLifetime, AHungPlayerNeverHoldsTheShellsThread) {
+    sim = StartPlayerSim(PlayerSimOptions{});
+    ASSERT_TRUE(sim.window) << sim.failure;
+    StartPlugin();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 4000"));
+    LRESULT answer = 0;
+    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+
+    DWORD start = GetTickCount();
+    SendMessageA(Control(), WM_MBUTTONUP, 0, 0);
+    EXPECT_LT(GetTickCount() - start, 1000u) << "showing or hiding the player";
+    start = GetTickCount();
+    SendMessageA(Control(), WM_COMMAND, kPreferencesItem, 0);
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the player's preferences";
+    EXPECT_EQ(host.modalMessages, (std::vector<UINT>{32738, 32737}));
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40012", 1, 10000)) << "delivered once it woke";
+}
