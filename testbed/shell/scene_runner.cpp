@@ -62,26 +62,6 @@ bool TakeShot(const SceneRun& run, const SceneStep& step) {
     return std::fclose(index) == 0;
 }
 
-// The list a shell hands a window for files dropped on it.
-HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point) {
-    size_t namesSize = 1;  // the list's closing NUL
-    for (const std::string& file : files) namesSize += file.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + namesSize);
-    if (!memory) return nullptr;
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->pt = point;
-    drop->fNC = FALSE;
-    drop->fWide = FALSE;
-    char* names = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& file : files) {
-        std::memcpy(names, file.c_str(), file.size() + 1);
-        names += file.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return memory;
-}
-
 bool DropFiles(const SceneRun& run, const SceneStep& step) {
     HWND control = ControlWindow(run);
     if (!control) return false;
@@ -118,6 +98,25 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
 }
 
 }  // namespace
+
+HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point) {
+    size_t namesSize = 1;  // the list's closing NUL
+    for (const std::string& file : files) namesSize += file.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + namesSize);
+    if (!memory) return nullptr;
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = point;
+    drop->fNC = FALSE;
+    drop->fWide = FALSE;
+    char* names = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& file : files) {
+        std::memcpy(names, file.c_str(), file.size() + 1);
+        names += file.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return memory;
+}
 
 RECT ShotRect(const RECT& control, int screenWidth, int screenHeight) {
     RECT shot;

@@ -26,6 +26,10 @@ RECT ShotRect(const RECT& control, int screenWidth, int screenHeight);
 constexpr int kShotWidth = 360;
 constexpr int kShotHeightAboveControl = 40;
 
+// The list a shell hands a window for files dropped on it at point (client
+// coordinates); whoever receives WM_DROPFILES releases it.
+HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point);
+
 // Starts the scene; its steps run on kSceneTimerId ticks of timerWindow.
 void StartScene(SceneRun* run);
 // The timer tick: runs steps up to the next wait. True once all are done.

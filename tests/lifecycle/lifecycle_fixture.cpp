@@ -4,29 +4,11 @@
 #include "testbed/common/message_wait.h"
 #include "testbed/shell/scene_script.h"
 
-#include <tlhelp32.h>
 #include <cstdint>
 #include <fstream>
 #include <vector>
 
-int ThreadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
-
 namespace {
-
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
 
 template <typename T>
 void Put(std::vector<uint8_t>& bytes, T value) {
@@ -36,12 +18,6 @@ void Put(std::vector<uint8_t>& bytes, T value) {
 
 }  // namespace
 
-int WindowCount(HWND parent) {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
-    EnumChildWindows(parent, CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
 
 void WriteIconFile(const std::string& path) {
     constexpr int kSide = 16;

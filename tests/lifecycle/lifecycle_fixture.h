@@ -9,10 +9,6 @@
 #include <memory>
 #include <string>
 
-// Threads of this process, from a system snapshot.
-int ThreadCount();
-// Top-level windows of this thread plus the children of one window.
-int WindowCount(HWND parent);
 // A 16 x 16 icon file: a picture the host loads but that cannot be a skin.
 void WriteIconFile(const std::string& path);
 // The control window the plug-in put into this taskbar, or null.

@@ -1,6 +1,8 @@
 // The counting and capturing stand-ins patched into the plug-in's imports.
 #include "tests/lifecycle/plugin_probe.h"
 
+#include <tlhelp32.h>
+
 ProbeRecord probe;
 
 namespace {
@@ -30,6 +32,51 @@ LRESULT WINAPI CountSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 BOOL WINAPI CountPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ++probe.windowTouches;
     return PostMessageA(window, message, wParam, lParam);
+}
+
+struct HandleLedger {
+    HandleLedger() { InitializeCriticalSection(&lock); }
+    CRITICAL_SECTION lock;
+    std::set<HANDLE> live;
+    void Opened(HANDLE handle) {
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+        EnterCriticalSection(&lock);
+        live.insert(handle);
+        LeaveCriticalSection(&lock);
+    }
+    void Closed(HANDLE handle) {
+        EnterCriticalSection(&lock);
+        live.erase(handle);
+        LeaveCriticalSection(&lock);
+    }
+};
+HandleLedger handles;
+
+HANDLE WINAPI TrackCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                LPVOID parameter, DWORD flags, LPDWORD id) {
+    HANDLE thread = CreateThread(security, stack, start, parameter, flags, id);
+    handles.Opened(thread);
+    return thread;
+}
+HANDLE WINAPI TrackCreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manual, BOOL initial, LPCSTR name) {
+    HANDLE event = CreateEventA(security, manual, initial, name);
+    handles.Opened(event);
+    return event;
+}
+BOOL WINAPI TrackDuplicateHandle(HANDLE fromProcess, HANDLE from, HANDLE toProcess, LPHANDLE to, DWORD access,
+                                 BOOL inherit, DWORD options) {
+    const BOOL done = DuplicateHandle(fromProcess, from, toProcess, to, access, inherit, options);
+    if (done && to) handles.Opened(*to);
+    return done;
+}
+HANDLE WINAPI TrackOpenProcess(DWORD access, BOOL inherit, DWORD id) {
+    HANDLE process = OpenProcess(access, inherit, id);
+    handles.Opened(process);
+    return process;
+}
+BOOL WINAPI TrackCloseHandle(HANDLE handle) {
+    handles.Closed(handle);
+    return CloseHandle(handle);
 }
 
 template <typename T>
@@ -75,6 +122,11 @@ const Replacement kPluginOnly[] = {
     {"user32.dll", "KillTimer", reinterpret_cast<void*>(CountKillTimer)},
     {"user32.dll", "SendMessageA", reinterpret_cast<void*>(CountSendMessage)},
     {"user32.dll", "PostMessageA", reinterpret_cast<void*>(CountPostMessage)},
+    {"kernel32.dll", "CreateThread", reinterpret_cast<void*>(TrackCreateThread)},
+    {"kernel32.dll", "CreateEventA", reinterpret_cast<void*>(TrackCreateEventA)},
+    {"kernel32.dll", "DuplicateHandle", reinterpret_cast<void*>(TrackDuplicateHandle)},
+    {"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(TrackOpenProcess)},
+    {"kernel32.dll", "CloseHandle", reinterpret_cast<void*>(TrackCloseHandle)},
 };
 
 const Replacement kGdi[] = {
@@ -102,9 +154,44 @@ PluginProbe::PluginProbe(HMODULE plugin) {
 
 PluginProbe::~PluginProbe() = default;
 
+int LiveKernelHandles() {
+    EnterCriticalSection(&handles.lock);
+    const int count = static_cast<int>(handles.live.size());
+    LeaveCriticalSection(&handles.lock);
+    return count;
+}
+
 std::vector<PluginTimerStart> TimersWithId(UINT_PTR id) {
     std::vector<PluginTimerStart> found;
     for (const PluginTimerStart& timer : probe.timers)
         if (timer.id == id) found.push_back(timer);
     return found;
+}
+
+int ThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+namespace {
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+}  // namespace
+
+int WindowCount(HWND parent) {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    EnumChildWindows(parent, CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
 }

@@ -1,7 +1,8 @@
 // Watching what the loaded plug-in asks of the system, through its import
 // table: the timers it starts, the message boxes it would show, the calls
-// that touch windows, and the GDI objects that it (and the host libraries
-// working for it) create and delete.
+// that touch windows, the GDI objects that it (and the host libraries
+// working for it) create and delete, and the kernel handles it opens and
+// closes; and counts of the process's threads and windows.
 #pragma once
 
 #include "tests/support/iat_patch.h"
@@ -33,6 +34,11 @@ struct ProbeRecord {
 };
 extern ProbeRecord probe;
 
+// Kernel handles the plug-in made (threads, events, duplicates, processes)
+// and has not closed. Workers open and close handles too, so it is kept
+// apart from the record above, behind a lock.
+int LiveKernelHandles();
+
 // Patches the plug-in module's imports (and, for GDI, the host libraries')
 // while it lives. Install right after LoadLibrary, before InitGlobalModule.
 class PluginProbe {
@@ -48,3 +54,8 @@ private:
 
 // Timer starts with this id, in order.
 std::vector<PluginTimerStart> TimersWithId(UINT_PTR id);
+
+// Threads of this process, from a system snapshot.
+int ThreadCount();
+// Top-level windows of this thread plus the children of one window.
+int WindowCount(HWND parent);

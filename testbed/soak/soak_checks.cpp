@@ -1,0 +1,173 @@
+// The soak's checks, one place each: what a stop must leave, that dropped
+// files reached the player, that the store holds only what the plug-in
+// writes back.
+#include "testbed/soak/soak.h"
+
+#include "testbed/common/files.h"
+#include "testbed/common/message_wait.h"
+#include "testbed/player/player_sim_client.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+// The settings the plug-in itself writes back; every other key must read
+// exactly as the soak wrote it.
+const std::set<std::string> kWrittenBack = {"Winamp Path", "Hide on Minimize"};
+constexpr DWORD kWorkerGraceMs = 3000;
+
+bool OurWindowsExist() {
+    return FindWindowA("Pelorin", nullptr) != nullptr || FindWindowA("Pelorin_Tip", nullptr) != nullptr;
+}
+
+// The quoted name in a command line the player received.
+std::string QuotedName(const std::string& line) {
+    const size_t open = line.find('"');
+    const size_t close = line.rfind('"');
+    if (open == std::string::npos || close <= open) return std::string();
+    return line.substr(open + 1, close - open - 1);
+}
+
+// key=value lines of the store's one section, in order.
+std::vector<std::pair<std::string, std::string>> StoreEntries(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos) entries.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+        at = end + 1;
+    }
+    return entries;
+}
+
+}  // namespace
+
+void Fail(Soak& soak, const std::string& what) {
+    const std::string line = "FAILED at event " + std::to_string(soak.event) + " (" + soak.eventKind + ", seed " +
+                             std::to_string(soak.seed) + "): " + what;
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    soak.failures.push_back(line);
+}
+
+void RunShell(Soak& soak, DWORD ms) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < ms) {
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            continue;
+        }
+        const DWORD before = GetTickCount();
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        const DWORD took = GetTickCount() - before;
+        if (took > soak.longestStallMs) {
+            soak.longestStallMs = took;
+            char className[64] = {};
+            GetClassNameA(message.hwnd, className, sizeof className);
+            soak.longestStallWhat = "message " + std::to_string(message.message) + " (timer " +
+                                    std::to_string(message.message == WM_TIMER ? message.wParam : 0) + ") to " +
+                                    className + ", " + soak.eventKind;
+        }
+    }
+}
+
+HWND SoakControl(const Soak& soak) { return FindWindowExA(soak.host.taskbarWindow, nullptr, "Pelorin", nullptr); }
+
+void StartSoakPlugin(Soak& soak) {
+    soak.baseline.threads = ThreadCount();
+    soak.baseline.windows = WindowCount(soak.host.taskbarWindow);
+    soak.baseline.gdiObjects = probe.liveGdi.size();
+    StartPlugin(&soak.plugin, &soak.host);
+    if (!SoakControl(soak)) Fail(soak, "the plug-in put no control into the taskbar");
+}
+
+void StopSoakPlugin(Soak& soak) {
+    const DWORD start = GetTickCount();
+    StopPlugin(&soak.plugin);
+    soak.longestStopMs = std::max(soak.longestStopMs, GetTickCount() - start);
+    if (OurWindowsExist()) Fail(soak, "a window of the plug-in outlived the stop");
+    if (WindowCount(soak.host.taskbarWindow) != soak.baseline.windows) Fail(soak, "window count changed by a run");
+    for (const PluginTimerStart& timer : probe.timers) {
+        if (timer.window && IsWindow(timer.window)) Fail(soak, "a timer's window outlived the stop");
+    }
+    probe.timers.clear();
+    if (probe.liveGdi.size() != soak.baseline.gdiObjects) {
+        Fail(soak, std::to_string(probe.liveGdi.size() - soak.baseline.gdiObjects) + " GDI objects left by a run");
+    }
+    // The workers may still be on their way out of a call to the player.
+    if (!WaitUntil([&] { return ThreadCount() <= soak.baseline.threads; }, kWorkerGraceMs))
+        Fail(soak, "a thread of the plug-in outlived the stop");
+    // The stop signal lives as long as the library.
+    if (LiveKernelHandles() > 1) Fail(soak, std::to_string(LiveKernelHandles()) + " kernel handles left open");
+}
+
+bool DropPending(const Soak& soak) { return !soak.drops.empty(); }
+
+void CheckDrops(Soak& soak, bool final) {
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(soak.simLogPath);
+    // Each expected name must come next among the names the running player
+    // took from later starts; names of drops nobody waits for (the player
+    // was away) may come between. A name of a later drop means that what
+    // is left of the earlier ones never came in order.
+    for (size_t i = soak.logEntriesMatched; i < log.size() && !soak.drops.empty(); ++i) {
+        const PlayerSimLogEntry& entry = log[i];
+        if (entry.kind != "COPYDATA") continue;
+        const std::string name = QuotedName(entry.args);
+        auto holder = std::find_if(soak.drops.begin(), soak.drops.end(), [&](const ExpectedDrop& drop) {
+            return std::find(drop.names.begin(), drop.names.end(), name) != drop.names.end();
+        });
+        if (holder == soak.drops.end()) continue;
+        for (auto earlier = soak.drops.begin(); earlier != holder; ++earlier)
+            Fail(soak, "dropped file " + earlier->names.front() + " did not reach the player before a later drop's");
+        soak.drops.erase(soak.drops.begin(), holder);
+        ExpectedDrop& drop = soak.drops.front();
+        auto expected = std::find(drop.names.begin(), drop.names.end(), name);
+        if (expected != drop.names.begin())
+            Fail(soak, "dropped file " + drop.names.front() + " did not reach the player before " + name);
+        drop.names.erase(drop.names.begin(), expected + 1);
+        if (drop.names.empty()) soak.drops.erase(soak.drops.begin());
+        soak.logEntriesMatched = i + 1;
+    }
+    const DWORD now = GetTickCount();
+    while (!soak.drops.empty() && (final || static_cast<LONG>(now - soak.drops.front().deadline) > 0)) {
+        const ExpectedDrop& lost = soak.drops.front();
+        Fail(soak, "dropped file " + lost.names.front() + " never reached the player (drop at event " +
+                       std::to_string(lost.event) + ")");
+        soak.drops.erase(soak.drops.begin());
+    }
+    // A name taken twice shows as a second entry for it anywhere in the log.
+    if (final) {
+        std::set<std::string> seen;
+        for (const PlayerSimLogEntry& entry : log) {
+            if (entry.kind != "COPYDATA") continue;
+            const std::string name = QuotedName(entry.args);
+            if (!name.empty() && !seen.insert(name).second) Fail(soak, "dropped file " + name + " taken twice");
+        }
+    }
+}
+
+void CheckStore(Soak& soak) {
+    const std::vector<std::pair<std::string, std::string>> written = StoreEntries(soak.storeText);
+    const std::vector<std::pair<std::string, std::string>> now = StoreEntries(ReadWholeFile(soak.storePath));
+    if (now.empty()) {
+        Fail(soak, "the store is empty or unreadable");
+        return;
+    }
+    for (const auto& [key, value] : now) {
+        if (kWrittenBack.count(key)) continue;
+        auto same = std::find(written.begin(), written.end(), std::make_pair(key, value));
+        if (same == written.end()) Fail(soak, "the store holds " + key + "=" + value + ", not written by the soak");
+    }
+    for (const auto& [key, value] : written) {
+        const bool kept = std::any_of(now.begin(), now.end(), [&](const auto& entry) { return entry.first == key; });
+        if (!kept) Fail(soak, "the store lost " + key);
+    }
+}
