@@ -33,6 +33,7 @@ constexpr char kKeyUtf8Caption[] = "caption_utf8";
 // Above 0: the caption plus " *** " turns left by one character this often.
 constexpr char kKeyScrollMs[] = "scroll_ms";
 constexpr char kKeyAnswerDelayMs[] = "answer_delay_ms";
+constexpr char kKeyCommandDelayMs[] = "command_delay_ms";  // every WM_COMMAND
 constexpr char kKeyHangMs[] = "hang_ms";                // first query; -1 never
 constexpr char kKeyStartDelayMs[] = "start_delay_ms";
 constexpr char kKeyLog[] = "log";

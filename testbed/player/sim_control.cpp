@@ -15,6 +15,7 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.unicodeWindow = options.unicodeWindow;
   runtime.scrollMs = options.scrollMs;
   runtime.answerDelayMs = options.answerDelayMs;
+  runtime.commandDelayMs = options.commandDelayMs;
   runtime.pendingHangMs = options.firstQueryHangMs;
   return runtime;
 }

@@ -22,6 +22,7 @@ struct PlayerRuntime {
   int scrollMs = 0;
   size_t scrollStep = 0;  // characters the caption has turned so far
   int answerDelayMs = 0;
+  int commandDelayMs = 0;  // a slow player: each command takes this long
   int pendingHangMs = 0;  // the next query blocks this long; kHangForever
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
 };

@@ -44,6 +44,8 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadInt(value, &options->scrollMs);
   } else if (key == kKeyAnswerDelayMs) {
     ReadInt(value, &options->answerDelayMs);
+  } else if (key == kKeyCommandDelayMs) {
+    ReadInt(value, &options->commandDelayMs);
   } else if (key == kKeyHangMs) {
     ReadInt(value, &options->firstQueryHangMs);
   } else if (key == kKeyStartDelayMs) {

@@ -66,6 +66,7 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void OnCommand(HWND window, WPARAM wParam) {
   LogEvent("COMMAND", std::to_string(wParam));
+  if (simState.runtime.commandDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.commandDelayMs));
   switch (LOWORD(wParam)) {
     case kCmdClose:
       DestroyWindow(window);

@@ -83,11 +83,13 @@ TEST(SimOptions, WhatTheClientWritesTheSimulatorReads) {
   EXPECT_EQ(read.logPath, "C:\\t\\sim.log");
 }
 
-TEST(SimOptions, Utf8CaptionAsksForAUnicodeWindow) {
+TEST(SimOptions, Utf8CaptionScrollingAndSlowCommands) {
   PlayerSimOptions written;
   written.utf8Caption = "1. Кино - Winamp";
   written.scrollMs = 120;
+  written.commandDelayMs = 80;
   const SimOptions read = ParseSimOptions(FormatPlayerSimConfig(written, ""));
+  EXPECT_EQ(read.commandDelayMs, 80);
   EXPECT_EQ(read.rawCaption, written.utf8Caption);
   EXPECT_TRUE(read.unicodeWindow);
   EXPECT_EQ(read.scrollMs, 120);
