@@ -1,5 +1,5 @@
 // The mouse wheel over the control against the stand-in player: notches
-// become Vol + and Vol - presses, counted from the player's own log.
+// become Vol + and Vol - presses, counted in the player's own log.
 #include "tests/control_window/control_fixture.h"
 
 #include "control/wheel.h"
@@ -9,13 +9,9 @@
 
 namespace {
 
-constexpr char kVolumeUp[] = "40058";
-constexpr char kVolumeDown[] = "40059";
-
 class Wheel : public ControlWindowTest {
 protected:
     void TearDown() override {
-        Settle();
         StopPlayerSim(&sim);
         ControlWindowTest::TearDown();
     }
@@ -30,14 +26,15 @@ protected:
         pluginState.volumeSteps = volumeSteps;
     }
 
-    void Turn(int delta, bool shift = false) {
-        Send(WM_MOUSEWHEEL, MAKEWPARAM(shift ? MK_SHIFT : 0, delta), MAKELPARAM(120, 750));
+    void Turn(int delta, bool shift = false) { Send(WM_MOUSEWHEEL, MAKEWPARAM(shift ? MK_SHIFT : 0, delta)); }
+
+    // Volume commands (up, down) at the player once every command thread
+    // the wheel started has finished.
+    std::pair<int, int> Sent() {
+        EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 15000));
+        const auto log = ReadPlayerSimLog(sim.logPath);
+        return {CountPlayerSimLog(log, "COMMAND", "40058"), CountPlayerSimLog(log, "COMMAND", "40059")};
     }
-
-    // Until every command thread the wheel started has finished.
-    void Settle() { EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 15000)); }
-
-    int Sent(const char* command) { return CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", command); }
 
     PlayerSimProcess sim;
 };
@@ -45,36 +42,25 @@ protected:
 TEST_F(Wheel, NotchesArePressesOfTheVolumeButtonsWithTheirStepsAndShift) {
     StartPlayer(5);
     Turn(kWheelNotch);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 6);
+    EXPECT_EQ(Sent(), std::make_pair(6, 0));
     Turn(-2 * kWheelNotch);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeDown), 12);
+    EXPECT_EQ(Sent(), std::make_pair(6, 12));
     Turn(kWheelNotch, true);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 6 + 5);
-
+    EXPECT_EQ(Sent(), std::make_pair(6 + 5, 12));
     pluginState.volumeSteps = 1;
     Turn(kWheelNotch);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 6 + 5 + 1);
     Turn(-kWheelNotch, true);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeDown), 12);
-    EXPECT_FALSE(pluginState.buttonDown);
+    EXPECT_EQ(Sent(), std::make_pair(6 + 5 + 1, 12));
 }
 
 TEST_F(Wheel, PartsOfANotchAddUpAndTheRestIsKept) {
     StartPlayer(1);
     Turn(60);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 0);
+    EXPECT_EQ(Sent(), std::make_pair(0, 0));
     Turn(90);  // 150: one notch, 30 kept
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 1);
+    EXPECT_EQ(Sent(), std::make_pair(1, 0));
     Turn(90);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 2);
+    EXPECT_EQ(Sent(), std::make_pair(2, 0));
 }
 
 TEST_F(Wheel, NotchesDuringASlowCommandFollowInOneBurstOfAtMostTwenty) {
@@ -83,9 +69,7 @@ TEST_F(Wheel, NotchesDuringASlowCommandFollowInOneBurstOfAtMostTwenty) {
     ASSERT_NE(pluginState.commandThread, nullptr);
     for (int i = 0; i < 25; ++i) Turn(kWheelNotch);
     for (int i = 0; i < 3; ++i) Turn(-kWheelNotch);
-    Settle();
-    EXPECT_EQ(Sent(kVolumeUp), 1 + 20);
-    EXPECT_EQ(Sent(kVolumeDown), 0);
+    EXPECT_EQ(Sent(), std::make_pair(1 + 20, 0));
 }
 
 TEST_F(Wheel, IgnoredWithoutAPlayerAndWhileFilesAreDropped) {
@@ -96,11 +80,10 @@ TEST_F(Wheel, IgnoredWithoutAPlayerAndWhileFilesAreDropped) {
     pluginState.dropBusy = true;
     Turn(kWheelNotch);
     pluginState.dropBusy = false;
-    EXPECT_EQ(pluginState.commandThread, nullptr);
     EXPECT_EQ(pluginState.launchThread, nullptr);
     Turn(60);  // nothing of the ignored turns was kept toward a notch
     PumpMessages(300);
-    EXPECT_EQ(Sent(kVolumeUp), 0);
+    EXPECT_EQ(Sent(), std::make_pair(0, 0));
 }
 
 }  // namespace

@@ -215,21 +215,6 @@ TEST_F(PlayerSimTest, RawCaptionFromTheOptions) {
   EXPECT_EQ(Caption(), " Winamp");
 }
 
-TEST_F(PlayerSimTest, Utf8CaptionOnAUnicodeWindowThatScrolls) {
-  PlayerSimOptions options;
-  options.utf8Caption = "Кино - Winamp";
-  options.scrollMs = 40;
-  Start(options);
-  EXPECT_TRUE(IsWindowUnicode(sim_.window));
-  auto wideCaption = [&] {
-    wchar_t text[64] = {};
-    GetWindowTextW(sim_.window, text, 64);
-    return std::wstring(text);
-  };
-  EXPECT_TRUE(WaitUntil([&] { return wideCaption() == L"Кино - Winamp *** "; }, 5000));
-  EXPECT_TRUE(WaitUntil([&] { return wideCaption() == L"ино - Winamp *** К"; }, 5000));
-}
-
 TEST_F(PlayerSimTest, AFileOnTheCommandLineReplacesThePlaylist) {
   Start(PlayerSimOptions(), "\"C:\\music\\Dawn Song.mp3\"", SW_MINIMIZE);
   EXPECT_EQ(Caption(), "1. Dawn Song - Winamp");

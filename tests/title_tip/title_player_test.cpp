@@ -8,9 +8,8 @@
 #include "testbed/player/player_sim_client.h"
 #include "titletip/title_tip.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,11 +29,7 @@ protected:
         pluginState.playerWindow = sim.window;
     }
 
-    std::string PlayerCaption() {
-        char caption[300] = {};
-        GetWindowTextA(sim.window, caption, sizeof caption);
-        return caption;
-    }
+    void ExpectDrawnInItsOwnCharacters(const char* captionUtf8, const wchar_t* title);
 
     PlayerSimProcess sim;
 };
@@ -48,137 +43,105 @@ TEST_F(ScrollingCaption, EveryRotationGivesOneTitleAndOnePopUp) {
     options.scrollMs = 30;
     StartPlayer(options);
     const size_t rotations = std::string("1. Artist - Title - Winamp *** ").size();
+    auto caption = [&] {
+        char text[300] = {};
+        GetWindowTextA(sim.window, text, sizeof text);
+        return std::string(text);
+    };
 
     TimerRecorder timers;
-    ASSERT_TRUE(timers.active());
-    std::set<std::string> captionsRead;
-    std::set<std::string> titlesShown;
-    ASSERT_TRUE(WaitUntil(
+    std::set<std::string> captionsRead, titlesShown;
+    EXPECT_TRUE(WaitUntil(
         [&] {
-            const std::string before = PlayerCaption();
+            const std::string before = caption();
             UpdateTitleTip();
             // Only a caption that stood still across the refresh is the one it read.
-            if (PlayerCaption() == before) captionsRead.insert(before);
+            if (caption() == before) captionsRead.insert(before);
             titlesShown.insert(shownTitle);
             return captionsRead.size() == rotations;
         },
-        20000))
-        << captionsRead.size() << " of " << rotations << " rotations seen";
-
+        20000));
     EXPECT_EQ(titlesShown, std::set<std::string>{"1. Artist - Title"});
     int popUps = 0;
-    for (const TimerStart& start : timers.starts())
-        if (start.id == TIMER_TITLE_TIP && start.elapse == TITLE_TIP_CHANGE_MS) ++popUps;
+    for (const TimerStart& start : timers.starts()) popUps += start.elapse == TITLE_TIP_CHANGE_MS;
     EXPECT_EQ(popUps, 1);
 }
 
-// A title the system's code page cannot hold: Cyrillic on a Western system,
-// accented Latin on a Cyrillic one (the Russian-locale run).
-struct ForeignTitle {
-    const char* captionUtf8;
-    const wchar_t* title;
-};
-
-ForeignTitle ForeignTitleForThisSystem() {
-    if (GetACP() == 1251) return {"1. Café Noir - Déjà vu - Winamp", L"1. Café Noir - Déjà vu"};
-    return {"1. Кино - Группа крови - Winamp", L"1. Кино - Группа крови"};
-}
-
-// Pixels of a text area, as a row-major list.
-std::vector<COLORREF> Pixels(HDC dc, const RECT& area) {
+// The pixels right of `left` inside a one-pixel frame of what draw paints.
+std::vector<COLORREF> Render(int w, int h, int left, const std::function<void(HDC)>& draw) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    draw(dc);
     std::vector<COLORREF> pixels;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = left; x < w - 1; ++x) pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
-// The tip shows the title in a font that has all its glyphs and the tip
-// font's line height, as wide as that text, and paints exactly what this
-// test draws of the same text: no boxes, no question marks.
-void ExpectDrawnInItsOwnCharacters(HWND tip, const wchar_t* title) {
+// Shows the title as the player's UTF-8 caption holds it, then expects it
+// drawn in a font with all its glyphs and the tip font's line height, the
+// tip as wide as the text, and exactly the pixels of the same text drawn
+// here: no boxes, no question marks.
+void TitleTipPlayerTest::ExpectDrawnInItsOwnCharacters(const char* captionUtf8, const wchar_t* title) {
+    PlayerSimOptions options;
+    options.utf8Caption = captionUtf8;
+    ASSERT_NO_FATAL_FAILURE(StartPlayer(options));
+    UpdateTitleTip();
     ASSERT_STREQ(shownWideTitle, title);
-    HDC screen = GetDC(nullptr);
-    const HFONT drawing = wideTitleFont ? wideTitleFont : tipFont.font;
-    HGDIOBJ old = SelectObject(screen, drawing);
+
+    const HFONT font = wideTitleFont ? wideTitleFont : tipFont.font;
+    RECT text = {}, line = {};
     std::vector<WORD> glyphs(wcslen(title));
-    GetGlyphIndicesW(screen, title, static_cast<int>(glyphs.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
-    for (size_t i = 0; i < glyphs.size(); ++i) EXPECT_NE(glyphs[i], 0xFFFF) << "no glyph for character " << i;
-    RECT text = {};
-    DrawTextW(screen, title, -1, &text, DT_CALCRECT | DT_VCENTER | DT_CENTER);
-    SelectObject(screen, tipFont.font);
-    RECT asciiLine = {};
-    DrawTextA(screen, "Xy", -1, &asciiLine, DT_CALCRECT | DT_VCENTER | DT_CENTER);
-    SelectObject(screen, old);
+    Render(1, 1, 0, [&](HDC dc) {
+        SelectObject(dc, font);
+        GetGlyphIndicesW(dc, title, static_cast<int>(glyphs.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+        DrawTextW(dc, title, -1, &text, DT_CALCRECT | DT_VCENTER | DT_CENTER);
+        SelectObject(dc, tipFont.font);
+        DrawTextA(dc, "Xy", -1, &line, DT_CALCRECT | DT_VCENTER | DT_CENTER);
+    });
+    for (WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF);
     EXPECT_EQ(titleTipWidth, text.right + 23);
-    EXPECT_EQ(titleTipHeight, asciiLine.bottom + 5);
+    EXPECT_EQ(titleTipHeight, line.bottom + 5);
 
-    const int w = titleTipWidth;
-    const int h = titleTipHeight;
-    HDC tipDc = CreateCompatibleDC(screen);
-    HBITMAP tipBitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ oldTip = SelectObject(tipDc, tipBitmap);
-    PaintTitleTip(tipDc, tip);
-
-    HDC ownDc = CreateCompatibleDC(screen);
-    HBITMAP ownBitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ oldOwn = SelectObject(ownDc, ownBitmap);
-    RECT all = {0, 0, w, h};
-    HBRUSH fill = CreateSolidBrush(GetSysColor(COLOR_INFOBK));
-    FillRect(ownDc, &all, fill);
-    DeleteObject(fill);
-    RECT textRect = {titleIconSize + 5, 2, w, h};
-    HGDIOBJ oldFont = SelectObject(ownDc, drawing);
-    SetBkMode(ownDc, TRANSPARENT);
-    SetTextColor(ownDc, GetSysColor(COLOR_INFOTEXT));
-    DrawTextW(ownDc, title, -1, &textRect, DT_VCENTER | DT_SINGLELINE);
-    SelectObject(ownDc, oldFont);
-
-    const RECT textArea = {titleIconSize + 5, 1, w - 1, h - 1};
-    EXPECT_TRUE(Pixels(tipDc, textArea) == Pixels(ownDc, textArea));
-
-    SelectObject(ownDc, oldOwn);
-    DeleteObject(ownBitmap);
-    DeleteDC(ownDc);
-    SelectObject(tipDc, oldTip);
-    DeleteObject(tipBitmap);
-    DeleteDC(tipDc);
-    ReleaseDC(nullptr, screen);
+    const int w = titleTipWidth, h = titleTipHeight, left = titleIconSize + 5;
+    const auto painted = Render(w, h, left, [&](HDC dc) { PaintTitleTip(dc, tip); });
+    const auto expected = Render(w, h, left, [&](HDC dc) {
+        RECT all = {0, 0, w, h}, textRect = {left, 2, w, h};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_INFOBK));
+        SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+        DrawTextW(dc, title, -1, &textRect, DT_VCENTER | DT_SINGLELINE);
+    });
+    EXPECT_TRUE(painted == expected);
 }
 
+// Cyrillic on a Western system; accented Latin, which best fit would turn
+// into plain letters, on a Cyrillic one (the Russian-locale run).
 TEST_F(WideTitle, IsDrawnInItsOwnCharactersInTheHostsTipFont) {
-    if (const char* expected = std::getenv("PELORIN_EXPECT_CODE_PAGE")) {
-        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    if (const char* codePage = std::getenv("PELORIN_EXPECT_CODE_PAGE")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(codePage)));
     }
-    const ForeignTitle foreign = ForeignTitleForThisSystem();
-    // The host's tip font: the fallback's look, as GetFontHandle makes it.
-    LOGFONTA look = {};
+    LOGFONTA look = {};  // the host's tip font: the fallback's look
     GetObjectA(GetStockObject(ANSI_VAR_FONT), sizeof look, &look);
     UseFont(CreateFontIndirectA(&look));
-    PlayerSimOptions options;
-    options.utf8Caption = foreign.captionUtf8;
-    StartPlayer(options);
-    UpdateTitleTip();
-    ExpectDrawnInItsOwnCharacters(tip, foreign.title);
+    if (GetACP() == 1251)
+        ExpectDrawnInItsOwnCharacters("1. Café Noir - Déjà vu - Winamp", L"1. Café Noir - Déjà vu");
+    else
+        ExpectDrawnInItsOwnCharacters("1. Кино - Группа крови - Winamp", L"1. Кино - Группа крови");
 }
 
 TEST_F(WideTitle, ATipFontWithoutTheScriptGetsAStandInOfItsHeight) {
-    const wchar_t* title = L"1. Кино - Группа крови";
-    // A face with Latin and Greek but no Cyrillic.
+    // Latin and Greek, no Cyrillic.
     UseFont(CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Math TeX Gyre"));
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, tipFont.font);
-    WORD glyph = 0;
-    GetGlyphIndicesW(screen, L"К", 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    ASSERT_EQ(glyph, 0xFFFF) << "the tip font was meant to lack Cyrillic";
-
-    PlayerSimOptions options;
-    options.utf8Caption = "1. Кино - Группа крови - Winamp";
-    StartPlayer(options);
-    UpdateTitleTip();
+    ExpectDrawnInItsOwnCharacters("1. Кино - Winamp", L"1. Кино");
     EXPECT_NE(wideTitleFont, nullptr);
-    ExpectDrawnInItsOwnCharacters(tip, title);
 }
 
 }  // namespace
