@@ -3,6 +3,7 @@
 #include "control/control_window.h"
 
 #include "control/control_handlers.h"
+#include "control/wheel.h"
 #include "host/host_services.h"
 #include "player/commands.h"
 #include "player/launch.h"
@@ -47,6 +48,9 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
     const bool dropBusy = pluginState.dropBusy;
     switch (message) {
+    case WM_CREATE:
+        ForgetWheel();
+        return byDefault();
     case WM_PAINT:
         return OnPaint(window);
     case WM_ERASEBKGND:
@@ -84,11 +88,16 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         if (!dropBusy) OnRelease();
         return byDefault();
+    case WM_MOUSEWHEEL:
+        // A wheel the volume does not take goes on to the parent as before.
+        return OnMouseWheel(wParam) ? 0 : byDefault();
     case WM_DROPFILES:
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
         return byDefault();
     case MSG_COMMAND_DONE:
         FinishCommand(wParam);
+        // Wheel notches that came meanwhile go out now, in one burst.
+        SendCountedNotches();
         return byDefault();
     case MSG_LAUNCH_DONE:
         FinishLaunch(wParam);

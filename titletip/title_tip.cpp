@@ -10,6 +10,7 @@
 #include "skin/skin_set.h"
 
 #include <cstring>
+#include <cwchar>
 
 char shownTitle[kTitleTextSize] = {};
 int titleTipX = 0;
@@ -33,7 +34,9 @@ void ResizeForShownTitle() {
     HWND tip = pluginState.titleTipWindow;
     HDC screen = GetDC(nullptr);
     RECT measured = {};
-    {
+    if (shownWideTitle[0] != L'\0') {
+        measured = MeasureWideTitle(screen);
+    } else {
         auto font = SelectIn(screen, tipFont.font);
         DrawTextA(screen, shownTitle, -1, &measured, kMeasureFlags);
     }
@@ -48,6 +51,7 @@ void OnTitleChanged() {
     HWND tip = pluginState.titleTipWindow;
     std::memset(shownTitle, 0, sizeof shownTitle);
     lstrcpynA(shownTitle, titleText, kTitleTextSize);
+    lstrcpynW(shownWideTitle, wideTitleText, kTitleTextSize);
     StopTimer(tip, &pluginState.titleTipTimer);
     if (titleText[0] != '\0' && pluginState.playerWindow) {
         ShowWindow(tip, SW_SHOWNOACTIVATE);
@@ -87,7 +91,9 @@ void PlaceTitleTip() {
 void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
     try {
         ReadTitle();
-        if (std::strcmp(titleText, shownTitle) != 0) OnTitleChanged();
+        // Two titles of one script can share their ANSI twin ("?? ???").
+        if (std::strcmp(titleText, shownTitle) != 0 || std::wcscmp(wideTitleText, shownWideTitle) != 0)
+            OnTitleChanged();
         PlaceTitleTip();
     } catch (...) {
         // A timer callback must not let anything reach the host's loop.

@@ -1,8 +1,10 @@
 // The song title popup above the control: the title read from the
-// player's caption, the tip's size and place, and its painting.
+// player's caption, the tip's size and place, and its painting. A title
+// that the system's code page cannot hold also travels in UTF-16.
 #pragma once
 
 #include <windows.h>
+#include <string>
 #include <string_view>
 
 constexpr const char* kTitleTipClass = "Pelorin_Tip";
@@ -12,6 +14,13 @@ constexpr UINT TITLE_TIP_CHANGE_MS = 7000;
 
 extern char titleText[kTitleTextSize];   // as last read
 extern char shownTitle[kTitleTextSize];  // what the tip was last sized for
+// The same two in UTF-16 when the code page cannot hold the title; empty
+// while the ANSI ones serve.
+extern wchar_t wideTitleText[kTitleTextSize];
+extern wchar_t shownWideTitle[kTitleTextSize];
+// A font of the tip's height for a script the tip's font lacks; nullptr
+// while the tip's font has the glyphs.
+extern HFONT wideTitleFont;
 extern HBRUSH titleTipBrush;
 extern HPEN titleTipPen;
 extern int titleTipX, titleTipY, titleTipWidth, titleTipHeight;
@@ -21,6 +30,22 @@ extern HICON titleIcon;
 // Pure: the song title in a player caption, a prefix of it: everything
 // from the first "Winamp" on goes, with the spaces and dashes before it.
 std::string_view CutTitle(std::string_view caption);
+std::wstring_view CutTitle(std::wstring_view caption);
+
+// Pure: a caption the player scrolls ("tle - Winamp *** 3. Artist - Ti")
+// read as a circle and put back in one piece, from after its "*** " to just
+// before it; a caption without "- Winamp ***" anywhere on the circle comes
+// back as it is.
+std::string RestoreScrolledCaption(std::string_view caption);
+std::wstring RestoreScrolledCaption(std::wstring_view caption);
+
+// Pure: the song title of a caption, restored and then cut.
+std::string TitleOfCaption(std::string_view caption);
+std::wstring TitleOfCaption(std::wstring_view caption);
+
+// True when the title holds a character that the code page can only show
+// as its default character, so only UTF-16 keeps it.
+bool NeedsWideTitle(std::wstring_view title, UINT codePage);
 
 // Pure: the largest icon edge that leaves a pixel above and below it in a
 // tip of this height, or previous when none does.
@@ -31,8 +56,15 @@ int IconSizeFor(int tipHeight, int previous);
 POINT TitleTipOrigin(int controlLeft, int controlWidthPx, int controlHeightPx, int tipWidth, int tipHeight,
                      int screenHeight);
 
-// Fills titleText from the player's caption, "Pelorin" when there is none.
+// Fills titleText (and wideTitleText when needed) from the player's
+// caption, "Pelorin" when there is none.
 void ReadTitle();
+
+// shownWideTitle's extent in the font that will draw it, chosen here.
+RECT MeasureWideTitle(HDC dc);
+// Draws shownWideTitle as the host's MDrawText draws the ANSI title.
+void DrawWideTitle(HDC dc, RECT textRect);
+void ReleaseWideTitleFont();
 
 // Reads the caption, resizes on change and places the tip. Also the
 // TIMER_TITLE_REFRESH callback; the arguments are not used.

@@ -49,7 +49,12 @@ void PaintTitleTip(HDC dc, HWND window) {
     RECT textRect = client;
     textRect.left = titleIconSize + kTextGap;
     textRect.top = kTextTop;
-    MDrawText(dc, shownTitle, &textRect, tipFont.font, kTextFormat, SwapRedBlue(GetSysColor(COLOR_INFOTEXT)), 0, 0);
+    if (shownWideTitle[0] != L'\0') {
+        DrawWideTitle(dc, textRect);
+    } else {
+        MDrawText(dc, shownTitle, &textRect, tipFont.font, kTextFormat, SwapRedBlue(GetSysColor(COLOR_INFOTEXT)), 0,
+                  0);
+    }
 
     if (titleIcon)
         DrawIconEx(dc, kIconLeft, (titleTipHeight - titleIconSize) / 2, titleIcon, 0, 0, 0, titleTipBrush,
@@ -65,9 +70,11 @@ LRESULT CALLBACK TitleTipWindowProc(HWND window, UINT message, WPARAM wParam, LP
             OnTitleTipTimer(window);
             break;
         case WM_DESTROY:
-            // The icon belongs to the window it is drawn in; a later start
-            // loads a fresh one when it places the new window.
+            // The icon and a stand-in font belong to the window they are
+            // drawn in; a later start makes fresh ones for its new window.
             ReleaseTitleIcon();
+            ReleaseWideTitleFont();
+            shownWideTitle[0] = L'\0';
             break;
         default:
             break;

@@ -74,7 +74,10 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyVolume, std::to_string(options.volume));
   AddLine(&ini, kKeyCaptionSuffix, options.captionSuffix);
   if (options.rawCaption) AddLine(&ini, kKeyRawCaption, *options.rawCaption);
+  if (options.utf8Caption) AddLine(&ini, kKeyUtf8Caption, *options.utf8Caption);
+  AddLine(&ini, kKeyScrollMs, std::to_string(options.scrollMs));
   AddLine(&ini, kKeyAnswerDelayMs, std::to_string(options.answerDelayMs));
+  AddLine(&ini, kKeyCommandDelayMs, std::to_string(options.commandDelayMs));
   AddLine(&ini, kKeyHangMs, std::to_string(options.hangMs));
   AddLine(&ini, kKeyStartDelayMs, std::to_string(options.startDelayMs));
   AddLine(&ini, kKeyLog, logPath);

@@ -27,7 +27,13 @@ constexpr char kKeyPositionMs[] = "position_ms";
 constexpr char kKeyVolume[] = "volume";                // 0..255
 constexpr char kKeyCaptionSuffix[] = "caption_suffix";  // default " - Winamp"
 constexpr char kKeyRawCaption[] = "caption";            // present: caption as given
+// Present: the caption as given, in UTF-8, on a Unicode window; every text
+// that window shows is then taken as UTF-8.
+constexpr char kKeyUtf8Caption[] = "caption_utf8";
+// Above 0: the caption plus " *** " turns left by one character this often.
+constexpr char kKeyScrollMs[] = "scroll_ms";
 constexpr char kKeyAnswerDelayMs[] = "answer_delay_ms";
+constexpr char kKeyCommandDelayMs[] = "command_delay_ms";  // every WM_COMMAND
 constexpr char kKeyHangMs[] = "hang_ms";                // first query; -1 never
 constexpr char kKeyStartDelayMs[] = "start_delay_ms";
 constexpr char kKeyLog[] = "log";

@@ -3,6 +3,8 @@
 
 #include "testbed/player/sim_values.h"
 
+#include <vector>
+
 namespace player_sim {
 
 PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
@@ -10,14 +12,38 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.model = InitialModel(options, now);
   runtime.captionSuffix = options.captionSuffix;
   runtime.rawCaption = options.rawCaption;
+  runtime.unicodeWindow = options.unicodeWindow;
+  runtime.scrollMs = options.scrollMs;
   runtime.answerDelayMs = options.answerDelayMs;
+  runtime.commandDelayMs = options.commandDelayMs;
   runtime.pendingHangMs = options.firstQueryHangMs;
   return runtime;
 }
 
+namespace {
+
+// The player's own scrolling puts this between the end and the next start.
+constexpr std::string_view kScrollSeparator = " *** ";
+
+bool StartsCharacter(char byte, bool utf8) { return !utf8 || (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+
+}  // namespace
+
+std::string RotateCaption(std::string_view text, size_t steps, bool utf8) {
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (StartsCharacter(text[i], utf8)) starts.push_back(i);
+  }
+  if (starts.empty()) return std::string(text);
+  const size_t cut = starts[steps % starts.size()];
+  return std::string(text.substr(cut)) + std::string(text.substr(0, cut));
+}
+
 std::string CurrentCaption(const PlayerRuntime& runtime) {
-  if (runtime.rawCaption) return *runtime.rawCaption;
-  return ComposeCaption(runtime.model, runtime.captionSuffix);
+  std::string caption = runtime.rawCaption ? *runtime.rawCaption : ComposeCaption(runtime.model, runtime.captionSuffix);
+  if (runtime.scrollMs <= 0) return caption;
+  caption += kScrollSeparator;
+  return RotateCaption(caption, runtime.scrollStep, runtime.unicodeWindow);
 }
 
 std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_view command, uint32_t now) {

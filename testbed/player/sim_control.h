@@ -18,14 +18,23 @@ struct PlayerRuntime {
   PlayerModel model;
   std::string captionSuffix;
   std::optional<std::string> rawCaption;
+  bool unicodeWindow = false;  // captions are UTF-8
+  int scrollMs = 0;
+  size_t scrollStep = 0;  // characters the caption has turned so far
   int answerDelayMs = 0;
+  int commandDelayMs = 0;  // a slow player: each command takes this long
   int pendingHangMs = 0;  // the next query blocks this long; kHangForever
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
 };
 
 PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now);
 
+// The caption as the window shows it, turned by scrollStep in scrolling mode.
 std::string CurrentCaption(const PlayerRuntime& runtime);
+
+// The text read as a circle from its `steps`-th character on (characters
+// are code points when utf8, bytes otherwise).
+std::string RotateCaption(std::string_view text, size_t steps, bool utf8);
 
 // The runtime after the command, or nothing when the command is not one of
 // ours or its argument does not fit it.

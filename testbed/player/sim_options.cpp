@@ -37,8 +37,15 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     options->captionSuffix = std::string(value);
   } else if (key == kKeyRawCaption) {
     options->rawCaption = std::string(value);
+  } else if (key == kKeyUtf8Caption) {
+    options->rawCaption = std::string(value);
+    options->unicodeWindow = true;
+  } else if (key == kKeyScrollMs) {
+    ReadInt(value, &options->scrollMs);
   } else if (key == kKeyAnswerDelayMs) {
     ReadInt(value, &options->answerDelayMs);
+  } else if (key == kKeyCommandDelayMs) {
+    ReadInt(value, &options->commandDelayMs);
   } else if (key == kKeyHangMs) {
     ReadInt(value, &options->firstQueryHangMs);
   } else if (key == kKeyStartDelayMs) {

@@ -21,7 +21,10 @@ struct SimOptions {
   int volume = 200;
   std::string captionSuffix = " - Winamp";
   std::optional<std::string> rawCaption;  // set: shown instead of the composed one
+  bool unicodeWindow = false;             // texts are UTF-8, set as UTF-16
+  int scrollMs = 0;                       // 0: the caption stands still
   int answerDelayMs = 0;
+  int commandDelayMs = 0;
   int firstQueryHangMs = 0;  // kHangForever: the first query never returns
   int startDelayMs = 0;
   std::string logPath;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "testbed/player/sim_values.h"
+
 namespace player_sim {
 namespace {
 
@@ -56,8 +58,13 @@ void PaintPlayer(HDC dc, const RECT& area, const PlayerRuntime& runtime, uint32_
                       area.bottom - kMargin - kTransportHeight};
   const std::string caption = CurrentCaption(runtime);
   SetTextColor(dc, kCaptionColour);
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &captionArea,
-            DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX);
+  constexpr UINT kCaptionFormat = DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX;
+  if (runtime.unicodeWindow) {
+    const std::wstring wide = WideFromUtf8(caption);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &captionArea, kCaptionFormat);
+  } else {
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &captionArea, kCaptionFormat);
+  }
 
   RECT transportArea = {area.left + kMargin, area.bottom - kMargin - kTransportHeight, area.right - kMargin,
                         area.bottom - kMargin};

@@ -1,6 +1,8 @@
 // Turning the text of options and test commands into values.
 #include "testbed/player/sim_values.h"
 
+#include <windows.h>
+
 #include <climits>
 
 namespace player_sim {
@@ -53,6 +55,13 @@ Track ParseTrackSpec(std::string_view text) {
     return {std::string(text), kDefaultTrackLengthSec};
   }
   return {std::string(text.substr(0, bar)), length};
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
 }
 
 }  // namespace player_sim

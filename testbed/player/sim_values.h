@@ -2,6 +2,7 @@
 // integers, state names and "Artist - Title|lengthSec" playlist entries.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "testbed/player/player_model.h"
@@ -20,5 +21,8 @@ const char* StateName(PlayState state);
 // text as the title.
 constexpr int kDefaultTrackLengthSec = 200;
 Track ParseTrackSpec(std::string_view text);
+
+// UTF-8 as UTF-16, for the texts of a Unicode window.
+std::wstring WideFromUtf8(std::string_view text);
 
 }  // namespace player_sim

@@ -10,6 +10,7 @@
 #include "testbed/player/sim_paint.h"
 #include "testbed/player/sim_prefs_window.h"
 #include "testbed/player/sim_state.h"
+#include "testbed/player/sim_values.h"
 
 namespace player_sim {
 namespace {
@@ -18,6 +19,15 @@ constexpr int kWindowWidth = 275;
 constexpr int kWindowHeight = 116;
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockTimerMs = 250;
+constexpr UINT_PTR kScrollTimer = 2;
+
+void SetCaption(HWND window, const std::string& caption) {
+  if (simState.runtime.unicodeWindow) {
+    SetWindowTextW(window, WideFromUtf8(caption).c_str());
+  } else {
+    SetWindowTextA(window, caption.c_str());
+  }
+}
 
 // Brings the caption and the face up to date after anything that may have
 // changed what the player shows. The caption is what the plug-in reads, so
@@ -26,7 +36,7 @@ void RefreshView(HWND window) {
   const std::string caption = CurrentCaption(simState.runtime);
   if (caption != simState.shownCaption) {
     simState.shownCaption = caption;
-    SetWindowTextA(window, caption.c_str());
+    SetCaption(window, caption);
   }
   InvalidateRect(window, nullptr, FALSE);
 }
@@ -56,6 +66,7 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void OnCommand(HWND window, WPARAM wParam) {
   LogEvent("COMMAND", std::to_string(wParam));
+  if (simState.runtime.commandDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.commandDelayMs));
   switch (LOWORD(wParam)) {
     case kCmdClose:
       DestroyWindow(window);
@@ -107,6 +118,11 @@ void OnClockTick(HWND window) {
   RefreshView(window);
 }
 
+void OnScrollTick(HWND window) {
+  ++simState.runtime.scrollStep;
+  RefreshView(window);
+}
+
 void OnPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -127,16 +143,20 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_TIMER:
       if (wParam == kClockTimer) OnClockTick(window);
+      if (wParam == kScrollTimer) OnScrollTick(window);
       return 0;
     case WM_PAINT:
       OnPaint(window);
       return 0;
     case WM_DESTROY:
       KillTimer(window, kClockTimer);
+      KillTimer(window, kScrollTimer);
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      // A Unicode window's text messages carry UTF-16.
+      return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
+                                     : DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
@@ -152,6 +172,18 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 bool RegisterPlayerClass(HINSTANCE instance) {
+  // The class's character set decides whether its windows are Unicode.
+  if (simState.runtime.unicodeWindow) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = PlayerWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    const std::wstring className = WideFromUtf8(kPlayerWindowClass);
+    windowClass.lpszClassName = className.c_str();
+    return RegisterClassExW(&windowClass) != 0;
+  }
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -164,11 +196,19 @@ bool RegisterPlayerClass(HINSTANCE instance) {
 
 HWND CreatePlayerWindow(HINSTANCE instance, int showCommand) {
   simState.shownCaption = CurrentCaption(simState.runtime);
-  HWND window = CreateWindowExA(0, kPlayerWindowClass, simState.shownCaption.c_str(),
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  HWND window = nullptr;
+  if (simState.runtime.unicodeWindow) {
+    window = CreateWindowExW(0, WideFromUtf8(kPlayerWindowClass).c_str(), WideFromUtf8(simState.shownCaption).c_str(),
+                             kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr,
+                             instance, nullptr);
+  } else {
+    window = CreateWindowExA(0, kPlayerWindowClass, simState.shownCaption.c_str(), kStyle, CW_USEDEFAULT,
+                             CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+  }
   if (!window) return nullptr;
   SetTimer(window, kClockTimer, kClockTimerMs, nullptr);
+  if (simState.runtime.scrollMs > 0) SetTimer(window, kScrollTimer, static_cast<UINT>(simState.runtime.scrollMs), nullptr);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   return window;

@@ -1,12 +1,14 @@
 // The control's pure rules: button tip texts in both languages, the seek
-// percentage of a press on the bar, the context menu's Russian texts and
-// the setup request handed to the host.
+// percentage of a press on the bar, the context menu's Russian texts, the
+// setup request handed to the host, and wheel notches.
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
+#include "control/wheel.h"
 #include "plugin/state/plugin_state.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -92,6 +94,23 @@ TEST(BuildSetupRequest, OverLongPathIsCutAndTerminated) {
     const std::string sent(request.data());
     ASSERT_EQ(sent.size(), 261u);  // "/" and 260 characters of the path
     EXPECT_EQ(sent.substr(1), longPath.substr(0, 260));
+}
+
+TEST(TurnWheel, WholeNotchesGoAndTheRestKeepsItsSign) {
+    auto turn = [](int remainder, int delta) {
+        const WheelTurn t = TurnWheel(remainder, delta);
+        return std::make_pair(t.notches, t.remainder);
+    };
+    EXPECT_EQ(turn(0, -360), std::make_pair(-3, 0));
+    EXPECT_EQ(turn(60, 90), std::make_pair(1, 30));
+    EXPECT_EQ(turn(30, -120), std::make_pair(0, -90));
+    EXPECT_EQ(turn(-90, -40), std::make_pair(-1, -10));
+}
+
+TEST(BurstNotches, AtMostTwentyEitherWay) {
+    EXPECT_EQ(BurstNotches(7), 7);
+    EXPECT_EQ(BurstNotches(22), 20);
+    EXPECT_EQ(BurstNotches(-25), -20);
 }
 
 }  // namespace

@@ -83,6 +83,18 @@ TEST(SimOptions, WhatTheClientWritesTheSimulatorReads) {
   EXPECT_EQ(read.logPath, "C:\\t\\sim.log");
 }
 
+TEST(SimOptions, Utf8CaptionScrollingAndSlowCommands) {
+  PlayerSimOptions written;
+  written.utf8Caption = "1. Кино - Winamp";
+  written.scrollMs = 120;
+  written.commandDelayMs = 80;
+  const SimOptions read = ParseSimOptions(FormatPlayerSimConfig(written, ""));
+  EXPECT_EQ(read.commandDelayMs, 80);
+  EXPECT_EQ(read.rawCaption, written.utf8Caption);
+  EXPECT_TRUE(read.unicodeWindow);
+  EXPECT_EQ(read.scrollMs, 120);
+}
+
 TEST(SimOptions, AbsentOrUnreadableValuesKeepTheDefaults) {
   const SimOptions read = ParseSimOptions("[player]\nstate=flying\nvolume=loud\n; caption=x\ntrack=No length\n");
   EXPECT_EQ(read.state, PlayState::Playing);
@@ -146,6 +158,19 @@ TEST(SimControl, RawCaptionIsTakenAsWrittenUntilAutoReturns) {
   EXPECT_EQ(CurrentCaption(runtime), "");
   runtime = *ApplyControl(runtime, "caption-auto", 0);
   EXPECT_EQ(CurrentCaption(runtime), composed);
+}
+
+TEST(SimControl, ScrollingTurnsTheCaptionOneCharacterAStep) {
+  SimOptions options;
+  options.rawCaption = "1. A - B - Winamp";
+  options.scrollMs = 100;
+  PlayerRuntime runtime = InitialRuntime(options, 0);
+  EXPECT_EQ(CurrentCaption(runtime), "1. A - B - Winamp *** ");
+  runtime.scrollStep = 22 + 3;  // once round and three more
+  EXPECT_EQ(CurrentCaption(runtime), "A - B - Winamp *** 1. ");
+  // UTF-8 turns by whole characters.
+  EXPECT_EQ(RotateCaption("Жук", 1, true), "укЖ");
+  EXPECT_EQ(RotateCaption("ab", 1, false), "ba");
 }
 
 TEST(SimControl, UnknownCommandsAndBadArgumentsAreRefused) {

@@ -36,6 +36,27 @@ TEST(CutTitle, FirstCharacterIsNeverTrimmed) {
     EXPECT_EQ(Cut("-- - Winamp"), "-");
 }
 
+TEST(ScrolledCaption, AMarkerSplitAcrossTheEndsIsReadAsACircle) {
+    EXPECT_EQ(TitleOfCaption("mp *** 3. Artist - Title - Wina"), "3. Artist - Title");
+    EXPECT_EQ(TitleOfCaption(std::wstring_view(L"*** 3. Кино - Звезда - Winamp ")), L"3. Кино - Звезда");
+}
+
+TEST(ScrolledCaption, CaptionsWithoutTheMarkerAreCutAsBefore) {
+    EXPECT_EQ(RestoreScrolledCaption("3. Artist - Title - Winamp"), "3. Artist - Title - Winamp");
+    EXPECT_EQ(RestoreScrolledCaption("a *** b - Winamp"), "a *** b - Winamp");
+    EXPECT_EQ(TitleOfCaption("Song - Winamp - more"), "Song");
+}
+
+TEST(NeedsWideTitle, OnlyWhenTheCodePageWouldLoseACharacter) {
+    EXPECT_TRUE(NeedsWideTitle(L"Кино", 1252));
+    EXPECT_FALSE(NeedsWideTitle(L"Кино", 1251));
+    // Best fit would quietly turn "é" into "e" on a Cyrillic system.
+    EXPECT_TRUE(NeedsWideTitle(L"Café", 1251));
+    EXPECT_FALSE(NeedsWideTitle(L"Café", 1252));
+    EXPECT_FALSE(NeedsWideTitle(L"Plain - Song", 1251));
+    EXPECT_FALSE(NeedsWideTitle(L"", 1252));
+}
+
 TEST(IconSizeFor, TakesTheLargestSizeWithAPixelAboveAndBelow) {
     EXPECT_EQ(IconSizeFor(18, 0), 14);
     EXPECT_EQ(IconSizeFor(19, 0), 16);

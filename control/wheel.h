@@ -1,0 +1,32 @@
+// The mouse wheel over the control sets the player's volume: each notch is
+// one press of Vol + (up) or Vol - (down), with their step count and Shift
+// rule. Notches that come while a command runs wait, counted, for the next
+// command thread.
+#pragma once
+
+#include <windows.h>
+
+// One notch of a wheel.
+constexpr int kWheelNotch = WHEEL_DELTA;
+// The most notches one command thread sends; more waiting are dropped.
+constexpr int kMaxWheelBurst = 20;
+
+struct WheelTurn {
+    int notches;    // whole notches, up positive
+    int remainder;  // what is left toward the next notch, with its sign
+};
+
+// Pure: the whole notches in what was left plus this delta, and the rest.
+WheelTurn TurnWheel(int remainder, int delta);
+
+// Pure: the notches one burst sends of those counted (up minus down).
+int BurstNotches(int counted);
+
+// WM_MOUSEWHEEL on the control; false when the wheel does not act now
+// (no player, or files being dropped) and the message is not taken.
+bool OnMouseWheel(WPARAM wParam);
+// Starts a command thread for counted notches, if there are any and no
+// command thread runs; the command's completion calls it.
+void SendCountedNotches();
+// A new control window starts with no remainder and nothing counted.
+void ForgetWheel();
