@@ -3,7 +3,9 @@
 // plug-in, wait while a drop is still expected at the player.
 #include "testbed/soak/soak.h"
 
+#include "testbed/common/files.h"
 #include "testbed/player/player_sim_client.h"
+#include "testbed/player/player_sim_protocol.h"
 #include "testbed/shell/scene_runner.h"
 #include "testbed/shell/scene_script.h"
 
@@ -136,8 +138,25 @@ void RestartPlugin(Soak& soak) {
     StartSoakPlugin(soak);
 }
 
-void StartPlayer(Soak&) {
+// The next player, started by the soak or by the plug-in, comes with a
+// caption of its own now and then: in another script, or scrolling.
+void ChoosePlayerCaption(Soak& soak) {
+    PlayerSimOptions options;
+    options.logPath = soak.simLogPath;
+    switch (soak.Uniform(0, 5)) {
+    case 0: options.utf8Caption = "1. \xD0\x9B\xD0\xB5\xD0\xBD\xD0\xB0 - \xCE\x91\xCF\x83\xCE\xB7 - Winamp"; break;
+    case 1: options.scrollMs = soak.Uniform(50, 400); break;
+    case 2: options.commandDelayMs = soak.Uniform(20, 200); break;
+    default: break;
+    }
+    const std::string path = soak.scratchDir + "\\player.ini";
+    WriteWholeFile(path, FormatPlayerSimConfig(options, soak.simLogPath));
+    SetEnvironmentVariableA(player_sim::kConfigEnvVar, path.c_str());
+}
+
+void StartPlayer(Soak& soak) {
     if (Player()) return;
+    ChoosePlayerCaption(soak);
     if (HANDLE process = LaunchPlayerSim("")) CloseHandle(process);
 }
 
