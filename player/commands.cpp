@@ -1,10 +1,9 @@
 // Button presses become player commands on a short-lived command thread, so
 // the host's thread never waits for the player to carry one out. The seek,
 // showing or hiding the player and its preferences are asked for on the
-// host's thread, each in a way that cannot hang it on a hung player.
+// host's thread, and posted or queued so that a hung player cannot hold it.
 #include "player/commands.h"
 
-#include "player/bounded_send.h"
 #include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "player/status_logic.h"
@@ -82,7 +81,9 @@ void TogglePlayerWindow() {
 void SeekPlayer() {
     const std::optional<int32_t> target = SeekTargetMs(songLengthSec, positionPercent);
     if (!target) return;
-    SendToPlayerBounded(pluginState.playerWindow, PLAYER_QUERY, static_cast<WPARAM>(*target), QUERY_JUMP_TO);
+    // Posted: its answer is not used, and a send that ran out of time would
+    // lose the seek besides holding the taskbar.
+    PostMessageA(pluginState.playerWindow, PLAYER_QUERY, static_cast<WPARAM>(*target), QUERY_JUMP_TO);
 }
 
 void OpenPlayerPreferences() {

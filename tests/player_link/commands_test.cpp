@@ -129,6 +129,7 @@ TEST_F(PlayerCommandTest, SeekJumpsToLengthTimesPercent) {
     songLengthSec = 200;
     positionPercent = 31;
     SeekPlayer();
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "62000 106", 1, 3000));
     EXPECT_EQ(LoggedSinceMark("USER"), Commands{"62000 106"});
     LRESULT position = 0;
     ASSERT_TRUE(QueryPlayerSim(sim.window, 0, player_sim::kQueryTime, 2000, &position));
