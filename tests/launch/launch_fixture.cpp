@@ -9,10 +9,10 @@
 #include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
+#include "testbed/shell/scene_runner.h"
 #include "tests/support/iat_patch.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -265,20 +265,9 @@ void LaunchTest::ConfigureStartedPlayer(const PlayerSimOptions& started) {
 }
 
 void LaunchTest::PostDrop(const std::vector<std::string>& names) {
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& name : names) bytes += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, bytes);
-    ASSERT_NE(memory, nullptr);
-    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-    files->pFiles = sizeof(DROPFILES);
-    files->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(files + 1);
-    for (const std::string& name : names) {
-        std::memcpy(at, name.c_str(), name.size() + 1);
-        at += name.size() + 1;
-    }
-    GlobalUnlock(memory);
-    ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0));
+    HGLOBAL list = MakeDropList(names, {20, 10});
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(list), 0));
 }
 
 void LaunchTest::DropFiles(const std::vector<std::string>& names) {
