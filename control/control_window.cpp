@@ -130,12 +130,6 @@ LRESULT OnTooltipShown(HWND tooltip) {
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        RelayToHostTip(window, message, wParam, lParam);
-        return Dispatch(window, message, wParam, lParam);
-    } catch (...) {
-        // Nothing may unwind into the host's message loop; the default
-        // procedure answers instead.
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    RelayToHostTip(window, message, wParam, lParam);
+    return Dispatch(window, message, wParam, lParam);
 }

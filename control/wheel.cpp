@@ -49,11 +49,7 @@ void SendBurst(LPVOID parameter) {
 // The command thread for a burst: it stands in commandThread like a
 // press's, so presses wait for it and its completion is handled alike.
 DWORD WINAPI RunVolumeBurst(LPVOID burst) {
-    try {
-        SendBurst(burst);
-    } catch (...) {
-        // Nothing may leave a thread procedure; the handle is still closed.
-    }
+    SendBurst(burst);
     PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
     EndWorkerThread();
 }

@@ -37,11 +37,7 @@ void SendPlayerCommand(int row) {
 }
 
 DWORD WINAPI RunPlayerCommand(LPVOID cell) {
-    try {
-        CarryOutPress(CellOf(cell));
-    } catch (...) {
-        // Nothing may leave a thread procedure; the handle is still closed.
-    }
+    CarryOutPress(CellOf(cell));
     // The thread names itself: one that outlived a stop must not close the
     // handle of the next start's command thread.
     PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);

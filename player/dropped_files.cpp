@@ -108,23 +108,14 @@ bool PassFiles(const DropJob& job) {
 DWORD WINAPI PassDroppedFiles(LPVOID parameter) {
     {
         std::unique_ptr<DropJob> job(static_cast<DropJob*>(parameter));
-        try {
-            PassFiles(*job);
-        } catch (...) {
-            // Nothing may leave a thread procedure; the drop still ends.
-        }
+        PassFiles(*job);
     }
     PostMessageA(pluginState.controlWindow, MSG_DROP_DONE, GetCurrentThreadId(), 0);
     EndWorkerThread();
 }
 
 void AcceptDroppedFiles(HDROP drop) {
-    CommandLines commandLines;
-    try {
-        commandLines = CommandLinesFor(ReadDroppedNames(drop));
-    } catch (...) {
-        // Out of memory for the names: the drop is lost, the control is not.
-    }
+    CommandLines commandLines = CommandLinesFor(ReadDroppedNames(drop));
     // The drag source may wait for this; nothing of the drop is needed after.
     DragFinish(drop);
     if (dropThread) {

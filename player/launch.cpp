@@ -46,14 +46,10 @@ bool IsCurrentLaunchPost(WPARAM poster) {
 }  // namespace
 
 DWORD WINAPI LaunchPlayer(LPVOID) {
-    try {
-        RequestControlRepaint();
-        INT_PTR result = 0;
-        StartPlayerUnlessRunning(&result);
-        WaitForPlayerWindow(kLaunchStepMs, result);
-    } catch (...) {
-        // Fall through: the launch must still end.
-    }
+    RequestControlRepaint();
+    INT_PTR result = 0;
+    StartPlayerUnlessRunning(&result);
+    WaitForPlayerWindow(kLaunchStepMs, result);
     PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, GetCurrentThreadId(), 0);
     EndWorkerThread();
 }

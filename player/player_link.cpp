@@ -117,9 +117,5 @@ std::optional<int32_t> QueryPlayStatus() {
 }
 
 void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
-    try {
-        PollOnce();
-    } catch (...) {
-        // A timer callback must not let anything reach the host's loop.
-    }
+    PollOnce();
 }

@@ -186,16 +186,9 @@ void Stop() {
 
 extern "C" void __stdcall InitGlobalModule(HostContext* context) {
     if (!context) return;
-    try {
-        Start(*context);
-    } catch (...) {
-        // Nothing may unwind into the host; what was made is undone by DoneModule.
-    }
+    Start(*context);
 }
 
 extern "C" void __stdcall DoneModule(void) {
-    try {
-        Stop();
-    } catch (...) {
-    }
+    Stop();
 }

@@ -89,13 +89,9 @@ void PlaceTitleTip() {
 }  // namespace
 
 void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
-    try {
-        ReadTitle();
-        // Two titles of one script can share their ANSI twin ("?? ???").
-        if (std::strcmp(titleText, shownTitle) != 0 || std::wcscmp(wideTitleText, shownWideTitle) != 0)
-            OnTitleChanged();
-        PlaceTitleTip();
-    } catch (...) {
-        // A timer callback must not let anything reach the host's loop.
-    }
+    ReadTitle();
+    // Two titles of one script can share their ANSI twin ("?? ???").
+    if (std::strcmp(titleText, shownTitle) != 0 || std::wcscmp(wideTitleText, shownWideTitle) != 0)
+        OnTitleChanged();
+    PlaceTitleTip();
 }

@@ -62,25 +62,21 @@ void PaintTitleTip(HDC dc, HWND window) {
 }
 
 LRESULT CALLBACK TitleTipWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        switch (message) {
-        case WM_PAINT:
-            return OnPaint(window);
-        case WM_TIMER:
-            OnTitleTipTimer(window);
-            break;
-        case WM_DESTROY:
-            // The icon and a stand-in font belong to the window they are
-            // drawn in; a later start makes fresh ones for its new window.
-            ReleaseTitleIcon();
-            ReleaseWideTitleFont();
-            shownWideTitle[0] = L'\0';
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // Nothing may unwind into the host's message loop.
+    switch (message) {
+    case WM_PAINT:
+        return OnPaint(window);
+    case WM_TIMER:
+        OnTitleTipTimer(window);
+        break;
+    case WM_DESTROY:
+        // The icon and a stand-in font belong to the window they are
+        // drawn in; a later start makes fresh ones for its new window.
+        ReleaseTitleIcon();
+        ReleaseWideTitleFont();
+        shownWideTitle[0] = L'\0';
+        break;
+    default:
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
