@@ -1,5 +1,6 @@
 // The built Pelorin.plg as a host sees it: its export and import tables
 // and its version resource, read from the file itself.
+#include "pelorin_version.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ TEST(PluginModule, ImportsOnlySystemLibrariesAndTheHost) {
     }
 }
 
-TEST(PluginModule, CarriesVersion1200AndItsProductName) {
+TEST(PluginModule, CarriesTheProjectVersionAndItsProductName) {
     const std::string path = PluginDllPath();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
@@ -97,8 +98,8 @@ TEST(PluginModule, CarriesVersion1200AndItsProductName) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000u);
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(PELORIN_VERSION_MINOR, PELORIN_VERSION_MAJOR)));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, PELORIN_VERSION_PATCH)));
     char* product = nullptr;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904E4\\ProductName",
                                reinterpret_cast<void**>(&product), &length));
