@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds Pelorin, runs it in the stand-in shell with the
 # stand-in player under Wine, plays a short scene in the taskbar and writes
-# a screenshot of each step, plus one picture strip of them all.
+# a screenshot of each step, plus one picture strip of them all. It builds
+# only the shell and what the shell needs (the stand-ins and the plug-in).
 #
 # Without a display it runs in Xvfb and ends when the scene is done. With
 # one (DISPLAY set) the shell stays up afterwards for you to use; close its
@@ -13,7 +14,7 @@ build=${BUILD_DIR:-$root/build}
 out=${DEMO_OUT:-$build/demo}
 bin=$build/bin
 
-"$root/scripts/build.sh" "$build"
+"$root/scripts/build.sh" "$build" mirel_shell
 
 . "$root/scripts/wine-session.sh"
 trap wine_session_end EXIT
