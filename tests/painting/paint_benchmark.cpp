@@ -1,13 +1,17 @@
 // How long one full paint of the control takes next to one plain copy of
-// the control's size, which is the least any paint must cost. Reports the
-// median of each and their ratio. Not part of the test run.
+// the control's size into the same target, which is the least any paint
+// must cost. Two paints are timed: one that repeats the last look (what a
+// repaint with nothing changed costs) and one that must compose a new look
+// (the status blink flips before each, as the poll does every second).
+// Samples of the paints and of the copy alternate, so both see the same
+// machine. Not part of the test run.
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
 #include "skin/paint.h"
 #include "tests/painting/paint_rig.h"
+#include "tests/support/bench_figures.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -16,20 +20,37 @@ namespace {
 
 constexpr int kWarmUp = 200;
 constexpr int kSamples = 5000;
+constexpr double kBoundRatio = 10;
 
-double MedianMicroseconds(const std::function<void()>& work) {
-    LARGE_INTEGER frequency, start, stop;
-    QueryPerformanceFrequency(&frequency);
-    for (int i = 0; i < kWarmUp; ++i) work();
-    std::vector<double> samples(kSamples);
-    for (double& sample : samples) {
-        QueryPerformanceCounter(&start);
-        work();
-        QueryPerformanceCounter(&stop);
-        sample = 1e6 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+double TimeOnce(const std::function<void()>& work) {
+    const LARGE_INTEGER start = PerformanceNow();
+    work();
+    return MicrosecondsBetween(start, PerformanceNow());
+}
+
+struct Medians {
+    double repeated, composed, blit;
+};
+
+Medians Measure(HDC target, HDC source) {
+    const auto repeat = [&] { PaintControl(target); };
+    const auto compose = [&] {
+        pluginState.blinkPhase = !pluginState.blinkPhase;
+        PaintControl(target);
+    };
+    const auto blit = [&] { BitBlt(target, 0, 0, controlWidth, controlHeight, source, 0, 0, SRCCOPY); };
+    for (int i = 0; i < kWarmUp; ++i) {
+        repeat();
+        compose();
+        blit();
     }
-    std::nth_element(samples.begin(), samples.begin() + kSamples / 2, samples.end());
-    return samples[kSamples / 2];
+    std::vector<double> repeated, composed, blits;
+    for (int i = 0; i < kSamples; ++i) {
+        repeated.push_back(TimeOnce(repeat));
+        blits.push_back(TimeOnce(blit));
+        composed.push_back(TimeOnce(compose));
+    }
+    return {Median(repeated), Median(composed), Median(blits)};
 }
 
 }  // namespace
@@ -51,25 +72,17 @@ int main() {
     pluginState.hoverTimer = TIMER_HOVER;
 
     DibCanvas source(controlWidth, controlHeight);
-    const HDC target = rig.target();
-    const double paint = MedianMicroseconds([&] { PaintControl(target); });
-    const double blit = MedianMicroseconds(
-        [&] { BitBlt(target, 0, 0, controlWidth, controlHeight, source.dc(), 0, 0, SRCCOPY); });
-    std::printf("control %dx%d, %d samples each\n", controlWidth, controlHeight, kSamples);
-    std::printf("PaintControl median: %.2f us\n", paint);
-    std::printf("BitBlt median:       %.2f us\n", blit);
-    std::printf("ratio:               %.1f\n", paint / blit);
-
-    // What each layer costs before it draws a pixel: DrawCell's own context
-    // and cell bitmap, made, selected and released.
-    const double scratch = MedianMicroseconds([&] {
-        HDC dc = CreateCompatibleDC(target);
-        HBITMAP bitmap = CreateCompatibleBitmap(target, cellWidth, cellHeight);
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    });
-    std::printf("one scratch context and cell bitmap: %.2f us\n", scratch);
+    const Medians m = Measure(rig.target(), source.dc());
+    std::printf("control %dx%d, %d samples each, medians: repeated paint %.2f us, composing paint %.2f us,"
+                " BitBlt %.2f us\n",
+                controlWidth, controlHeight, kSamples, m.repeated, m.composed, m.blit);
+    const std::string bound = Printed("<= %.0fx", kBoundRatio);
+    PrintFigure("paint, look unchanged / BitBlt (median)", Printed("%.1fx", m.repeated / m.blit), bound,
+                m.repeated <= kBoundRatio * m.blit);
+    PrintFigure("paint, new look / BitBlt (median)", Printed("%.1fx", m.composed / m.blit), bound,
+                m.composed <= kBoundRatio * m.blit);
+    PrintFigure("paint, look unchanged (median)", Printed("%.2f us", m.repeated));
+    PrintFigure("paint, new look (median)", Printed("%.2f us", m.composed));
+    PrintFigure("BitBlt of the control (median)", Printed("%.2f us", m.blit));
     return 0;
 }

@@ -1,11 +1,15 @@
 // What one status poll costs the host's thread, with the stand-in player
-// playing and stopped: the poll's own time, the messages the player
-// received and the window lookups, over 1,000 polls each. Run by hand from
-// the bin folder under Wine; it is not a test.
+// playing and stopped, set against the raw cost of the same messages: the
+// benchmark makes the FindWindowA and the SendMessageTimeoutA calls that a
+// poll makes, with the same arguments, alternating with the polls so that
+// both see the same machine. Also counts the messages the player received
+// per poll and the window lookups. Not part of the test run.
+#include "player/bounded_send.h"
 #include "player/player_link.h"
 #include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_client.h"
+#include "tests/support/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
 #include <windows.h>
@@ -17,6 +21,7 @@
 namespace {
 
 constexpr int kPolls = 1000;
+constexpr double kBoundRatio = 1.5;
 // Logged by the player between polls, so its log splits into one poll each.
 constexpr char kPollMarker[] = "delay 0";
 
@@ -28,26 +33,9 @@ HWND WINAPI CountingFindWindowA(LPCSTR windowClass, LPCSTR title) {
     return realFindWindowA(windowClass, title);
 }
 
-struct Spread {
-    double mean;
-    double median;
-    double p99;
-    double max;
-};
-
-template <typename T>
-Spread SpreadOf(std::vector<T> values) {
-    std::sort(values.begin(), values.end());
-    double sum = 0;
-    for (T value : values) sum += value;
-    const size_t n = values.size();
-    return {sum / n, static_cast<double>(values[n / 2]), static_cast<double>(values[n * 99 / 100]),
-            static_cast<double>(values.back())};
-}
-
 // Messages the player received in each poll, from the markers between them.
-std::vector<int> MessagesPerPoll(const std::string& logPath) {
-    std::vector<int> counts;
+std::vector<double> MessagesPerPoll(const std::string& logPath) {
+    std::vector<double> counts;
     int current = -1;
     for (const PlayerSimLogEntry& entry : ReadPlayerSimLog(logPath)) {
         if (entry.kind == "CONTROL" && entry.args == kPollMarker) {
@@ -58,6 +46,37 @@ std::vector<int> MessagesPerPoll(const std::string& logPath) {
         }
     }
     return counts;
+}
+
+struct Query {
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// What a poll asks: the position and state always, then the length and the
+// position again while a track is loaded.
+std::vector<Query> PollQueries(PlayerSimState state) {
+    std::vector<Query> queries = {{POSITION_MS, QUERY_POSITION_OR_LENGTH}, {0, QUERY_PLAY_STATE}};
+    if (state != PlayerSimState::Stopped) {
+        queries.push_back({LENGTH_SECONDS, QUERY_POSITION_OR_LENGTH});
+        queries.push_back({POSITION_MS, QUERY_POSITION_OR_LENGTH});
+    }
+    return queries;
+}
+
+void RawMessages(const std::vector<Query>& queries) {
+    const HWND player = realFindWindowA(kPlayerWindowClass, nullptr);
+    for (const Query& query : queries) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(player, PLAYER_QUERY, query.wParam, query.lParam, SMTO_ABORTIFHUNG,
+                            kPlayerAnswerTimeoutMs, &answer);
+    }
+}
+
+double TimePoll() {
+    const LARGE_INTEGER start = PerformanceNow();
+    PollPlayer(nullptr, 0, 0, 0);
+    return MicrosecondsBetween(start, PerformanceNow());
 }
 
 bool Measure(const char* label, PlayerSimState state) {
@@ -71,34 +90,45 @@ bool Measure(const char* label, PlayerSimState state) {
     }
     PublishPlayerPath(PlayerSimExePath().c_str());
 
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> micros;
-    micros.reserve(kPolls);
+    // First what a poll sends, one poll between two markers in the log.
     findWindowCalls = 0;
     SendPlayerSimControl(sim.window, kPollMarker);
     for (int i = 0; i < kPolls; ++i) {
-        LARGE_INTEGER before, after;
-        QueryPerformanceCounter(&before);
         PollPlayer(nullptr, 0, 0, 0);
-        QueryPerformanceCounter(&after);
-        micros.push_back((after.QuadPart - before.QuadPart) * 1e6 / frequency.QuadPart);
         SendPlayerSimControl(sim.window, kPollMarker);
+        PumpMessages(0);
+    }
+    const double lookupsPerPoll = static_cast<double>(findWindowCalls) / kPolls;
+
+    // Then what it costs, polls and raw messages taking turns.
+    const std::vector<Query> queries = PollQueries(state);
+    std::vector<double> polls, raws;
+    for (int i = 0; i < kPolls; ++i) {
+        polls.push_back(TimePoll());
+        const LARGE_INTEGER start = PerformanceNow();
+        RawMessages(queries);
+        raws.push_back(MicrosecondsBetween(start, PerformanceNow()));
         PumpMessages(0);
     }
     StopPlayerSim(&sim);
 
-    const std::vector<int> messages = MessagesPerPoll(sim.logPath);
+    const std::vector<double> messages = MessagesPerPoll(sim.logPath);
     if (messages.size() != kPolls) {
         std::printf("%s: the log shows %zu polls, not %d\n", label, messages.size(), kPolls);
         return false;
     }
-    const Spread time = SpreadOf(micros);
-    const Spread sent = SpreadOf(messages);
-    std::printf("%-8s polls %d | PollPlayer us: mean %.1f median %.1f p99 %.1f max %.1f"
-                " | messages/poll: mean %.2f max %.0f | FindWindowA/poll %.2f | status %d\n",
-                label, kPolls, time.mean, time.median, time.p99, time.max, sent.mean, sent.max,
-                static_cast<double>(findWindowCalls) / kPolls, pluginState.playerStatus);
+    const double poll = Median(polls), raw = Median(raws);
+    std::printf("%-8s polls %d | PollPlayer us: median %.1f p99 %.1f max %.1f | raw %zu messages + FindWindowA us:"
+                " median %.1f p99 %.1f | messages/poll: median %.0f max %.0f | FindWindowA/poll %.2f | status %d\n",
+                label, kPolls, poll, Percentile(polls, 99), Percentile(polls, 100), queries.size(), raw,
+                Percentile(raws, 99), Median(messages), Percentile(messages, 100), lookupsPerPoll,
+                pluginState.playerStatus);
+    const std::string prefix = std::string("poll, player ") + label;
+    PrintFigure(prefix + " / its raw messages (median)", Printed("%.2fx", poll / raw),
+                Printed("<= %.1fx", kBoundRatio), poll <= kBoundRatio * raw);
+    PrintFigure(prefix + " (median)", Printed("%.1f us", poll));
+    PrintFigure(prefix + ", raw messages (median)", Printed("%.1f us", raw));
+    PrintFigure(prefix + ", messages per poll (max)", Printed("%.0f", Percentile(messages, 100)));
     return true;
 }
 

@@ -1,0 +1,137 @@
+// What the plug-in costs the host's thread while the player plays and
+// nobody touches the control: the thread's own message loop runs here for
+// a while, waking only when something is there for it, and counts the
+// wake-ups that brought a message for one of the plug-in's windows (its
+// timers, its repaints), the time spent in the plug-in's window procedures
+// and timer callbacks, and the thread's CPU time; the plug-in's imports
+// count the messages it sends or posts to the player. Not part of the test
+// run.
+#include "tests/performance/plugin_session.h"
+#include "tests/support/bench_figures.h"
+#include "tests/support/iat_patch.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr DWORD kMeasureMs = 20000;
+
+HWND player = nullptr;
+int messagesToPlayer = 0;
+
+using SendMessageFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+using PostMessageFn = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+using SendTimeoutFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR);
+SendMessageFn realSendMessage = nullptr;
+PostMessageFn realPostMessage = nullptr;
+SendTimeoutFn realSendTimeout = nullptr;
+
+LRESULT WINAPI CountSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == player) ++messagesToPlayer;
+    return realSendMessage(window, message, wParam, lParam);
+}
+
+BOOL WINAPI CountPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == player) ++messagesToPlayer;
+    return realPostMessage(window, message, wParam, lParam);
+}
+
+LRESULT WINAPI CountSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                                PDWORD_PTR result) {
+    if (window == player) ++messagesToPlayer;
+    return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
+}
+
+template <typename Fn>
+std::unique_ptr<ScopedImportPatch> Patch(HMODULE module, const char* name, Fn wrapper, Fn* real) {
+    auto patch = std::make_unique<ScopedImportPatch>(module, "user32.dll", name, reinterpret_cast<void*>(wrapper));
+    *real = reinterpret_cast<Fn>(patch->original());
+    return patch;
+}
+
+double ThreadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto ticks = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;
+}
+
+const char* MessageName(UINT message) {
+    switch (message) {
+        case WM_TIMER: return "WM_TIMER";
+        case WM_PAINT: return "WM_PAINT";
+        case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
+        default: return "other";
+    }
+}
+
+struct Tally {
+    int wakes = 0;
+    int pluginWakes = 0;
+    double pluginMicros = 0;
+    std::map<std::string, int> pluginMessages;  // "window message"
+};
+
+// One wait for something to do, then everything that is there.
+void Serve(HWND control, HWND tip, Tally* tally, DWORD waitMs) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT) != WAIT_OBJECT_0) return;
+    ++tally->wakes;
+    bool forPlugin = false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const bool ours = msg.hwnd && (msg.hwnd == control || msg.hwnd == tip);
+        if (!ours) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        forPlugin = true;
+        ++tally->pluginMessages[std::string(msg.hwnd == control ? "control " : "title tip ") +
+                                MessageName(msg.message)];
+        const LARGE_INTEGER start = PerformanceNow();
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        tally->pluginMicros += MicrosecondsBetween(start, PerformanceNow());
+    }
+    if (forPlugin) ++tally->pluginWakes;
+}
+
+}  // namespace
+
+int main() {
+    PluginSession session;
+    if (!session.Start()) {
+        std::printf("cannot start: %s\n", session.failure().c_str());
+        return 1;
+    }
+    player = session.player();
+    // The pointer well away, so nothing hovers.
+    SetCursorPos(0, 0);
+    const auto send = Patch(session.plugin(), "SendMessageA", &CountSendMessage, &realSendMessage);
+    const auto post = Patch(session.plugin(), "PostMessageA", &CountPostMessage, &realPostMessage);
+    const auto timed = Patch(session.plugin(), "SendMessageTimeoutA", &CountSendTimeout, &realSendTimeout);
+    if (!timed->active()) {
+        std::printf("cannot watch the plug-in's SendMessageTimeoutA\n");
+        return 1;
+    }
+
+    Tally tally;
+    const double cpuBefore = ThreadCpuMs();
+    const LARGE_INTEGER start = PerformanceNow();
+    const DWORD begin = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < kMeasureMs; elapsed = GetTickCount() - begin)
+        Serve(session.control(), session.titleTip(), &tally, kMeasureMs - elapsed);
+    const double seconds = MicrosecondsBetween(start, PerformanceNow()) / 1e6;
+    const double cpuMs = ThreadCpuMs() - cpuBefore;
+
+    std::printf("%.1f s idle with the player playing: %d wake-ups of the host's thread, %d for the plug-in\n",
+                seconds, tally.wakes, tally.pluginWakes);
+    for (const auto& [what, count] : tally.pluginMessages) std::printf("  %-22s %.2f/s\n", what.c_str(), count / seconds);
+    PrintFigure("idle, host-thread wake-ups for the plug-in", Printed("%.2f /s", tally.pluginWakes / seconds));
+    PrintFigure("idle, messages to the player", Printed("%.2f /s", messagesToPlayer / seconds));
+    PrintFigure("idle, time in the plug-in on the host's thread", Printed("%.1f us/s", tally.pluginMicros / seconds));
+    PrintFigure("idle, host-thread CPU time (whole loop, 10 ms ticks)", Printed("%.2f ms/s", cpuMs / seconds));
+    return 0;
+}

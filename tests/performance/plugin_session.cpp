@@ -1,0 +1,60 @@
+// Starting and stopping the plug-in for a benchmark.
+#include "tests/performance/plugin_session.h"
+
+#include "host/host_abi.h"
+#include "testbed/common/files.h"
+#include "testbed/common/message_wait.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using InitFn = void(__stdcall*)(HostContext*);
+using DoneFn = void(__stdcall*)();
+
+constexpr DWORD kFirstPollMs = 1200;
+
+}  // namespace
+
+bool PluginSession::Fail(const std::string& why) {
+    failure_ = why;
+    return false;
+}
+
+bool PluginSession::Start() {
+    if (FindPlayerSimWindow()) return Fail("another player is running");
+    PlayerSimOptions options;
+    options.state = PlayerSimState::Playing;
+    options.playlist = {{"Bench Artist - Bench Title", 3600}};
+    sim_ = StartPlayerSim(options);
+    if (!sim_.window) return Fail("the player did not start: " + sim_.failure);
+
+    scratchDir_ = MakeScratchDir("bench");
+    if (scratchDir_.empty()) return Fail("no scratch folder");
+    HostKitOptions hostOptions;
+    hostOptions.storePath = scratchDir_ + "\\mirel.ini";
+    hostOptions.pluginPath = PluginDllPath();
+    WriteWholeFile(hostOptions.storePath, "[Pelorin]\r\nWinamp Path=" + PlayerSimExePath() + "\r\n");
+    hostMade_ = CreateHostKit(hostOptions, &host_);
+    if (!hostMade_) return Fail("the host's windows were not made");
+
+    plugin_ = LoadLibraryA(PluginDllPath().c_str());
+    if (!plugin_) return Fail("cannot load " + PluginDllPath());
+    const auto init = ProcAddress<InitFn>(plugin_, "InitGlobalModule");
+    if (!init) return Fail("no InitGlobalModule");
+    init(&host_.context);
+    running_ = true;
+    control_ = FindWindowExA(host_.taskbarWindow, nullptr, "Pelorin", nullptr);
+    titleTip_ = FindWindowA("Pelorin_Tip", nullptr);
+    if (!control_) return Fail("the plug-in made no control");
+    PumpMessages(kFirstPollMs);
+    return true;
+}
+
+PluginSession::~PluginSession() {
+    if (running_) ProcAddress<DoneFn>(plugin_, "DoneModule")();
+    PumpMessages(0);
+    if (plugin_) FreeLibrary(plugin_);
+    if (hostMade_) DestroyHostKit(&host_);
+    if (sim_.process) StopPlayerSim(&sim_);
+    RemoveTree(scratchDir_);
+}
