@@ -14,6 +14,7 @@
 #include "plugin/workers.h"
 #include "settings/settings.h"
 #include "skin/geometry.h"
+#include "skin/paint_cache.h"
 #include "skin/skin_set.h"
 #include "titletip/title_tip.h"
 
@@ -43,6 +44,8 @@ bool RegisterWindowClass(const char* name, UINT style, WNDPROC procedure) {
 }
 
 void ReleaseSkinPictures() {
+    // Painting's own bitmaps were drawn from these pictures.
+    ReleasePaintSurfaces();
     for (SkinEntry& entry : skinSet) {
         FreePictureRecord(&entry.source);
         FreePictureRecord(&entry.stretched);

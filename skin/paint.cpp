@@ -4,12 +4,14 @@
 // state, and the cell under the pointer. Everything is composed in an
 // off-screen bitmap and reaches the target in one copy, so the control
 // never flickers. The skins were stretched to the control's size when they
-// were loaded, so every copy here is one to one.
+// were loaded, and the host drew each of them once into a bitmap of ours
+// (skin/paint_cache), so every layer here is a plain one-to-one copy; a
+// paint that would compose the same frame as the last one copies that.
 #include "skin/paint.h"
 
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
-#include "skin/gdi_guards.h"
+#include "skin/paint_cache.h"
 #include "skin/geometry.h"
 #include "skin/skin_set.h"
 
@@ -34,14 +36,9 @@ void DrawCellEdge(HDC target, int column, int row, UINT edge) {
 
 // Copies one cell's rectangle of a picture to the same place in target.
 void DrawCell(HDC target, int column, int row, SkinRole role) {
-    if (!HasPicture(role)) return;
+    if (!HasPicture(role) || cellWidth <= 0 || cellHeight <= 0) return;
     const RECT cell = DrawnCellRect(CurrentGeometry(), column, row);
-    auto memory = MakeCompatibleDC(target);
-    auto bitmap = MakeCompatibleBitmap(target, cellWidth, cellHeight);
-    auto selected = SelectIn(memory.get(), bitmap.get());
-    // The host draws whole pictures only: shift it so the cell lands at 0,0.
-    DrawPicture(memory.get(), memory.get(), -cell.left, -cell.top, StretchedPicture(role));
-    BitBlt(target, cell.left, cell.top, cellWidth, cellHeight, memory.get(), 0, 0, SRCCOPY);
+    BitBlt(target, cell.left, cell.top, cellWidth, cellHeight, PictureSurface(role), cell.left, cell.top, SRCCOPY);
 }
 
 // The filled part of the bar. A percentage outside 0..100 would spill the
@@ -53,19 +50,17 @@ int BarFillWidth(int barWidth, int percent) {
 }
 
 // Copies the left `width` pixels of the bar strip of a picture to the bar.
-void DrawBarPart(HDC target, HDC memory, int width, SkinRole role) {
-    auto bitmap = MakeCompatibleBitmap(target, width, pluginState.barHeight);
-    auto selected = SelectIn(memory, bitmap.get());
-    DrawPicture(memory, memory, -pluginState.sideOffset, 0, StretchedPicture(role));
-    BitBlt(target, pluginState.sideOffset, 0, width, pluginState.barHeight, memory, 0, 0, SRCCOPY);
+void DrawBarPart(HDC target, int width, SkinRole role) {
+    const int left = pluginState.sideOffset;
+    BitBlt(target, left, 0, width, pluginState.barHeight, PictureSurface(role), left, 0, SRCCOPY);
 }
 
 void DrawPositionBar(HDC target, SkinRole fill, SkinRole background) {
     const int barWidth = kColumns * cellWidth;
+    if (barWidth <= 0) return;
     const int fillWidth = BarFillWidth(barWidth, positionPercent);
-    auto memory = MakeCompatibleDC(target);
-    DrawBarPart(target, memory.get(), barWidth, background);
-    if (fillWidth > 0) DrawBarPart(target, memory.get(), fillWidth, fill);
+    DrawBarPart(target, barWidth, background);
+    if (fillWidth > 0) DrawBarPart(target, fillWidth, fill);
 }
 
 // While the player runs: the bar and the On/Off cell in its switched-on look.
@@ -129,22 +124,49 @@ void DrawHotCell(HDC canvas) {
     }
 }
 
-}  // namespace
+PaintInputs ReadPaintInputs(const RECT& client) {
+    const PluginState& s = pluginState;
+    PaintInputs inputs{};
+    inputs.playerStatus = s.playerStatus;
+    inputs.hotItem = s.hotItem;
+    inputs.buttonDown = s.buttonDown;
+    inputs.hovering = s.hoverTimer != 0;
+    inputs.blinkPhase = s.blinkPhase;
+    inputs.showPressedButtons = s.showPressedButtons;
+    inputs.borderOnMouseOver = s.borderOnMouseOver;
+    inputs.sideOffset = s.sideOffset;
+    inputs.barHeight = s.barHeight;
+    inputs.barOffsetBottomRow = s.barOffsetBottomRow;
+    inputs.positionPercent = positionPercent;
+    inputs.controlWidth = controlWidth;
+    inputs.controlHeight = controlHeight;
+    inputs.cellWidth = cellWidth;
+    inputs.cellHeight = cellHeight;
+    inputs.client = client;
+    inputs.edgeColours = {GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DSHADOW), GetSysColor(COLOR_3DDKSHADOW)};
+    for (int role = 0; role < SKIN_COUNT; ++role) inputs.pictures[role] = *StretchedPicture(static_cast<SkinRole>(role));
+    return inputs;
+}
 
-void PaintControl(HDC dc) {
-    auto memory = MakeCompatibleDC(dc);
-    auto bitmap = MakeCompatibleBitmap(dc, controlWidth, controlHeight);
-    auto selected = SelectIn(memory.get(), bitmap.get());
-    RECT client = {};
-    GetClientRect(pluginState.controlWindow, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-
-    HDC canvas = memory.get();
-    DrawSkin(canvas, canvas, &client, &client, &client, StretchedPicture(SKIN_NORMAL), 0, 1);
+void ComposeFrame(HDC canvas, const RECT& client) {
+    BitBlt(canvas, 0, 0, controlWidth, controlHeight, BackgroundSurface(client), 0, 0, SRCCOPY);
     if (PlayerRuns()) DrawRunningLayer(canvas);
     DrawStatusBlink(canvas);
     DrawStateButton(canvas);
     DrawHotCell(canvas);
-    BitBlt(dc, 0, 0, width, height, canvas, 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+void PaintControl(HDC dc) {
+    RECT client = {};
+    GetClientRect(pluginState.controlWindow, &client);
+    if (!PreparePaintSurfaces(dc)) return;
+    const PaintInputs inputs = ReadPaintInputs(client);
+    HDC frame = FrameSurface();
+    if (!FrameShows(inputs)) {
+        ComposeFrame(frame, client);
+        FrameNowShows(inputs);
+    }
+    BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, frame, 0, 0, SRCCOPY);
 }

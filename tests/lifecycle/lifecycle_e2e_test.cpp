@@ -1,11 +1,13 @@
 // The built plug-in started and stopped by the stand-in host, as the shell
 // does it: what it registers, which timers it starts, what a start that
-// cannot finish leaves behind, and that stopping releases everything, also
-// a hundred times over and with a worker thread stuck in a hung player.
+// cannot finish leaves behind, and that stopping releases everything (the
+// control's kept look included), also a hundred times over and with a
+// worker thread stuck in a hung player.
 #include "host/host_abi.h"
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
 #include "tests/lifecycle/lifecycle_fixture.h"
+#include "tests/standin_host/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,13 @@ constexpr int kStopCell = 3;
 bool ClassRegistered(HMODULE module, const char* name) {
     WNDCLASSA found;
     return GetClassInfoA(module, name, &found) != FALSE;
+}
+
+COLORREF ControlPixel(HWND control, int x, int y) {
+    HDC dc = GetDC(control);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(control, dc);
+    return colour;
 }
 
 std::string WindowClassOf(HWND window) {
@@ -164,6 +173,29 @@ TEST_F(PluginLifecycle, AStartAfterAStopWorksInTheSameLoad) {
     EXPECT_EQ(host.taskbarItems[1].window, control);
     EXPECT_TRUE(FindWindowA("Pelorin_Tip", nullptr));
     EXPECT_EQ(TimersWithId(kPollTimer).size(), 2u);
+}
+
+// The control's look is kept between paints; a stop must let go of it, so
+// a second start shows its own skin and a start that fails keeps nothing.
+TEST_F(PluginLifecycle, ASecondStartPaintsItsOwnSkinAndAFailedStartKeepsNothing) {
+    for (const COLORREF colour : {RGB(200, 30, 30), RGB(30, 30, 200)}) {
+        const std::string skin = scratchDir + "\\skin" + std::to_string(colour) + ".bmp";
+        WriteFileBytes(skin, BmpFileBytes(55, 23, std::vector<COLORREF>(55 * 23, colour)));
+        WriteSettings("Normal Skin=" + skin + "\r\n");
+        StartPlugin();
+        const HWND control = ControlWindowIn(host.taskbarWindow);
+        ASSERT_TRUE(control);
+        PumpMessages(100);
+        EXPECT_EQ(ControlPixel(control, 27, 12), colour);
+        StopPlugin();
+        EXPECT_TRUE(probe.liveGdi.empty()) << probe.liveGdi.size() << " GDI objects left by a stop";
+    }
+    const std::string icon = scratchDir + "\\not-a-skin.ico";
+    WriteIconFile(icon);
+    WriteSettings("Normal Skin=" + icon + "\r\n");
+    StartPlugin();
+    ASSERT_FALSE(ControlWindowIn(host.taskbarWindow));
+    EXPECT_TRUE(probe.liveGdi.empty()) << probe.liveGdi.size() << " GDI objects kept by a start that failed";
 }
 
 TEST_F(PluginLifecycle, AHundredStartsAndStopsLeaveNoThreadsWindowsOrGdiObjects) {

@@ -1,0 +1,52 @@
+// Control-sized bitmaps that painting keeps from one paint to the next, so
+// that a paint is a few plain copies: the normal skin as the host draws it
+// over the client area, each stretched skin as the host draws it, and the
+// last frame composed from them. Each picture is drawn once, onto the
+// black that a new bitmap starts with (what a scratch bitmap of the cell's
+// size would have shown around it), and again only when its record
+// changes. Everything goes at stop and when a start fails.
+#pragma once
+
+#include "skin/skin_set.h"
+
+#include <windows.h>
+#include <array>
+#include <cstdint>
+
+// Everything a frame is composed from. Any difference means a new frame.
+struct PaintInputs {
+    int32_t playerStatus;
+    int32_t hotItem;
+    int32_t buttonDown;
+    int32_t hovering;
+    int32_t blinkPhase;
+    int32_t showPressedButtons;
+    int32_t borderOnMouseOver;
+    int32_t sideOffset;
+    int32_t barHeight;
+    int32_t barOffsetBottomRow;
+    int32_t positionPercent;
+    int32_t controlWidth;
+    int32_t controlHeight;
+    int32_t cellWidth;
+    int32_t cellHeight;
+    RECT client;
+    // The edges' colours: a colour scheme change shows at the next paint.
+    std::array<COLORREF, 3> edgeColours;
+    std::array<PictureRecord, SKIN_COUNT> pictures;
+};
+
+// Makes the bitmaps compatible with target on first use, and again when
+// the control's size changed. False when GDI refused; nothing is kept then.
+bool PreparePaintSurfaces(HDC target);
+
+// After PreparePaintSurfaces: contexts holding the host's drawings.
+HDC BackgroundSurface(const RECT& client);
+HDC PictureSurface(SkinRole role);
+HDC FrameSurface();
+
+// True when the frame surface already shows what these inputs give.
+bool FrameShows(const PaintInputs& inputs);
+void FrameNowShows(const PaintInputs& inputs);
+
+void ReleasePaintSurfaces();
