@@ -34,11 +34,23 @@ void DrawCellEdge(HDC target, int column, int row, UINT edge) {
     DrawEdge(target, &cell, edge, BF_RECT);
 }
 
+void CopyCell(HDC target, int column, int row, HDC source) {
+    if (cellWidth <= 0 || cellHeight <= 0) return;
+    const RECT cell = DrawnCellRect(CurrentGeometry(), column, row);
+    BitBlt(target, cell.left, cell.top, cellWidth, cellHeight, source, cell.left, cell.top, SRCCOPY);
+}
+
 // Copies one cell's rectangle of a picture to the same place in target.
 void DrawCell(HDC target, int column, int row, SkinRole role) {
-    if (!HasPicture(role) || cellWidth <= 0 || cellHeight <= 0) return;
-    const RECT cell = DrawnCellRect(CurrentGeometry(), column, row);
-    BitBlt(target, cell.left, cell.top, cellWidth, cellHeight, PictureSurface(role), cell.left, cell.top, SRCCOPY);
+    if (HasPicture(role)) CopyCell(target, column, row, PictureSurface(role));
+}
+
+// DrawCell, then the edge around the cell, in one copy when there is a picture.
+void DrawEdgedCell(HDC target, int column, int row, SkinRole role, UINT edge) {
+    if (HasPicture(role))
+        CopyCell(target, column, row, EdgedPictureSurface(role, edge));
+    else
+        DrawCellEdge(target, column, row, edge);
 }
 
 // The filled part of the bar. A percentage outside 0..100 would spill the
@@ -71,13 +83,13 @@ void DrawRunningLayer(HDC canvas) {
         else
             DrawPositionBar(canvas, SKIN_MOUSE_OVER, SKIN_PRESSED);
     }
-    if (HasPicture(SKIN_PRESSED_BUTTONS) && HasPicture(SKIN_MOUSE_OVER_PRESSED)) {
-        const bool hot = pluginState.hotItem == HOT_ON_OFF;
-        DrawCell(canvas, kOnOffColumn, kTopRow, hot ? SKIN_MOUSE_OVER_PRESSED : SKIN_PRESSED_BUTTONS);
-    } else {
-        DrawCell(canvas, kOnOffColumn, kTopRow, SKIN_PRESSED);
-    }
-    if (!HasPicture(SKIN_PRESSED)) DrawCellEdge(canvas, kOnOffColumn, kTopRow, BDR_SUNKENINNER);
+    SkinRole switchedOn = SKIN_PRESSED;
+    if (HasPicture(SKIN_PRESSED_BUTTONS) && HasPicture(SKIN_MOUSE_OVER_PRESSED))
+        switchedOn = pluginState.hotItem == HOT_ON_OFF ? SKIN_MOUSE_OVER_PRESSED : SKIN_PRESSED_BUTTONS;
+    if (HasPicture(SKIN_PRESSED))
+        DrawCell(canvas, kOnOffColumn, kTopRow, switchedOn);
+    else
+        DrawEdgedCell(canvas, kOnOffColumn, kTopRow, switchedOn, BDR_SUNKENINNER);
 }
 
 // The pressed skin carries a play symbol in the Display cell and the
@@ -95,9 +107,10 @@ void DrawStatusBlink(HDC canvas) {
 void DrawStateButton(HDC canvas) {
     const int column = pluginState.playerStatus;
     if (!PlayerHasState() || column >= kColumns) return;
-    DrawCell(canvas, column, kTopRow, SKIN_PRESSED_BUTTONS);
     if (!HasPicture(SKIN_PRESSED) || pluginState.showPressedButtons)
-        DrawCellEdge(canvas, column, kTopRow, BDR_SUNKENINNER);
+        DrawEdgedCell(canvas, column, kTopRow, SKIN_PRESSED_BUTTONS, BDR_SUNKENINNER);
+    else
+        DrawCell(canvas, column, kTopRow, SKIN_PRESSED_BUTTONS);
 }
 
 // Without a player only the cells that can start one respond to the pointer.
@@ -106,21 +119,27 @@ bool CellResponds(int hot) {
     return PlayerRuns() || CellStartsPlayer(hot);
 }
 
+// The hot cell's picture, with its edge when borderOnMouseOver is set.
+void DrawLook(HDC canvas, int column, int row, SkinRole role, UINT edge) {
+    if (pluginState.borderOnMouseOver)
+        DrawEdgedCell(canvas, column, row, role, edge);
+    else
+        DrawCell(canvas, column, row, role);
+}
+
 void DrawHotCell(HDC canvas) {
     const int hot = pluginState.hotItem;
     if (!CellResponds(hot)) return;
     const int column = hot % kColumns;
     const int row = hot / kColumns;
     if (pluginState.buttonDown) {
-        DrawCell(canvas, column, row, SKIN_PRESSED);
-        if (pluginState.borderOnMouseOver) DrawCellEdge(canvas, column, row, BDR_SUNKENINNER);
+        DrawLook(canvas, column, row, SKIN_PRESSED, BDR_SUNKENINNER);
     } else if (pluginState.hoverTimer != 0) {
         // On/Off and the button of the current state are already pressed
         // in; hovering them shows the pressed look lit up.
         const bool pressedIn = row == kTopRow && (column == kOnOffColumn || column == pluginState.playerStatus);
         const bool lit = pressedIn && HasPicture(SKIN_MOUSE_OVER_PRESSED);
-        DrawCell(canvas, column, row, lit ? SKIN_MOUSE_OVER_PRESSED : SKIN_MOUSE_OVER);
-        if (pluginState.borderOnMouseOver) DrawCellEdge(canvas, column, row, BDR_RAISEDINNER);
+        DrawLook(canvas, column, row, lit ? SKIN_MOUSE_OVER_PRESSED : SKIN_MOUSE_OVER, BDR_RAISEDINNER);
     }
 }
 
@@ -143,7 +162,7 @@ PaintInputs ReadPaintInputs(const RECT& client) {
     inputs.cellWidth = cellWidth;
     inputs.cellHeight = cellHeight;
     inputs.client = client;
-    inputs.edgeColours = {GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DSHADOW), GetSysColor(COLOR_3DDKSHADOW)};
+    inputs.edgeColours = CurrentEdgeColours();
     for (int role = 0; role < SKIN_COUNT; ++role) inputs.pictures[role] = *StretchedPicture(static_cast<SkinRole>(role));
     return inputs;
 }

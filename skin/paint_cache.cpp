@@ -14,6 +14,21 @@ struct Surface {
     HGDIOBJ previous = nullptr;
 };
 
+constexpr std::array<UINT, 2> kEdges = {BDR_SUNKENINNER, BDR_RAISEDINNER};
+constexpr int kEdgeCount = static_cast<int>(kEdges.size());
+
+// What an edged picture was drawn from: the picture, where the cells lie
+// and the edges' colours.
+struct EdgedKey {
+    PictureRecord picture;
+    int32_t sideOffset;
+    int32_t barHeight;
+    int32_t barOffsetBottomRow;
+    int32_t cellWidth;
+    int32_t cellHeight;
+    EdgeColours colours;
+};
+
 // What each surface was last drawn from, so that it is drawn again only
 // when that changes.
 struct PaintCache {
@@ -22,6 +37,9 @@ struct PaintCache {
     std::array<Surface, SKIN_COUNT> pictures;
     std::array<PictureRecord, SKIN_COUNT> drawnPictures{};
     std::array<bool, SKIN_COUNT> pictureDrawn{};
+    std::array<std::array<Surface, kEdgeCount>, SKIN_COUNT> edged;
+    std::array<std::array<EdgedKey, kEdgeCount>, SKIN_COUNT> drawnEdged{};
+    std::array<std::array<bool, kEdgeCount>, SKIN_COUNT> edgedDrawn{};
     Surface background;
     PictureRecord drawnBackground{};
     RECT drawnClient{};
@@ -55,6 +73,8 @@ void Blacken(HDC dc) { PatBlt(dc, 0, 0, cache.width, cache.height, BLACKNESS); }
 bool MakeAllSurfaces(HDC target) {
     bool made = MakeSurface(cache.background, target) && MakeSurface(cache.frame, target);
     for (Surface& picture : cache.pictures) made = made && MakeSurface(picture, target);
+    for (auto& role : cache.edged)
+        for (Surface& edged : role) made = made && MakeSurface(edged, target);
     return made;
 }
 
@@ -98,6 +118,32 @@ HDC PictureSurface(SkinRole role) {
     return cache.pictures[role].dc;
 }
 
+HDC EdgedPictureSurface(SkinRole role, UINT edge) {
+    const int index = edge == kEdges[0] ? 0 : 1;
+    const Geometry g = CurrentGeometry();
+    EdgedKey key{};
+    key.picture = *StretchedPicture(role);
+    key.sideOffset = g.sideOffset;
+    key.barHeight = g.barHeight;
+    key.barOffsetBottomRow = g.barOffsetBottomRow;
+    key.cellWidth = g.cellWidth;
+    key.cellHeight = g.cellHeight;
+    key.colours = CurrentEdgeColours();
+    HDC dc = cache.edged[role][index].dc;
+    if (!cache.edgedDrawn[role][index] || !SameBytes(&cache.drawnEdged[role][index], &key, sizeof key)) {
+        BitBlt(dc, 0, 0, cache.width, cache.height, PictureSurface(role), 0, 0, SRCCOPY);
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                RECT cell = DrawnCellRect(g, column, row);
+                DrawEdge(dc, &cell, kEdges[index], BF_RECT);
+            }
+        }
+        cache.drawnEdged[role][index] = key;
+        cache.edgedDrawn[role][index] = true;
+    }
+    return dc;
+}
+
 HDC FrameSurface() { return cache.frame.dc; }
 
 bool FrameShows(const PaintInputs& inputs) {
@@ -109,8 +155,14 @@ void FrameNowShows(const PaintInputs& inputs) {
     cache.frameComposed = true;
 }
 
+EdgeColours CurrentEdgeColours() {
+    return {GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DSHADOW), GetSysColor(COLOR_3DDKSHADOW)};
+}
+
 void ReleasePaintSurfaces() {
     for (Surface& picture : cache.pictures) ReleaseSurface(picture);
+    for (auto& role : cache.edged)
+        for (Surface& edged : role) ReleaseSurface(edged);
     ReleaseSurface(cache.background);
     ReleaseSurface(cache.frame);
     cache = PaintCache{};

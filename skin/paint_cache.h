@@ -1,10 +1,11 @@
 // Control-sized bitmaps that painting keeps from one paint to the next, so
 // that a paint is a few plain copies: the normal skin as the host draws it
-// over the client area, each stretched skin as the host draws it, and the
-// last frame composed from them. Each picture is drawn once, onto the
-// black that a new bitmap starts with (what a scratch bitmap of the cell's
-// size would have shown around it), and again only when its record
-// changes. Everything goes at stop and when a start fails.
+// over the client area, each stretched skin as the host draws it, each of
+// those again with an edge around every cell, and the last frame composed
+// from them. Each picture is drawn once, onto the black that a new bitmap
+// starts with (what a scratch bitmap of the cell's size would have shown
+// around it), and again only when what it was drawn from changes.
+// Everything goes at stop and when a start fails.
 #pragma once
 
 #include "skin/skin_set.h"
@@ -12,6 +13,10 @@
 #include <windows.h>
 #include <array>
 #include <cstdint>
+
+// The system colours the two inner edges are drawn in.
+using EdgeColours = std::array<COLORREF, 3>;
+EdgeColours CurrentEdgeColours();
 
 // Everything a frame is composed from. Any difference means a new frame.
 struct PaintInputs {
@@ -31,8 +36,8 @@ struct PaintInputs {
     int32_t cellWidth;
     int32_t cellHeight;
     RECT client;
-    // The edges' colours: a colour scheme change shows at the next paint.
-    std::array<COLORREF, 3> edgeColours;
+    // A colour scheme change shows at the next paint.
+    EdgeColours edgeColours;
     std::array<PictureRecord, SKIN_COUNT> pictures;
 };
 
@@ -43,6 +48,11 @@ bool PreparePaintSurfaces(HDC target);
 // After PreparePaintSurfaces: contexts holding the host's drawings.
 HDC BackgroundSurface(const RECT& client);
 HDC PictureSurface(SkinRole role);
+// The picture with a BDR_SUNKENINNER or BDR_RAISEDINNER edge drawn around
+// each cell. An inner edge sets its pixels whatever lies under them, so a
+// cell copied from here is the cell copied from the picture with the edge
+// drawn over it afterwards.
+HDC EdgedPictureSurface(SkinRole role, UINT edge);
 HDC FrameSurface();
 
 // True when the frame surface already shows what these inputs give.
