@@ -3,10 +3,15 @@
 // benchmark makes the FindWindowA and the SendMessageTimeoutA calls that a
 // poll makes, with the same arguments, alternating with the polls so that
 // both see the same machine. Also counts the messages the player received
-// per poll and the window lookups. Not part of the test run.
+// per poll and the window lookups, times the poll's two other calls (the
+// host's FileExists on the stored path, the control's invalidation), and
+// times a poll that must learn the player's path (from the process list
+// and the process), which happens while the stored path names no file.
+// Not part of the test run.
 #include "player/bounded_send.h"
 #include "player/player_link.h"
 #include "player/player_path.h"
+#include "host/host_abi.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_client.h"
 #include "tests/support/bench_figures.h"
@@ -73,10 +78,43 @@ void RawMessages(const std::vector<Query>& queries) {
     }
 }
 
+template <typename Work>
+double TimeCall(Work work) {
+    const LARGE_INTEGER start = PerformanceNow();
+    work();
+    return MicrosecondsBetween(start, PerformanceNow());
+}
+
 double TimePoll() {
     const LARGE_INTEGER start = PerformanceNow();
     PollPlayer(nullptr, 0, 0, 0);
     return MicrosecondsBetween(start, PerformanceNow());
+}
+
+// The poll's calls other than its messages and lookup.
+void MeasureTheRest(const char* label) {
+    char stored[kPlayerPathSize];
+    CopyPlayerPath(stored, sizeof stored);
+    std::vector<double> fileExists, invalidate;
+    for (int i = 0; i < kPolls; ++i) {
+        fileExists.push_back(TimeCall([&] { FileExists(stored); }));
+        invalidate.push_back(TimeCall([] { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }));
+        PumpMessages(0);
+    }
+    const std::string prefix = std::string("poll, player ") + label;
+    PrintFigure(prefix + ", host's FileExists (median)", Printed("%.1f us", Median(fileExists)));
+    PrintFigure(prefix + ", InvalidateRect (median)", Printed("%.1f us", Median(invalidate)));
+}
+
+// Polls that find no stored path and learn it.
+void MeasureLearningPath() {
+    std::vector<double> polls;
+    for (int i = 0; i < kPolls / 10; ++i) {
+        PublishPlayerPath("");
+        polls.push_back(TimePoll());
+        PumpMessages(0);
+    }
+    PrintFigure("poll, player playing, learning the player's path (median)", Printed("%.1f us", Median(polls)));
 }
 
 bool Measure(const char* label, PlayerSimState state) {
@@ -110,6 +148,8 @@ bool Measure(const char* label, PlayerSimState state) {
         raws.push_back(MicrosecondsBetween(start, PerformanceNow()));
         PumpMessages(0);
     }
+    MeasureTheRest(label);
+    if (state == PlayerSimState::Playing) MeasureLearningPath();
     StopPlayerSim(&sim);
 
     const std::vector<double> messages = MessagesPerPoll(sim.logPath);
