@@ -156,7 +156,8 @@ void FrameNowShows(const PaintInputs& inputs) {
 }
 
 EdgeColours CurrentEdgeColours() {
-    return {GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DSHADOW), GetSysColor(COLOR_3DDKSHADOW)};
+    return {GetSysColor(COLOR_3DHILIGHT), GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DSHADOW),
+            GetSysColor(COLOR_3DDKSHADOW)};
 }
 
 void ReleasePaintSurfaces() {

@@ -14,8 +14,8 @@
 #include <array>
 #include <cstdint>
 
-// The system colours the two inner edges are drawn in.
-using EdgeColours = std::array<COLORREF, 3>;
+// The system colours a cell's edges are drawn in.
+using EdgeColours = std::array<COLORREF, 4>;
 EdgeColours CurrentEdgeColours();
 
 // Everything a frame is composed from. Any difference means a new frame.
