@@ -183,9 +183,6 @@ void PaintControl(HDC dc) {
     if (!PreparePaintSurfaces(dc)) return;
     const PaintInputs inputs = ReadPaintInputs(client);
     HDC frame = FrameSurface();
-    if (!FrameShows(inputs)) {
-        ComposeFrame(frame, client);
-        FrameNowShows(inputs);
-    }
+    if (!ReuseFrame(inputs)) ComposeFrame(frame, client);
     BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, frame, 0, 0, SRCCOPY);
 }

@@ -120,18 +120,19 @@ HDC PictureSurface(SkinRole role) {
 
 HDC EdgedPictureSurface(SkinRole role, UINT edge) {
     const int index = edge == kEdges[0] ? 0 : 1;
-    const Geometry g = CurrentGeometry();
+    const PaintInputs& frame = cache.frameInputs;
     EdgedKey key{};
     key.picture = *StretchedPicture(role);
-    key.sideOffset = g.sideOffset;
-    key.barHeight = g.barHeight;
-    key.barOffsetBottomRow = g.barOffsetBottomRow;
-    key.cellWidth = g.cellWidth;
-    key.cellHeight = g.cellHeight;
-    key.colours = CurrentEdgeColours();
+    key.sideOffset = frame.sideOffset;
+    key.barHeight = frame.barHeight;
+    key.barOffsetBottomRow = frame.barOffsetBottomRow;
+    key.cellWidth = frame.cellWidth;
+    key.cellHeight = frame.cellHeight;
+    key.colours = frame.edgeColours;
     HDC dc = cache.edged[role][index].dc;
     if (!cache.edgedDrawn[role][index] || !SameBytes(&cache.drawnEdged[role][index], &key, sizeof key)) {
         BitBlt(dc, 0, 0, cache.width, cache.height, PictureSurface(role), 0, 0, SRCCOPY);
+        const Geometry g = CurrentGeometry();
         for (int row = 0; row < kRows; ++row) {
             for (int column = 0; column < kColumns; ++column) {
                 RECT cell = DrawnCellRect(g, column, row);
@@ -146,13 +147,11 @@ HDC EdgedPictureSurface(SkinRole role, UINT edge) {
 
 HDC FrameSurface() { return cache.frame.dc; }
 
-bool FrameShows(const PaintInputs& inputs) {
-    return cache.frameComposed && SameBytes(&cache.frameInputs, &inputs, sizeof inputs);
-}
-
-void FrameNowShows(const PaintInputs& inputs) {
+bool ReuseFrame(const PaintInputs& inputs) {
+    if (cache.frameComposed && SameBytes(&cache.frameInputs, &inputs, sizeof inputs)) return true;
     cache.frameInputs = inputs;
     cache.frameComposed = true;
+    return false;
 }
 
 EdgeColours CurrentEdgeColours() {

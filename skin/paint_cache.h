@@ -49,14 +49,14 @@ bool PreparePaintSurfaces(HDC target);
 HDC BackgroundSurface(const RECT& client);
 HDC PictureSurface(SkinRole role);
 // The picture with a BDR_SUNKENINNER or BDR_RAISEDINNER edge drawn around
-// each cell. An inner edge sets its pixels whatever lies under them, so a
-// cell copied from here is the cell copied from the picture with the edge
-// drawn over it afterwards.
+// each cell of the frame being composed, in its colours. An inner edge
+// sets its pixels whatever lies under them, so a cell copied from here is
+// the cell copied from the picture with the edge drawn over it afterwards.
 HDC EdgedPictureSurface(SkinRole role, UINT edge);
 HDC FrameSurface();
 
-// True when the frame surface already shows what these inputs give.
-bool FrameShows(const PaintInputs& inputs);
-void FrameNowShows(const PaintInputs& inputs);
+// True when the frame surface already shows what these inputs give;
+// otherwise they become the inputs of the frame the caller composes next.
+bool ReuseFrame(const PaintInputs& inputs);
 
 void ReleasePaintSurfaces();
