@@ -1,11 +1,12 @@
 // Files dropped on the control. The host's thread only copies the names out
 // of the drop, releases it, and fixes each file's command line (from the
 // player's state and Shift as they are at the drop); a drop worker then
-// waits for a launch under way and starts the player once per file, with a
-// short wait for its window after each so that the player takes them in
-// order. The taskbar stays live however long the player takes. A drop that
-// arrives meanwhile waits behind the running one, and dropBusy keeps the
-// control's own input and the command thread out until the last has ended.
+// waits for a launch under way and starts the player once per file, each
+// start only once the player has taken the one before (a slow start must
+// not be overtaken by the next). The taskbar stays live however long the
+// player takes. A drop that arrives meanwhile waits behind the running one,
+// and dropBusy keeps the control's own input and the command thread out
+// until the last has ended.
 #include "player/launch.h"
 
 #include "player/drop_commands.h"
@@ -96,8 +97,10 @@ bool PassFiles(const DropJob& job) {
     for (const std::string& parameters : job.commandLines) {
         char path[kPlayerPathSize];
         CopyPlayerPath(path, sizeof path);
-        const INT_PTR result = StartPlayerProgram(path, parameters.c_str());
-        if (!WaitForPlayerWindow(kDropStepMs, result)) return false;
+        const StartedProgram start = StartPlayerWithFile(path, parameters.c_str());
+        const bool carriedOn = WaitForPlayerWindow(kDropStepMs, start.result, start.process);
+        if (start.process) CloseHandle(start.process);
+        if (!carriedOn) return false;
         if (!FindPlayer()) PostMessageA(pluginState.controlWindow, MSG_DROP_FAILED, 0, 0);
     }
     return true;

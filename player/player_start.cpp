@@ -16,20 +16,46 @@ namespace {
 // Shown in English whatever the user-interface language.
 constexpr char kLaunchFailureText[] = "Error loading player!\r";
 
+int ShowCommand() { return pluginState.runMinimized ? SW_MINIMIZE : SW_SHOW; }
+
+// A running player's second instance hands its command line over and ends;
+// a first one becomes the player. Either way the player has what it was
+// started with only then: its window alone may belong to an earlier player.
+bool PlayerTookStart(HANDLE startedProcess) {
+    if (!FindPlayer()) return false;
+    if (startedProcess == nullptr || WaitForSingleObject(startedProcess, 0) == WAIT_OBJECT_0) return true;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(pluginState.playerWindow, &owner);
+    return owner == GetProcessId(startedProcess);
+}
+
 }  // namespace
 
 INT_PTR StartPlayerProgram(const char* path, const char* parameters) {
-    const int show = pluginState.runMinimized ? SW_MINIMIZE : SW_SHOW;
     // An empty operation runs the file's default action, which for a
     // program is to start it.
-    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "", path, parameters, nullptr, show));
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "", path, parameters, nullptr, ShowCommand()));
 }
 
-bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult) {
+StartedProgram StartPlayerWithFile(const char* path, const char* parameters) {
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof start;
+    // As ShellExecuteA: no error box of the shell's own; the caller says it.
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.lpVerb = "";
+    start.lpFile = path;
+    start.lpParameters = parameters;
+    start.nShow = ShowCommand();
+    ShellExecuteExA(&start);
+    return {reinterpret_cast<INT_PTR>(start.hInstApp), start.hProcess};
+}
+
+bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult, HANDLE startedProcess) {
     const DWORD started = GetTickCount();
     do {
         if (StopRequestedWithin(stepMs)) return false;
-    } while (!FindPlayer() && StartSucceeded(startResult) && GetTickCount() - started < launchTiming.startLimitMs);
+    } while (!PlayerTookStart(startedProcess) && StartSucceeded(startResult) &&
+             GetTickCount() - started < launchTiming.startLimitMs);
     return true;
 }
 

@@ -80,6 +80,8 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyCommandDelayMs, std::to_string(options.commandDelayMs));
   AddLine(&ini, kKeyHangMs, std::to_string(options.hangMs));
   AddLine(&ini, kKeyStartDelayMs, std::to_string(options.startDelayMs));
+  AddLine(&ini, kKeyForwardDelayMs, std::to_string(options.forwardDelayMs));
+  AddLine(&ini, kKeyForwardDelayFor, options.forwardDelayFor);
   AddLine(&ini, kKeyLog, logPath);
   return ini;
 }

@@ -42,6 +42,8 @@ struct PlayerSimOptions {
   int commandDelayMs = 0;                 // every WM_COMMAND waits this long
   int hangMs = 0;                         // the first query blocks this long; -1: never answers
   int startDelayMs = 0;                   // before the window is created
+  int forwardDelayMs = 0;                 // a second instance, before it hands over its arguments
+  std::string forwardDelayFor;            // ...when they hold this text (empty: always)
   std::string logPath;                    // empty: a new file in the temp folder
 };
 

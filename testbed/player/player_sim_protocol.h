@@ -36,6 +36,8 @@ constexpr char kKeyAnswerDelayMs[] = "answer_delay_ms";
 constexpr char kKeyCommandDelayMs[] = "command_delay_ms";  // every WM_COMMAND
 constexpr char kKeyHangMs[] = "hang_ms";                // first query; -1 never
 constexpr char kKeyStartDelayMs[] = "start_delay_ms";
+constexpr char kKeyForwardDelayMs[] = "forward_delay_ms";
+constexpr char kKeyForwardDelayFor[] = "forward_delay_for";
 constexpr char kKeyLog[] = "log";
 
 // Queries and the seek: WM_USER with the code in lParam.

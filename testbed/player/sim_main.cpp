@@ -3,6 +3,7 @@
 // real player does), then opens its window and serves messages until closed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -60,8 +61,11 @@ enum class Role { Player, Forwarded, GaveUp };
 // The player is whoever holds the instance mutex. Anyone else waits for the
 // holder's window and forwards to it; if the holder goes away instead, the
 // abandoned mutex makes the waiting one the player.
-Role ClaimPlayerRole(HANDLE mutex, bool firstInstance, const std::string& arguments) {
+Role ClaimPlayerRole(HANDLE mutex, bool firstInstance, const std::string& arguments, DWORD forwardDelayMs,
+                     bool slow) {
   if (firstInstance) return Role::Player;
+  // A start slowed by a busy machine: a later instance may overtake it.
+  if (slow) Sleep(forwardDelayMs);
   const DWORD start = GetTickCount();
   while (GetTickCount() - start <= kClaimTimeoutMs) {
     const DWORD wait = WaitForSingleObject(mutex, kClaimPollMs);
@@ -101,7 +105,9 @@ int RunPlayer(HINSTANCE instance, int showCommand) {
   HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
   const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
   const std::string forwarded(split.rest);
-  const Role role = mutex ? ClaimPlayerRole(mutex, firstInstance, forwarded) : Role::Player;
+  const bool slow = forwarded.find(options.forwardDelayFor) != std::string::npos;
+  const DWORD forwardDelay = static_cast<DWORD>(std::max(0, options.forwardDelayMs));
+  const Role role = mutex ? ClaimPlayerRole(mutex, firstInstance, forwarded, forwardDelay, slow) : Role::Player;
 
   int exitCode = 0;
   if (role == Role::Player) {

@@ -50,6 +50,10 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadInt(value, &options->firstQueryHangMs);
   } else if (key == kKeyStartDelayMs) {
     ReadInt(value, &options->startDelayMs);
+  } else if (key == kKeyForwardDelayMs) {
+    ReadInt(value, &options->forwardDelayMs);
+  } else if (key == kKeyForwardDelayFor) {
+    options->forwardDelayFor = std::string(value);
   } else if (key == kKeyLog) {
     options->logPath = std::string(TrimBlanks(value));
   }

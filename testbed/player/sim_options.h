@@ -27,6 +27,8 @@ struct SimOptions {
   int commandDelayMs = 0;
   int firstQueryHangMs = 0;  // kHangForever: the first query never returns
   int startDelayMs = 0;
+  int forwardDelayMs = 0;  // a second instance, before it hands over its arguments
+  std::string forwardDelayFor;  // ...when they hold this text (empty: always)
   std::string logPath;
 };
 

@@ -180,4 +180,21 @@ TEST_F(DropTest, ADropArrivingWhileAFailureBoxIsOpenWaitsBehindTheRunningDrop) {
     EXPECT_EQ(order, (std::vector<std::string>{kFirstOpened, "/ADD \"C:\\My Music\\two.mp3\"", "\"C:\\late.mp3\""}));
 }
 
+// A start that is slow to hand its file over must not be overtaken by the
+// next file's start.
+TEST_F(DropTest, FilesReachThePlayerInOrderWhenOneStartIsSlow) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    pluginState.playerStatus = PLAYER_PLAYING;
+    PlayerSimOptions slowFirst;
+    slowFirst.forwardDelayMs = 1500;
+    slowFirst.forwardDelayFor = "one.mp3";
+    ConfigureStartedPlayer(slowFirst);
+    DropFiles({kFiles[0], kFiles[1]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COPYDATA", "", 2, 10000));
+    std::vector<std::string> taken;
+    for (const PlayerSimLogEntry& entry : Log())
+        if (entry.kind == "COPYDATA") taken.push_back(entry.args);
+    EXPECT_EQ(taken, (std::vector<std::string>{kFirstAppended, "/ADD \"C:\\My Music\\two.mp3\""}));
+}
+
 }  // namespace

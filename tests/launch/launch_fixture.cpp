@@ -37,20 +37,29 @@ struct Watch {
     std::function<void()> insideMessageBox;
     int dropsAccepted = 0;
     decltype(&ShellExecuteA) shellExecute = nullptr;
+    decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
     decltype(&CreateThread) createThread = nullptr;
     decltype(&SetTimer) setTimer = nullptr;
 };
 Watch watch;
 
+void RecordStart(LPCSTR operation, LPCSTR file, LPCSTR parameters, INT show) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
+                            parameters ? parameters : "(none)", show,
+                            FindWindowA(kPlayerWindowClass, nullptr) != nullptr});
+}
+
+// The launch starts the player with ShellExecuteA, a drop with ShellExecuteExA.
 HINSTANCE WINAPI WatchedShellExecute(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
                                      LPCSTR directory, INT show) {
-    {
-        std::lock_guard<std::mutex> guard(watch.lock);
-        watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
-                                parameters ? parameters : "(none)", show,
-                                FindWindowA(kPlayerWindowClass, nullptr) != nullptr});
-    }
+    RecordStart(operation, file, parameters, show);
     return watch.shellExecute(window, operation, file, parameters, directory, show);
+}
+
+BOOL WINAPI WatchedShellExecuteEx(SHELLEXECUTEINFOA* start) {
+    RecordStart(start->lpVerb, start->lpFile, start->lpParameters, start->nShow);
+    return watch.shellExecuteEx(start);
 }
 
 int WINAPI CapturedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
@@ -194,6 +203,8 @@ void LaunchTest::SetUp() {
 
     PatchOwnImport("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&WatchedShellExecute),
                    reinterpret_cast<void**>(&watch.shellExecute));
+    PatchOwnImport("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&WatchedShellExecuteEx),
+                   reinterpret_cast<void**>(&watch.shellExecuteEx));
     PatchOwnImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CapturedMessageBox), nullptr);
     PatchOwnImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&WatchedCreateThread),
                    reinterpret_cast<void**>(&watch.createThread));
