@@ -107,7 +107,9 @@ bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LR
 
 // One log line: "<tick> <kind> <args>", e.g. {1234, "USER", "0 104"},
 // {1250, "COMMAND", "40045"}, {1300, "START", "PID=7 SW=6 CMDLINE=..."},
-// {1400, "COPYDATA", "/ADD \"C:\\b.mp3\""}, {1410, "CONTROL", "state paused"},
+// {1400, "COPYDATA", "/ADD \"C:\\b.mp3\""} (files handed to the running player),
+// {1405, "CMDLINE", "\"C:\\c.mp3\""} (files the instance that became the
+// player took from its own command line), {1410, "CONTROL", "state paused"},
 // {1500, "FORWARD", "ok"}, {1600, "EXIT", "0"}.
 struct PlayerSimLogEntry {
   DWORD tick = 0;

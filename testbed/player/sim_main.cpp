@@ -115,6 +115,8 @@ int RunPlayer(HINSTANCE instance, int showCommand) {
     const uint32_t now = GetTickCount();
     simState.runtime = InitialRuntime(options, now);
     simState.runtime.model = ApplyFileArguments(simState.runtime.model, split.rest, now);
+    // What a forwarded instance's COPYDATA line says for files handed over.
+    if (!forwarded.empty()) LogEvent("CMDLINE", forwarded);
     const bool ready = RegisterPlayerClass(instance) && RegisterPrefsClass(instance) &&
                        CreatePlayerWindow(instance, showCommand) != nullptr;
     exitCode = ready ? RunMessageLoop() : 1;

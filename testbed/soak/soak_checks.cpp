@@ -30,6 +30,8 @@ std::string QuotedName(const std::string& line) {
     return line.substr(open + 1, close - open - 1);
 }
 
+bool PlayerTookFile(const PlayerSimLogEntry& entry) { return entry.kind == "COPYDATA" || entry.kind == "CMDLINE"; }
+
 // key=value lines of the store's one section, in order.
 std::vector<std::pair<std::string, std::string>> StoreEntries(const std::string& text) {
     std::vector<std::pair<std::string, std::string>> entries;
@@ -113,13 +115,14 @@ bool DropPending(const Soak& soak) { return !soak.drops.empty(); }
 
 void CheckDrops(Soak& soak, bool final) {
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(soak.simLogPath);
-    // Each expected name must come next among the names the running player
-    // took from later starts; names of drops nobody waits for (the player
-    // was away) may come between. A name of a later drop means that what
-    // is left of the earlier ones never came in order.
+    // Each expected name must come next among the names the player took,
+    // handed over by a later start or, when the player had just gone, on
+    // the command line of the instance that became the player; names of
+    // drops nobody waits for may come between. A name of a later drop means
+    // that what is left of the earlier ones never came in order.
     for (size_t i = soak.logEntriesMatched; i < log.size() && !soak.drops.empty(); ++i) {
         const PlayerSimLogEntry& entry = log[i];
-        if (entry.kind != "COPYDATA") continue;
+        if (!PlayerTookFile(entry)) continue;
         const std::string name = QuotedName(entry.args);
         auto holder = std::find_if(soak.drops.begin(), soak.drops.end(), [&](const ExpectedDrop& drop) {
             return std::find(drop.names.begin(), drop.names.end(), name) != drop.names.end();
@@ -147,7 +150,7 @@ void CheckDrops(Soak& soak, bool final) {
     if (final) {
         std::set<std::string> seen;
         for (const PlayerSimLogEntry& entry : log) {
-            if (entry.kind != "COPYDATA") continue;
+            if (!PlayerTookFile(entry)) continue;
             const std::string name = QuotedName(entry.args);
             if (!name.empty() && !seen.insert(name).second) Fail(soak, "dropped file " + name + " taken twice");
         }
