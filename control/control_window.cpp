@@ -7,7 +7,6 @@
 #include "host/host_services.h"
 #include "player/commands.h"
 #include "player/launch.h"
-#include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/paint.h"
 
@@ -103,10 +102,8 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         FinishLaunch(wParam);
         return byDefault();
     case MSG_DROP_FAILED:
-        ShowLaunchFailure();
-        return 0;
     case MSG_DROP_DONE:
-        FinishDrop(wParam);
+        OnDropWorkerPost(message, wParam);
         return 0;
     default:
         return byDefault();

@@ -128,7 +128,11 @@ void AcceptDroppedFiles(HDROP drop) {
     BeginDrop(std::move(commandLines));
 }
 
-void FinishDrop(WPARAM poster) {
+void OnDropWorkerPost(UINT message, WPARAM poster) {
+    if (message == MSG_DROP_FAILED) {
+        ShowLaunchFailure();
+        return;
+    }
     if (dropThread == nullptr || GetThreadId(dropThread) != poster) return;
     CloseHandle(dropThread);
     dropThread = nullptr;

@@ -21,8 +21,9 @@ void AcceptDroppedFiles(HDROP drop);
 // The drop worker: waits for a launch under way, then starts the player
 // once per file. Its parameter is the drop's job.
 DWORD WINAPI PassDroppedFiles(LPVOID job);
-// MSG_DROP_DONE, with the worker's thread id: starts the next queued drop,
+// What the drop worker posts: MSG_DROP_FAILED shows the failure box;
+// MSG_DROP_DONE, with the worker's thread id, starts the next queued drop
 // or ends dropBusy.
-void FinishDrop(WPARAM poster);
+void OnDropWorkerPost(UINT message, WPARAM poster);
 // Stop: forgets queued drops and the running one (the stop has ended it).
 void ForgetDrops();

@@ -6,7 +6,6 @@
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
-#include "player/player_start.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "testbed/shell/scene_runner.h"
@@ -115,10 +114,8 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
         ++watch.dropsAccepted;
         break;
     case MSG_DROP_FAILED:
-        ShowLaunchFailure();
-        return 0;
     case MSG_DROP_DONE:
-        FinishDrop(wParam);
+        OnDropWorkerPost(message, wParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
