@@ -7,6 +7,7 @@
 #include "host/host_services.h"
 #include "player/commands.h"
 #include "player/launch.h"
+#include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/paint.h"
 
@@ -94,13 +95,16 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
         return byDefault();
     case MSG_COMMAND_DONE:
-        FinishCommand(wParam);
+        FinishCommand(wParam, lParam);
         // Wheel notches that came meanwhile go out now, in one burst.
         SendCountedNotches();
         return byDefault();
     case MSG_LAUNCH_DONE:
-        FinishLaunch(wParam);
+        FinishLaunch(wParam, lParam);
         return byDefault();
+    case MSG_POLL_DONE:
+        FinishPoll(wParam);
+        return 0;
     case MSG_DROP_FAILED:
     case MSG_DROP_DONE:
         OnDropWorkerPost(message, wParam);

@@ -5,9 +5,7 @@
 
 #include "player/command_plan.h"
 #include "player/commands.h"
-#include "player/control_repaint.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,36 +21,6 @@ struct WheelState {
 WheelState wheel = {};
 
 bool PlayerTakesVolume() { return pluginState.playerStatus != PLAYER_NOT_RUNNING && !pluginState.dropBusy; }
-
-// A burst travels to its thread as one signed value: notches times two,
-// plus one with Shift.
-LPVOID BurstParameter(int notches, bool shift) {
-    return reinterpret_cast<LPVOID>(static_cast<INT_PTR>(notches * 2 + (shift ? 1 : 0)));
-}
-
-void SendBurst(LPVOID parameter) {
-    // Files being handed to the player own it until they are all in.
-    if (pluginState.dropBusy) return;
-    const int packed = static_cast<int>(reinterpret_cast<INT_PTR>(parameter));
-    const bool shift = (packed & 1) != 0;
-    const int notches = (packed - (shift ? 1 : 0)) / 2;
-    const int cell = notches > 0 ? HOT_VOLUME_UP : HOT_VOLUME_DOWN;
-    const CommandPlan plan = PlanCommand(Press{cell, shift, pluginState.positionUnchanged, pluginState.volumeSteps});
-    for (int notch = 0; notch < std::abs(notches); ++notch) {
-        // A stop does not wait for the rest of a long burst.
-        if (notch > 0 && StopRequestedWithin(0)) break;
-        for (int i = 0; i < plan.count; ++i) SendPlayerCommand(plan.rows[i]);
-    }
-    RequestControlRepaint();
-}
-
-// The command thread for a burst: it stands in commandThread like a
-// press's, so presses wait for it and its completion is handled alike.
-DWORD WINAPI RunVolumeBurst(LPVOID burst) {
-    SendBurst(burst);
-    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
-    EndWorkerThread();
-}
 
 }  // namespace
 
@@ -81,7 +49,11 @@ void SendCountedNotches() {
     const int burst = BurstNotches(wheel.counted);
     wheel.counted = 0;
     if (!PlayerTakesVolume()) return;
-    pluginState.commandThread = StartWorkerThread(RunVolumeBurst, BurstParameter(burst, wheel.shift));
+    // It stands in commandThread like a press's thread, so presses wait for
+    // it and its end is handled alike.
+    const int cell = burst > 0 ? HOT_VOLUME_UP : HOT_VOLUME_DOWN;
+    const CommandPlan plan = PlanCommand(Press{cell, wheel.shift, pluginState.positionUnchanged, pluginState.volumeSteps});
+    StartCommandThread(CommandJob{pluginState.playerWindow, plan, std::abs(burst), true});
 }
 
 void ForgetWheel() { wheel = {}; }

@@ -1,60 +1,71 @@
 // Button presses become player commands on a short-lived command thread, so
-// the host's thread never waits for the player to carry one out. The seek,
-// showing or hiding the player and its preferences are asked for on the
-// host's thread, and posted or queued so that a hung player cannot hold it.
+// the host's thread never waits for the player to carry one out. What a
+// press sends is decided on the host's thread; the thread only sends it and
+// reports back, and the host's thread applies what the press changed. The
+// seek, showing or hiding the player and its preferences are asked for on
+// the host's thread, and posted or queued so that a hung player cannot
+// hold it.
 #include "player/commands.h"
 
 #include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+
+#include <memory>
 
 namespace {
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-LPVOID CellParameter(int cell) { return reinterpret_cast<LPVOID>(static_cast<INT_PTR>(cell)); }
-
-int CellOf(LPVOID parameter) { return static_cast<int>(reinterpret_cast<INT_PTR>(parameter)); }
-
-void CarryOutPress(int cell) {
-    // Files being handed to the player own it until they are all in.
-    if (pluginState.dropBusy) return;
-    const Press press{cell, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps};
-    const CommandPlan plan = PlanCommand(press);
-    if (plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
-    for (int i = 0; i < plan.count; ++i) SendPlayerCommand(plan.rows[i]);
-    if (plan.setsPositionUnchanged) pluginState.positionUnchanged = plan.positionUnchanged;
-    RequestControlRepaint();
-}
-
 }  // namespace
 
-void SendPlayerCommand(int row) {
+void SendPlayerCommand(HWND player, int row) {
     if (row < 0 || row >= static_cast<int>(PlayerCommandTable.size())) return;
-    SendMessageA(pluginState.playerWindow, WM_COMMAND, static_cast<WPARAM>(PlayerCommandTable[row]), 0);
+    SendMessageA(player, WM_COMMAND, static_cast<WPARAM>(PlayerCommandTable[row]), 0);
 }
 
-DWORD WINAPI RunPlayerCommand(LPVOID cell) {
-    CarryOutPress(CellOf(cell));
+void RunPlayerCommand(const WorkerLink& link, void* raw) {
+    const std::unique_ptr<CommandJob> job(static_cast<CommandJob*>(raw));
+    for (int time = 0; time < job->times; ++time) {
+        // A stop does not wait for the rest of a long burst.
+        if (time > 0 && StopRequestedWithin(link, 0)) break;
+        for (int i = 0; i < job->plan.count; ++i) SendPlayerCommand(job->player, job->plan.rows[i]);
+    }
+    if (job->repaint) RequestRepaint(link);
     // The thread names itself: one that outlived a stop must not close the
     // handle of the next start's command thread.
-    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
-    EndWorkerThread();
+    PostToControl(link, MSG_COMMAND_DONE, GetCurrentThreadId(), StandstillEffect(job->plan));
+}
+
+void StartCommandThread(const CommandJob& job) {
+    if (pluginState.commandThread != nullptr) return;
+    auto owned = std::make_unique<CommandJob>(job);
+    pluginState.commandThread = StartWorkerThread(RunPlayerCommand, owned.get());
+    if (pluginState.commandThread) owned.release();
 }
 
 void StartCommand() {
     RepaintControlNow();
     if (pluginState.commandThread != nullptr) return;
-    // The cell goes with the thread: hotItem moves on with the pointer.
-    pluginState.commandThread = StartWorkerThread(RunPlayerCommand, CellParameter(pluginState.hotItem));
+    // Decided here, at the press: hotItem moves on with the pointer, and the
+    // thread must not read state a later start may own.
+    CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};
+    // Files being handed to the player own it until they are all in.
+    if (!pluginState.dropBusy) {
+        job.plan = PlanCommand(
+            Press{pluginState.hotItem, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps});
+        job.repaint = true;
+    }
+    StartCommandThread(job);
+    if (pluginState.commandThread && job.plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
 }
 
-void FinishCommand(WPARAM poster) {
+void FinishCommand(WPARAM poster, LPARAM effect) {
     if (pluginState.commandThread == nullptr || GetThreadId(pluginState.commandThread) != poster) return;
     CloseHandle(pluginState.commandThread);
     pluginState.commandThread = nullptr;
+    if (effect != kStandstillKept) pluginState.positionUnchanged = effect == kStandstillSet;
 }
 
 bool PlayerWindowNeedsRestore() {

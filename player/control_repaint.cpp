@@ -1,4 +1,4 @@
-// Repainting the control from any thread.
+// Repainting the control at once.
 #include "player/control_repaint.h"
 
 #include "plugin/state/plugin_state.h"
@@ -10,13 +10,7 @@ constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 static_assert(kRepaintNow == 259, "");
 }  // namespace
 
-// A worker that outlived DoneModule finds no control; a repaint with no
-// window would repaint the whole desktop.
-
 void RepaintControlNow() {
+    // Without a window this would repaint the whole desktop.
     if (HWND control = pluginState.controlWindow) RedrawWindow(control, nullptr, nullptr, kRepaintNow);
-}
-
-void RequestControlRepaint() {
-    if (HWND control = pluginState.controlWindow) InvalidateRect(control, nullptr, FALSE);
 }

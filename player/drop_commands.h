@@ -23,7 +23,5 @@ constexpr bool FirstFileAppends(int playerStatus, bool shiftHeld) {
     return kFirstFileAppends[playerStatus == PLAYER_PLAYING][shiftHeld];
 }
 
-// One parameter text per name, in order. Every file after the first is
-// always appended.
-std::vector<std::string> DropCommandLines(const std::vector<std::string_view>& names, int playerStatus,
-                                          bool shiftHeld);
+// The parameter text that appends name, or opens it in the playlist's place.
+std::string DropCommandLine(std::string_view name, bool append);

@@ -1,7 +1,7 @@
 // Starting the player when a press, the context menu or the start-up timer
-// needs it: a launch thread that starts the program and waits for its
-// window, a watchdog that gives up on it after the start limit, and the
-// replay of the press that asked for the start.
+// needs it: a launch thread that starts the program and follows it until
+// its window exists or it has gone, a watchdog that gives up on it after
+// the start limit, and the replay of the press that asked for the start.
 #include "player/launch.h"
 
 #include "host/host_services.h"
@@ -13,23 +13,16 @@
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 
+#include <memory>
+
 namespace {
 
-constexpr DWORD kLaunchStepMs = 1000;
 // The watchdog's MSG_LAUNCH_DONE carries 0; the launch thread's carries its
 // thread id, which is never 0.
 constexpr WPARAM kWatchdogPost = 0;
 
-void StartPlayerUnlessRunning(INT_PTR* result) {
-    if (FindPlayer()) return;
-    // FindPlayer may be rewriting the path on another thread.
-    char path[kPlayerPathSize];
-    CopyPlayerPath(path, sizeof path);
-    if (path[0] != '\0' && FileExists(path)) *result = StartPlayerProgram(path, nullptr);
-}
-
 void CALLBACK LaunchWatchdog(HWND, UINT, UINT_PTR, DWORD) {
-    PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, kWatchdogPost, 0);
+    PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, kWatchdogPost, static_cast<LPARAM>(StartEnd::TimedOut));
 }
 
 // A launch thread the watchdog wrote off still posts when it ends; by then
@@ -43,15 +36,33 @@ bool IsCurrentLaunchPost(WPARAM poster) {
     return pluginState.launchThread != nullptr && poster == GetThreadId(pluginState.launchThread);
 }
 
+StartEnd StartUnlessRunning(const WorkerLink& link, const PlayerProgram& program) {
+    if (PlayerWindowNow()) return StartEnd::SawWindow;
+    if (program.path[0] == '\0') return StartEnd::StartFailed;
+    const StartedProgram started = StartPlayerProgram(program, nullptr);
+    if (!StartSucceeded(started.result)) return StartEnd::StartFailed;
+    const StartEnd end = FollowStartedPlayer(link, started.process);
+    if (started.process) CloseHandle(started.process);
+    return end;
+}
+
+// Only a start that could not be made, or a player that did not show up in
+// time, failed to load; one that came and went (closed at once, or ended at
+// its start) is the user's or the player's doing.
+bool LoadFailed(WPARAM poster, LPARAM end) {
+    if (poster == kWatchdogPost) return true;
+    const auto how = static_cast<StartEnd>(end);
+    return how == StartEnd::StartFailed || how == StartEnd::TimedOut;
+}
+
 }  // namespace
 
-DWORD WINAPI LaunchPlayer(LPVOID) {
-    RequestControlRepaint();
-    INT_PTR result = 0;
-    StartPlayerUnlessRunning(&result);
-    WaitForPlayerWindow(kLaunchStepMs, result);
-    PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, GetCurrentThreadId(), 0);
-    EndWorkerThread();
+void LaunchPlayer(const WorkerLink& link, void* raw) {
+    const std::unique_ptr<PlayerProgram> program(static_cast<PlayerProgram*>(raw));
+    RequestRepaint(link);
+    const StartEnd end = StartUnlessRunning(link, *program);
+    if (end != StartEnd::Stopped)
+        PostToControl(link, MSG_LAUNCH_DONE, GetCurrentThreadId(), static_cast<LPARAM>(end));
 }
 
 void ActivateCell() {
@@ -73,13 +84,15 @@ void StartLaunch() {
         pluginState.launchWatchdogTimer = SetTimer(pluginState.controlWindow, TIMER_LAUNCH_WATCHDOG,
                                                    launchTiming.watchdogMs, LaunchWatchdog);
     }
-    pluginState.launchThread = StartWorkerThread(LaunchPlayer, nullptr);
+    auto program = std::make_unique<PlayerProgram>(PlayerProgramNow());
+    pluginState.launchThread = StartWorkerThread(LaunchPlayer, program.get());
+    if (pluginState.launchThread) program.release();
 }
 
-void FinishLaunch(WPARAM wParam) {
-    if (!IsCurrentLaunchPost(wParam)) return;
+void FinishLaunch(WPARAM poster, LPARAM end) {
+    if (!IsCurrentLaunchPost(poster)) return;
     StopTimer(pluginState.controlWindow, &pluginState.launchWatchdogTimer);
-    // A thread the watchdog gave up on goes on; the stop still knows it.
+    // A thread the watchdog gave up on goes on by itself.
     if (pluginState.launchThread != nullptr) {
         CloseHandle(pluginState.launchThread);
         pluginState.launchThread = nullptr;
@@ -89,7 +102,7 @@ void FinishLaunch(WPARAM wParam) {
     const int pending = pluginState.pendingCommand;
     pluginState.pendingCommand = HOT_NONE;
     if (!FindPlayer()) {
-        ShowLaunchFailure();
+        if (LoadFailed(poster, end)) ShowLaunchFailure();
         return;
     }
     // On/Off (0) asked only for the start itself.

@@ -1,6 +1,8 @@
 // Starting the player and handing it dropped files.
 #pragma once
 
+#include "plugin/workers.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -8,19 +10,22 @@
 // On/Off, Play and Open with the cell remembered.
 void ActivateCell();
 void StartLaunch();
-// The launch thread: starts the player unless it runs, waits for its
-// window, then posts MSG_LAUNCH_DONE with its own thread id.
-DWORD WINAPI LaunchPlayer(LPVOID unused);
-// MSG_LAUNCH_DONE, with the message's wParam (tells stale posts apart).
-void FinishLaunch(WPARAM wParam);
+// The launch thread, with its PlayerProgram: starts the player unless it
+// runs, follows it until its window exists or it has gone, then posts
+// MSG_LAUNCH_DONE with its own thread id and how it ended (a StartEnd).
+void LaunchPlayer(const WorkerLink& link, void* program);
+// MSG_LAUNCH_DONE: the poster's thread id (0 for the watchdog, which tells
+// stale posts apart) and how the launch ended.
+void FinishLaunch(WPARAM poster, LPARAM end);
 // TIMER_STARTUP callback.
 void CALLBACK StartupLaunch(HWND window, UINT message, UINT_PTR id, DWORD time);
 // WM_DROPFILES: takes the names and releases the drop at once; a drop
 // worker hands them to the player, behind any drop still running.
 void AcceptDroppedFiles(HDROP drop);
-// The drop worker: waits for a launch under way, then starts the player
-// once per file. Its parameter is the drop's job.
-DWORD WINAPI PassDroppedFiles(LPVOID job);
+// The drop worker: waits while a launch under way has not brought the
+// player up, then starts the player once per file. Its parameter is the
+// drop's job.
+void PassDroppedFiles(const WorkerLink& link, void* job);
 // What the drop worker posts: MSG_DROP_FAILED shows the failure box;
 // MSG_DROP_DONE, with the worker's thread id, starts the next queued drop
 // or ends dropBusy.

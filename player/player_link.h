@@ -1,10 +1,9 @@
 // Finding the player's window, learning its executable, and the once-a-
-// second status poll.
+// second status poll, whose questions a worker asks.
 #pragma once
 
 #include <windows.h>
 #include <cstdint>
-#include <optional>
 
 constexpr const char* kPlayerWindowClass = "Winamp v1.x";
 
@@ -31,10 +30,14 @@ extern int32_t positionPercent;
 // stored one names no file. True when the player's window exists.
 bool FindPlayer();
 
-// The player's state with the standstill rule applied (3 for a "playing"
-// player whose position stood still), -1 without a player window, nothing
-// when the player did not answer in time.
-std::optional<int32_t> QueryPlayStatus();
+// Host's thread, at start: the worker that puts each poll's questions to
+// the player. The stop ends it; ForgetPollWorker then lets go of it.
+void StartPollWorker();
+void ForgetPollWorker();
 
-// TIMER_POLL callback.
+// TIMER_POLL callback: finds the player and, unless a poll is still out,
+// has the worker ask it; the answers come back as MSG_POLL_DONE.
 void CALLBACK PollPlayer(HWND window, UINT message, UINT_PTR id, DWORD time);
+// MSG_POLL_DONE, whose wParam is the poll worker's thread id: applies the
+// answers to the status, the position bar and the blink.
+void FinishPoll(WPARAM poster);

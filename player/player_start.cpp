@@ -1,13 +1,11 @@
-// Starting the player's program, waiting for its window, and the failure
-// message.
+// Starting the player's program, following it until its window exists,
+// and the failure message.
 #include "player/player_start.h"
 
 #include "host/host_services.h"
 #include "player/launch_timing.h"
-#include "player/player_link.h"
 #include "plugin/descriptor.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
 
 #include <shellapi.h>
 
@@ -15,48 +13,50 @@ namespace {
 
 // Shown in English whatever the user-interface language.
 constexpr char kLaunchFailureText[] = "Error loading player!\r";
-
-int ShowCommand() { return pluginState.runMinimized ? SW_MINIMIZE : SW_SHOW; }
-
-// A running player's second instance hands its command line over and ends;
-// a first one becomes the player. Either way the player has what it was
-// started with only then: its window alone may belong to an earlier player.
-bool PlayerTookStart(HANDLE startedProcess) {
-    if (!FindPlayer()) return false;
-    if (startedProcess == nullptr || WaitForSingleObject(startedProcess, 0) == WAIT_OBJECT_0) return true;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(pluginState.playerWindow, &owner);
-    return owner == GetProcessId(startedProcess);
-}
+// Short: a press waits this long at most for the player's window to be
+// seen, and a player that went away is noticed at once by its process.
+constexpr DWORD kFollowStepMs = 50;
 
 }  // namespace
 
-INT_PTR StartPlayerProgram(const char* path, const char* parameters) {
-    // An empty operation runs the file's default action, which for a
-    // program is to start it.
-    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "", path, parameters, nullptr, ShowCommand()));
+PlayerProgram PlayerProgramNow() {
+    PlayerProgram program = {};
+    CopyPlayerPath(program.path, sizeof program.path);
+    if (!FileExists(program.path)) program.path[0] = '\0';
+    program.show = pluginState.runMinimized ? SW_MINIMIZE : SW_SHOW;
+    return program;
 }
 
-StartedProgram StartPlayerWithFile(const char* path, const char* parameters) {
+StartedProgram StartPlayerProgram(const PlayerProgram& program, const char* parameters) {
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
     // As ShellExecuteA: no error box of the shell's own; the caller says it.
     start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    // An empty operation runs the file's default action, which for a
+    // program is to start it.
     start.lpVerb = "";
-    start.lpFile = path;
+    start.lpFile = program.path;
     start.lpParameters = parameters;
-    start.nShow = ShowCommand();
+    start.nShow = program.show;
     ShellExecuteExA(&start);
     return {reinterpret_cast<INT_PTR>(start.hInstApp), start.hProcess};
 }
 
-bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult, HANDLE startedProcess) {
+HWND PlayerWindowNow() { return FindWindowA(kPlayerWindowClass, nullptr); }
+
+StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
-    do {
-        if (StopRequestedWithin(stepMs)) return false;
-    } while (!PlayerTookStart(startedProcess) && StartSucceeded(startResult) &&
-             GetTickCount() - started < launchTiming.startLimitMs);
-    return true;
+    for (;;) {
+        if (PlayerWindowNow()) return StartEnd::SawWindow;
+        // Looked at again after the process's end: a second instance that
+        // handed its command line over ends once a player's window exists.
+        if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
+            return PlayerWindowNow() ? StartEnd::SawWindow : StartEnd::ProcessEnded;
+        if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
+        const bool stopped = process ? !WaitUnlessStopped(link, process, kFollowStepMs)
+                                     : StopRequestedWithin(link, kFollowStepMs);
+        if (stopped) return StartEnd::Stopped;
+    }
 }
 
 void ShowLaunchFailure() {

@@ -1,31 +1,49 @@
-// Starting the player's program and waiting for its window: what the launch
-// thread and the drop share, and the one message that says it went wrong.
+// Starting the player's program and following what was started: what the
+// launch thread and the drop share, and the one message that says it went
+// wrong.
 #pragma once
+
+#include "player/player_link.h"
+#include "plugin/workers.h"
 
 #include <windows.h>
 
-// Runs the program at path with these parameters (nullptr for none), shown
-// minimised or normally as the user set. Returns ShellExecuteA's result.
-INT_PTR StartPlayerProgram(const char* path, const char* parameters);
+// What a start needs, taken on the host's thread so that a worker reads
+// nothing a later start may change.
+struct PlayerProgram {
+    char path[kPlayerPathSize];  // empty when the stored path names no file
+    int show;                    // minimised or normal, as the user set
+};
+// Host's thread.
+PlayerProgram PlayerProgramNow();
 
-// The same start for a dropped file, keeping the started process so that
-// the wait can tell when the player has taken the file.
 struct StartedProgram {
-    INT_PTR result;  // as ShellExecuteA's
+    INT_PTR result;  // as ShellExecuteA's: 32 or less is a failure
     HANDLE process;  // the caller closes it; nullptr when none is known
 };
-StartedProgram StartPlayerWithFile(const char* path, const char* parameters);
+// Runs the program with these parameters (nullptr for none), keeping the
+// started process.
+StartedProgram StartPlayerProgram(const PlayerProgram& program, const char* parameters);
 
-// ShellExecuteA reports failure with a value of 32 or less.
 constexpr bool StartSucceeded(INT_PTR result) { return result > 32; }
 
-// A worker's wait, in steps of stepMs and at least one, until the player's
-// window exists (and, given the process started, that process has handed
-// its command line over or become the player), the start failed, or
-// launchTiming.startLimitMs has passed: a program that never opens the
-// player's window must not hold a thread for good. False when the plug-in
-// is stopping.
-bool WaitForPlayerWindow(DWORD stepMs, INT_PTR startResult, HANDLE startedProcess = nullptr);
+// The player's window as it is now. Workers look with this rather than
+// FindPlayer, which keeps what it finds for the host's thread.
+HWND PlayerWindowNow();
+
+// How a start of the player ended. A launch posts it with MSG_LAUNCH_DONE;
+// the watchdog's post carries 0, a give-up.
+enum class StartEnd : LPARAM {
+    TimedOut = 0,  // launchTiming.startLimitMs passed without a window
+    SawWindow,     // the player's window exists
+    ProcessEnded,  // the started process ended and no player's window exists
+    StartFailed,   // no usable path, or the program could not be started
+    Stopped,       // the plug-in is stopping
+};
+// A worker's wait after a start: looks at once, then in short steps, until
+// the player's window exists or the started process has ended (when it is
+// known), within launchTiming.startLimitMs.
+StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process);
 
 // "Error loading player!", a carriage return and the player path, as a
 // topmost error box with no owner. Host's thread only.

@@ -13,7 +13,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ChooseLanguage(GetSystemDefaultLCID());
     }
     // At process exit other threads are already gone mid-way; only a real
-    // unload, which no worker can precede, tidies up.
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) ReleaseWorkerStop();
+    // unload, which no worker can outlive, tidies up.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) StopWorkerThreads();
     return TRUE;
 }

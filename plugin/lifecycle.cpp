@@ -91,6 +91,7 @@ bool CreateTitleTip() {
 void StartTimers() {
     pluginState.titleTipTimer =
         SetTimer(pluginState.titleTipWindow, TIMER_TITLE_TIP, TitleTipFirstStepMs(FindPlayer()), nullptr);
+    StartPollWorker();
     pluginState.pollTimer = SetTimer(pluginState.controlWindow, TIMER_POLL, POLL_PERIOD_MS, PollPlayer);
     pluginState.titleRefreshTimer =
         SetTimer(pluginState.controlWindow, TIMER_TITLE_REFRESH, TITLE_REFRESH_PERIOD_MS, UpdateTitleTip);
@@ -155,8 +156,11 @@ void CloseTitleTip() {
     ReleaseTipFont();
 }
 
+// Signals the workers and forgets them without waiting: each keeps the
+// library loaded until it has ended, and posts nothing once stopped.
 void StopWorkers() {
     StopWorkerThreads();
+    ForgetPollWorker();
     ForgetDrops();
     for (HANDLE* thread : {&pluginState.commandThread, &pluginState.launchThread}) {
         if (*thread) CloseHandle(*thread);

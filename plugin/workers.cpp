@@ -2,20 +2,22 @@
 // that ends their waits.
 #include "plugin/workers.h"
 
-#include <vector>
+#include "plugin/state/plugin_state.h"
+
+#include <memory>
 
 namespace {
 
-// Manual reset: once a stop is signalled every wait sees it until the next
-// start clears it. Made at the first start and kept for the library's
-// lifetime, so a worker that outlived a stop never waits on a closed handle.
+// Manual reset, one per start: a stop signals it for good, and the next
+// start makes a new one, so a worker that outlived a stop never sees its
+// own signal cleared. Each worker has a handle of its own on it.
 HANDLE stopEvent = nullptr;
 
-// Every worker started since the last stop, as its own handle, so that the
-// owner of a worker (the command, launch or drop state) may close its
-// handle when the worker reports done while the thread is still on its way
-// out. Host's thread only.
-std::vector<HANDLE> liveWorkers;
+struct WorkerStart {
+    WorkerBody body;
+    void* parameter;
+    WorkerLink link;
+};
 
 HMODULE ThisModule(DWORD extraFlags) {
     HMODULE self = nullptr;
@@ -24,101 +26,79 @@ HMODULE ThisModule(DWORD extraFlags) {
     return self;
 }
 
-void ForgetEndedWorkers() {
-    std::vector<HANDLE> running;
-    for (HANDLE worker : liveWorkers) {
-        if (WaitForSingleObject(worker, 0) == WAIT_OBJECT_0)
-            CloseHandle(worker);
-        else
-            running.push_back(worker);
+DWORD WINAPI WorkerMain(LPVOID raw) {
+    {
+        const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(raw));
+        start->body(start->link, start->parameter);
+        CloseHandle(start->link.stop);
     }
-    liveWorkers.swap(running);
-}
-
-// Waits for one handle until the shared deadline, serving sent messages.
-bool WaitOne(HANDLE thread, DWORD start, DWORD timeoutMs) {
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        const DWORD left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-        // One handle at a time: with "wait for all", MsgWaitForMultipleObjects
-        // would also wait for a message to arrive.
-        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0) return true;
-        if (result != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
-        // Peeking delivers the messages sent to this thread and removes none.
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-}  // namespace
-
-HANDLE StartWorkerThread(LPTHREAD_START_ROUTINE proc, LPVOID parameter) {
-    if (stopEvent == nullptr) ArmWorkerStop();
-    ForgetEndedWorkers();
-    liveWorkers.reserve(liveWorkers.size() + 1);
-    // Taken here, not by the thread: a stop and FreeLibrary may come before
-    // the new thread runs its first instruction.
-    const HMODULE held = ThisModule(0);
-    if (held == nullptr) return nullptr;
-    HANDLE thread = CreateThread(nullptr, 0, proc, parameter, 0, nullptr);
-    HANDLE known = nullptr;
-    if (thread == nullptr ||
-        !DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &known, SYNCHRONIZE, FALSE, 0)) {
-        if (thread == nullptr) FreeLibrary(held);
-        // A thread we cannot keep track of still ends by itself; its handle
-        // is all the stop could wait on.
-        known = nullptr;
-    }
-    if (known) liveWorkers.push_back(known);
-    return thread;
-}
-
-void EndWorkerThread() {
+    // Gives up the reference taken for this thread, which may unload the
+    // library, and ends without returning into its code.
     FreeLibraryAndExitThread(ThisModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT), 0);
 }
 
-bool StopRequestedWithin(DWORD waitMs) {
-    if (stopEvent == nullptr) {
-        Sleep(waitMs);
-        return false;
-    }
-    return WaitForSingleObject(stopEvent, waitMs) == WAIT_OBJECT_0;
+HANDLE DuplicateStop() {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), stopEvent, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    return copy;
 }
 
-bool ThreadEndedUnlessStopped(HANDLE thread, DWORD waitMs) {
-    if (stopEvent == nullptr) {
-        WaitForSingleObject(thread, waitMs);
-        return true;
+bool Stopped(const WorkerLink& link) { return WaitForSingleObject(link.stop, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+HANDLE StartWorkerThread(WorkerBody body, void* parameter) {
+    if (stopEvent == nullptr) ArmWorkerStop();
+    auto start =
+        std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateStop(), pluginState.controlWindow}});
+    if (start->link.stop == nullptr) return nullptr;
+    // Taken here, not by the thread: a stop and FreeLibrary may come before
+    // the new thread runs its first instruction.
+    const HMODULE held = ThisModule(0);
+    HANDLE thread = held ? CreateThread(nullptr, 0, WorkerMain, start.get(), 0, nullptr) : nullptr;
+    if (thread == nullptr) {
+        if (held) FreeLibrary(held);
+        CloseHandle(start->link.stop);
+        return nullptr;
     }
-    const HANDLE either[] = {stopEvent, thread};
+    start.release();  // the thread's now
+    return thread;
+}
+
+WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter) {
+    if (start != WorkerMain || parameter == nullptr) return nullptr;
+    return static_cast<const WorkerStart*>(parameter)->body;
+}
+
+bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs) {
+    return WaitForSingleObject(link.stop, waitMs) == WAIT_OBJECT_0;
+}
+
+bool WaitUnlessStopped(const WorkerLink& link, HANDLE handle, DWORD waitMs) {
+    const HANDLE either[] = {link.stop, handle};
     return WaitForMultipleObjects(2, either, FALSE, waitMs) != WAIT_OBJECT_0;
 }
 
+void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Once the start has stopped its window is gone or going, and nothing
+    // of it may reach the next start's.
+    if (link.control && !Stopped(link)) PostMessageA(link.control, message, wParam, lParam);
+}
+
+void RequestRepaint(const WorkerLink& link) {
+    // Without a window this would repaint the whole desktop.
+    if (link.control && !Stopped(link)) InvalidateRect(link.control, nullptr, FALSE);
+}
+
 void ArmWorkerStop() {
-    if (stopEvent == nullptr)
-        stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    else
-        ResetEvent(stopEvent);
+    // Workers of a start that was never stopped belong to no start now.
+    StopWorkerThreads();
+    stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
 void StopWorkerThreads() {
-    if (stopEvent) SetEvent(stopEvent);
-    WaitForWorkerThreads(liveWorkers.data(), static_cast<int>(liveWorkers.size()), kWorkerStopWaitMs);
-    for (HANDLE worker : liveWorkers) CloseHandle(worker);
-    liveWorkers.clear();
-    liveWorkers.shrink_to_fit();
-}
-
-void ReleaseWorkerStop() {
-    if (stopEvent) CloseHandle(stopEvent);
+    if (stopEvent == nullptr) return;
+    SetEvent(stopEvent);
+    CloseHandle(stopEvent);
     stopEvent = nullptr;
-}
-
-bool WaitForWorkerThreads(const HANDLE* threads, int count, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    bool allEnded = true;
-    for (int i = 0; i < count; ++i)
-        if (threads[i] && !WaitOne(threads[i], start, timeoutMs)) allEnded = false;
-    return allEnded;
 }

@@ -1,44 +1,47 @@
 // The plug-in's worker threads and the library's lifetime. The host frees
-// the library as soon as DoneModule returns, but a worker may sit in a call
-// that nothing can cut short (a command to a hung player, a start that
-// waits on a security prompt). So every worker holds its own reference on
-// the library from before it starts until its very last instruction, stays
-// known until it has ended, and waits only on the stop signal, so that a
-// stop ends its waits at once.
+// the library as soon as DoneModule returns, and DoneModule must not wait:
+// a worker may sit in a call that nothing can cut short (a command to a
+// hung player, a start that waits on a security prompt). So every worker
+// holds its own reference on the library from before it starts until its
+// very last instruction, and its own handle on the stop signal of the start
+// that made it. After that start has stopped, a worker posts nothing and
+// touches no state: a second start never sees the first one's workers.
 #pragma once
 
 #include <windows.h>
 
-// How long DoneModule waits, in all, for the workers to end. Long enough
-// for a live player to take a volume burst, short enough that a hung one
-// does not hold up the shell's exit noticeably.
-constexpr DWORD kWorkerStopWaitMs = 2000;
+// What a running worker knows of the start that made it.
+struct WorkerLink {
+    HANDLE stop;     // that start's stop signal, the worker's own handle
+    HWND control;    // that start's control window: the only one it posts to
+};
 
-// Host's thread. Runs proc(parameter) on a new thread that keeps the
-// library loaded; proc must end with EndWorkerThread on every path.
-// nullptr when no thread could be started.
-HANDLE StartWorkerThread(LPTHREAD_START_ROUTINE proc, LPVOID parameter);
-// A worker's last call: gives up its reference on the library, which may
-// unload it, and ends the thread without returning into its code.
-[[noreturn]] void EndWorkerThread();
+// A worker's procedure. It owns parameter, and returns to end the thread.
+using WorkerBody = void (*)(const WorkerLink& link, void* parameter);
 
-// A worker's sleep: false when it lasted waitMs, true when the plug-in is
-// stopping and the worker should end.
-bool StopRequestedWithin(DWORD waitMs);
-// A worker's wait for another thread to end: true when it ended or waitMs
-// passed, false when the plug-in is stopping first.
-bool ThreadEndedUnlessStopped(HANDLE thread, DWORD waitMs);
+// Host's thread. Runs body(link, parameter) on a new thread that keeps the
+// library loaded until it has ended. nullptr when no thread could be
+// started; parameter then stays the caller's.
+HANDLE StartWorkerThread(WorkerBody body, void* parameter);
+// The body a thread started by StartWorkerThread runs, or nullptr for any
+// other thread (tests tell the workers apart with it).
+WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter);
 
-// Host's thread, at start: clears the signal the last stop left.
+// A worker's sleep: false when it lasted waitMs, true when its start has
+// stopped and the worker should end.
+bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs);
+// A worker's wait for a handle: true when it was signalled or waitMs
+// passed, false when the start stopped first.
+bool WaitUnlessStopped(const WorkerLink& link, HANDLE handle, DWORD waitMs);
+// Posts to the worker's own control window, unless its start has stopped.
+void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM lParam);
+// Marks the worker's control for painting and returns at once: painting at
+// once would wait for the host's thread.
+void RequestRepaint(const WorkerLink& link);
+
+// Host's thread, at start: a new stop signal for this start's workers.
 void ArmWorkerStop();
-// Host's thread, at stop: signals every worker, waits for them within
-// kWorkerStopWaitMs, and forgets them. A worker still running after that
-// keeps the library mapped by itself.
+// Host's thread, at stop and at unload: signals this start's workers and
+// returns; a worker still running ends by itself, holding the library
+// until then.
 void StopWorkerThreads();
-// Library unload: every worker has ended by then, since each held the library.
-void ReleaseWorkerStop();
-
-// Waits until every non-null handle is signalled or timeoutMs have passed;
-// true when all ended. Messages other threads send to this thread's
-// windows are served meanwhile; posted messages and timers wait.
-bool WaitForWorkerThreads(const HANDLE* threads, int count, DWORD timeoutMs);

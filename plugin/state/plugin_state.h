@@ -54,6 +54,8 @@ constexpr UINT MSG_LAUNCH_DONE = 1032;
 // says so), and the drop has ended (wParam: the worker's thread id).
 constexpr UINT MSG_DROP_FAILED = 1033;
 constexpr UINT MSG_DROP_DONE = 1034;
+// The poll worker has the player's answers (wParam: its thread id).
+constexpr UINT MSG_POLL_DONE = 1035;
 
 // Fields shared with the worker threads are single aligned 32-bit values
 // or single bytes, so a reader never sees one half written.

@@ -6,9 +6,6 @@
 
 namespace {
 
-const std::vector<std::string_view> kThreeFiles = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3",
-                                                   "D:\\three.ogg"};
-
 struct FirstFileCase {
     int playerStatus;
     bool shiftHeld;
@@ -17,13 +14,9 @@ struct FirstFileCase {
 
 class FirstFile : public ::testing::TestWithParam<FirstFileCase> {};
 
-TEST_P(FirstFile, PrefixFollowsPlayerAndShiftRestAlwaysAppended) {
+TEST_P(FirstFile, IsAppendedAsThePlayerAndShiftDecide) {
     const FirstFileCase c = GetParam();
-    const std::vector<std::string> lines = DropCommandLines(kThreeFiles, c.playerStatus, c.shiftHeld);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], c.appended ? "/ADD \"C:\\Music\\one.mp3\"" : "\"C:\\Music\\one.mp3\"");
-    EXPECT_EQ(lines[1], "/ADD \"C:\\My Music\\two.mp3\"");
-    EXPECT_EQ(lines[2], "/ADD \"D:\\three.ogg\"");
+    EXPECT_EQ(FirstFileAppends(c.playerStatus, c.shiftHeld), c.appended);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlayerAndShift, FirstFile,
@@ -36,12 +29,9 @@ INSTANTIATE_TEST_SUITE_P(PlayerAndShift, FirstFile,
                                            FirstFileCase{PLAYER_NOT_RUNNING, false, false},
                                            FirstFileCase{PLAYER_NOT_RUNNING, true, true}));
 
-TEST(DropCommandLines, OneFileGetsOnlyTheFirstFilesRule) {
-    EXPECT_EQ(DropCommandLines({"C:\\a.mp3"}, PLAYER_STOPPED, false), std::vector<std::string>{"\"C:\\a.mp3\""});
-    EXPECT_EQ(DropCommandLines({"C:\\a.mp3"}, PLAYER_PLAYING, false),
-              std::vector<std::string>{"/ADD \"C:\\a.mp3\""});
+TEST(DropCommandLine, QuotesTheNameWholeAfterThePrefixWhenAppending) {
+    EXPECT_EQ(DropCommandLine("C:\\My Music\\a.mp3", false), "\"C:\\My Music\\a.mp3\"");
+    EXPECT_EQ(DropCommandLine("C:\\My Music\\a.mp3", true), "/ADD \"C:\\My Music\\a.mp3\"");
 }
-
-TEST(DropCommandLines, NoFilesNoStarts) { EXPECT_TRUE(DropCommandLines({}, PLAYER_PLAYING, true).empty()); }
 
 }  // namespace

@@ -35,7 +35,6 @@ struct Watch {
     bool failWatchdog = false;
     std::function<void()> insideMessageBox;
     int dropsAccepted = 0;
-    decltype(&ShellExecuteA) shellExecute = nullptr;
     decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
     decltype(&CreateThread) createThread = nullptr;
     decltype(&SetTimer) setTimer = nullptr;
@@ -49,13 +48,7 @@ void RecordStart(LPCSTR operation, LPCSTR file, LPCSTR parameters, INT show) {
                             FindWindowA(kPlayerWindowClass, nullptr) != nullptr});
 }
 
-// The launch starts the player with ShellExecuteA, a drop with ShellExecuteExA.
-HINSTANCE WINAPI WatchedShellExecute(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
-                                     LPCSTR directory, INT show) {
-    RecordStart(operation, file, parameters, show);
-    return watch.shellExecute(window, operation, file, parameters, directory, show);
-}
-
+// Every start of the player, a launch's or a dropped file's.
 BOOL WINAPI WatchedShellExecuteEx(SHELLEXECUTEINFOA* start) {
     RecordStart(start->lpVerb, start->lpFile, start->lpParameters, start->nShow);
     return watch.shellExecuteEx(start);
@@ -78,7 +71,7 @@ HANDLE WINAPI WatchedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, 
     HANDLE thread = watch.createThread(security, stack, start, parameter, flags, id);
     // Command threads end with their MSG_COMMAND_DONE, and GoogleTest makes
     // threads of its own through the same import.
-    if (thread != nullptr && start == LaunchPlayer) {
+    if (thread != nullptr && WorkerBodyOf(start, parameter) == LaunchPlayer) {
         HANDLE copy = nullptr;
         DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
         std::lock_guard<std::mutex> guard(watch.lock);
@@ -100,14 +93,14 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case MSG_LAUNCH_DONE: {
         const HANDLE before = pluginState.launchThread;
-        FinishLaunch(wParam);
+        FinishLaunch(wParam, lParam);
         std::lock_guard<std::mutex> guard(watch.lock);
         watch.launchDone.push_back(
             {GetTickCount(), wParam, before, pluginState.launchThread, pluginState.launchWatchdogTimer});
         return 0;
     }
     case MSG_COMMAND_DONE:
-        FinishCommand(wParam);
+        FinishCommand(wParam, lParam);
         return 0;
     case WM_DROPFILES:
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
@@ -198,8 +191,6 @@ void LaunchTest::SetUp() {
     SetPlayerPath(simPath);
     ConfigureStartedPlayer(PlayerSimOptions{});
 
-    PatchOwnImport("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&WatchedShellExecute),
-                   reinterpret_cast<void**>(&watch.shellExecute));
     PatchOwnImport("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&WatchedShellExecuteEx),
                    reinterpret_cast<void**>(&watch.shellExecuteEx));
     PatchOwnImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CapturedMessageBox), nullptr);

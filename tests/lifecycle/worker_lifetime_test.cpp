@@ -31,15 +31,19 @@ void Hold() {
     WaitForSingleObject(release, INFINITE);
 }
 
-HINSTANCE WINAPI HeldShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+BOOL WINAPI HeldShellExecute(SHELLEXECUTEINFOA* start) {
     Hold();
-    return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // started nothing
+    start->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // started nothing
+    return FALSE;
 }
 
-// A program that starts but never opens the player's window.
-HINSTANCE WINAPI StartNothingShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+// A program that starts but never opens the player's window, and whose
+// process is not known.
+BOOL WINAPI StartNothingShellExecute(SHELLEXECUTEINFOA* start) {
     ++heldCalls;
-    return reinterpret_cast<HINSTANCE>(42);
+    start->hInstApp = reinterpret_cast<HINSTANCE>(42);
+    start->hProcess = nullptr;
+    return TRUE;
 }
 
 BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -54,7 +58,7 @@ protected:
         LoadedPluginTest::SetUp();
         release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         heldCalls = 0;
-        // A path that names a file, so that a launch reaches ShellExecuteA.
+        // A path that names a file, so that a launch reaches ShellExecuteExA.
         WriteSettings("Winamp Path=" + PlayerSimExePath() + "\r\n");
     }
     void TearDown() override {
@@ -89,7 +93,7 @@ protected:
 
 TEST_F(WorkerLifetime, ALaunchThreadTheWatchdogGaveUpOnKeepsTheLibraryUntilItEnds) {
     StartPlugin();
-    Patch("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&HeldShellExecute));
+    Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&HeldShellExecute));
     ClickCell(kPlayCell);
     ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
     PostMessageA(Control(), kLaunchDone, 0, 0);  // the watchdog's give-up
@@ -111,7 +115,7 @@ TEST_F(WorkerLifetime, ACommandThreadPastItsDonePostKeepsTheLibraryUntilItEnds) 
 
 TEST_F(WorkerLifetime, AStopEndsALaunchWaitingForAWindowAtOnce) {
     StartPlugin();
-    Patch("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&StartNothingShellExecute));
+    Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&StartNothingShellExecute));
     ClickCell(kPlayCell);
     ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
     const DWORD start = GetTickCount();
@@ -159,4 +163,32 @@ TEST_F(WorkerLifetime, AHungPlayerNeverHoldsTheShellsThread) {
     EXPECT_LT(GetTickCount() - start, 1000u) << "the player's preferences";
     EXPECT_EQ(host.modalMessages, (std::vector<UINT>{32738, 32737}));
     EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40012", 1, 10000)) << "delivered once it woke";
+}
+
+// A launch held in its start and a command in a hung player: the stop
+// returns at once, the code stays mapped until both workers have ended, the
+// command still reaches the player once it wakes, and a new start works.
+TEST_F(WorkerLifetime, AStopReturnsAtOnceUnderAHungCommandAndAHeldLaunch) {
+    StartPlugin();
+    Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&HeldShellExecute));
+    ClickCell(kPlayCell);
+    ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
+    sim = StartPlayerSim(PlayerSimOptions{});
+    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 4000"));
+    LRESULT answer = 0;
+    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    ClickCell(kStopCell);
+
+    const DWORD start = GetTickCount();
+    StopPlugin();
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the stop waited for its workers";
+    patch.reset();
+    StopAndUnload();
+    EXPECT_TRUE(PluginMapped());
+    SetEvent(release);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40047", 1, 10000)) << "the press reached the player";
+    EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "a worker kept the library";
+    StartPlugin();
+    EXPECT_TRUE(Control());
 }

@@ -1,84 +1,113 @@
-// The bounded wait for worker threads at stop: it ends when they end, gives
-// up at its bound, and keeps serving what a worker sends to the waiting
-// thread's windows, so a repaint cannot deadlock the stop.
+// Workers and the stop of the start that made them: a stop ends their waits
+// at once without waiting for them, and a worker that outlives its start
+// reaches nothing of the next one.
+#include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
+#include "testbed/common/message_wait.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 
 namespace {
 
-DWORD WINAPI EndAtOnce(LPVOID) { return 0; }
-
-DWORD WINAPI WaitForEvent(LPVOID event) {
-    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
-    return 0;
-}
-
 constexpr UINT kPing = WM_APP + 7;
-int pingsServed = 0;
+std::atomic<int> pingsFromWorkers{0};
 
 LRESULT CALLBACK PingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kPing) return ++pingsServed;
+    if (message == kPing) ++pingsFromWorkers;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-DWORD WINAPI SendPing(LPVOID window) {
-    return static_cast<DWORD>(SendMessageA(static_cast<HWND>(window), kPing, 0, 0));
-}
-
-}  // namespace
-
-TEST(WorkerShutdown, NoThreadsMeansNoWait) {
-    const HANDLE none[] = {nullptr, nullptr};
-    const DWORD start = GetTickCount();
-    EXPECT_TRUE(WaitForWorkerThreads(none, 2, 5000));
-    EXPECT_LT(GetTickCount() - start, 1000u);
-}
-
-TEST(WorkerShutdown, ReturnsWhenBothThreadsHaveEnded) {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const HANDLE threads[] = {CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr),
-                              CreateThread(nullptr, 0, WaitForEvent, event, 0, nullptr)};
-    SetEvent(event);
-    EXPECT_TRUE(WaitForWorkerThreads(threads, 2, 5000));
-    for (HANDLE thread : threads) {
-        EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
-        CloseHandle(thread);
-    }
-    CloseHandle(event);
-}
-
-TEST(WorkerShutdown, GivesUpAtItsBoundForAThreadThatDoesNotEnd) {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const HANDLE threads[] = {CreateThread(nullptr, 0, WaitForEvent, event, 0, nullptr), nullptr};
-    const DWORD start = GetTickCount();
-    EXPECT_FALSE(WaitForWorkerThreads(threads, 2, 300));
-    const DWORD waited = GetTickCount() - start;
-    EXPECT_GE(waited, 250u);
-    EXPECT_LT(waited, 3000u);
-    SetEvent(event);
-    WaitForSingleObject(threads[0], INFINITE);
-    CloseHandle(threads[0]);
-    CloseHandle(event);
-}
-
-TEST(WorkerShutdown, ServesMessagesAWorkerSendsToTheWaitingThread) {
+HWND MakeControl() {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = PingWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "WorkerShutdownPing";
+    windowClass.lpszClassName = "WorkerStopPing";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
-    ASSERT_TRUE(window);
-    pingsServed = 0;
-    HANDLE thread = CreateThread(nullptr, 0, SendPing, window, 0, nullptr);
-    const HANDLE threads[] = {nullptr, thread};
-    EXPECT_TRUE(WaitForWorkerThreads(threads, 2, 5000)) << "the worker's message was answered";
-    EXPECT_EQ(pingsServed, 1);
-    DWORD answer = 0;
-    GetExitCodeThread(thread, &answer);
-    EXPECT_EQ(answer, 1u);
-    CloseHandle(thread);
-    DestroyWindow(window);
+    return CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           windowClass.hInstance, nullptr);
+}
+
+// Waits for its stop (at most 10 s), notes whether it came, then pings.
+struct Sleeper {
+    std::atomic<bool> stopped{false};
+};
+void SleepThenPing(const WorkerLink& link, void* sleeper) {
+    static_cast<Sleeper*>(sleeper)->stopped = StopRequestedWithin(link, 10000);
+    PostToControl(link, kPing, 0, 0);
+}
+
+// Held on an event the test sets, then pings.
+void HeldThenPing(const WorkerLink& link, void* release) {
+    WaitForSingleObject(static_cast<HANDLE>(release), INFINITE);
+    PostToControl(link, kPing, 0, 0);
+}
+
+bool Ended(HANDLE thread, DWORD timeoutMs) {
+    return WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
+class WorkerStop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pingsFromWorkers = 0;
+        pluginState.controlWindow = MakeControl();
+        ASSERT_TRUE(pluginState.controlWindow);
+        ArmWorkerStop();
+    }
+    void TearDown() override {
+        StopWorkerThreads();
+        DestroyWindow(pluginState.controlWindow);
+        pluginState.controlWindow = nullptr;
+    }
+};
+
+}  // namespace
+
+// One worker waits on its stop; the other sits in a call that cannot see
+// it, as a command to a hung player does.
+TEST_F(WorkerStop, ReturnsAtOnceEndsWaitsAndAStoppedWorkerPostsNothing) {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Sleeper sleeper;
+    HANDLE sleeping = StartWorkerThread(SleepThenPing, &sleeper);
+    HANDLE held = StartWorkerThread(HeldThenPing, release);
+    ASSERT_TRUE(sleeping && held);
+    PumpMessages(100);
+    const DWORD start = GetTickCount();
+    StopWorkerThreads();
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the stop waited for a worker";
+    ASSERT_TRUE(Ended(sleeping, 2000));
+    EXPECT_TRUE(sleeper.stopped);
+    SetEvent(release);
+    ASSERT_TRUE(Ended(held, 2000));
+    PumpMessages(200);
+    EXPECT_EQ(pingsFromWorkers, 0);
+    for (HANDLE handle : {sleeping, held, release}) CloseHandle(handle);
+}
+
+TEST_F(WorkerStop, AWorkerOfAStoppedStartReachesNothingOfTheNextStart) {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE old = StartWorkerThread(HeldThenPing, release);
+    ASSERT_TRUE(old);
+    StopWorkerThreads();
+    HWND oldControl = pluginState.controlWindow;
+    pluginState.controlWindow = MakeControl();
+    DestroyWindow(oldControl);
+    ArmWorkerStop();
+    Sleeper sleeper;
+    HANDLE current = StartWorkerThread(SleepThenPing, &sleeper);
+    ASSERT_TRUE(current);
+
+    SetEvent(release);
+    ASSERT_TRUE(Ended(old, 2000));
+    PumpMessages(200);
+    EXPECT_EQ(pingsFromWorkers, 0) << "the old worker posted to the new start";
+    EXPECT_EQ(WaitForSingleObject(current, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the new start's worker was stopped";
+
+    StopWorkerThreads();
+    ASSERT_TRUE(Ended(current, 2000));
+    EXPECT_TRUE(sleeper.stopped);
+    CloseHandle(old);
+    CloseHandle(current);
+    CloseHandle(release);
 }

@@ -47,9 +47,12 @@ TEST_F(PlayerCommandTest, PauseTogglesAndResumesAStandstillThePollSaw) {
     EXPECT_EQ(PressAndLog(2), Commands{"40045"});
     EXPECT_EQ(pluginState.hotItem, 1);
 
+    // Play started the track again: standing at 0 it would look like a
+    // player that knows no position, which never stands still.
     SendPlayerSimControl(sim.window, "state paused");
-    PollPlayer(nullptr, 0, 0, 0);
-    PollPlayer(nullptr, 0, 0, 0);
+    SendPlayerSimControl(sim.window, "position 30000");
+    Poll();
+    Poll();
     ASSERT_TRUE(pluginState.positionUnchanged);
     EXPECT_EQ(PressAndLog(2), Commands{"40045"});
 }

@@ -5,9 +5,11 @@
 #include "player/player_link.h"
 #include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 #include "testbed/starter/standin_api.h"
 
 int commandDoneCount = 0;
+int pollsAnswered = 0;
 std::atomic<int> repaintsFromTestThread{0};
 std::atomic<int> repaintsFromOtherThreads{0};
 
@@ -40,10 +42,18 @@ BOOL WINAPI WatchingInvalidateRect(HWND window, const RECT* rect, BOOL erase) {
 }
 
 LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != MSG_COMMAND_DONE) return DefWindowProcA(window, message, wParam, lParam);
-    ++commandDoneCount;
-    FinishCommand(wParam);
-    return 0;
+    switch (message) {
+    case MSG_COMMAND_DONE:
+        ++commandDoneCount;
+        FinishCommand(wParam, lParam);
+        return 0;
+    case MSG_POLL_DONE:
+        FinishPoll(wParam);
+        ++pollsAnswered;
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 void SendShift(DWORD flags) {
@@ -82,12 +92,16 @@ void PlayerLinkTest::SetUp() {
                                GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(control_, nullptr);
     pluginState.controlWindow = control_;
+    ArmWorkerStop();
+    StartPollWorker();
     StandInClearCallLog();
 }
 
 void PlayerLinkTest::TearDown() {
     // A thread still running would post to a window that is gone.
     if (pluginState.commandThread) WaitForCommandDone();
+    StopWorkerThreads();
+    ForgetPollWorker();
     if (sim.process) StopPlayerSim(&sim);
     DestroyWindow(control_);
     redrawWatch_.reset();
@@ -116,6 +130,13 @@ std::vector<std::string> PlayerLinkTest::LoggedSinceMark(const char* kind) {
         if (log[i].kind == kind) found.push_back(log[i].args);
     }
     return found;
+}
+
+void PlayerLinkTest::Poll() {
+    const int answered = pollsAnswered;
+    PollPlayer(nullptr, 0, 0, 0);
+    // Without a player nothing is asked; otherwise the answers come back.
+    if (pluginState.playerWindow) EXPECT_TRUE(WaitUntil([&] { return pollsAnswered > answered; }, 5000));
 }
 
 void PlayerLinkTest::Press(int cell) {

@@ -1,6 +1,6 @@
 // What the player link's tests share: the plug-in's state back at its
-// load-time values, a control window of our own that finishes commands as
-// the real one does, the stand-in host's store, the stand-in player and its
+// load-time values, a control window of our own that finishes commands and
+// polls as the real one does, the stand-in host's store, the stand-in player and its
 // log, and a watch on the control's immediate repaints.
 #pragma once
 
@@ -26,6 +26,9 @@ protected:
     // kind since the last MarkLog.
     void MarkLog();
     std::vector<std::string> LoggedSinceMark(const char* kind);
+
+    // One tick of the status poll, and the player's answers applied.
+    void Poll();
 
     // One press of cell through the command thread, as a release on the
     // control starts it, until its completion message has been handled.

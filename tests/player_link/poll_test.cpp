@@ -11,8 +11,6 @@ namespace {
 
 using Queries = std::vector<std::string>;
 
-void Poll() { PollPlayer(nullptr, 0, 0, 0); }
-
 class PlayerPollTest : public PlayerLinkTest {
 protected:
     void SetUp() override {
@@ -121,6 +119,25 @@ TEST_F(PlayerPollTest, AHungPlayerCostsOneBoundedWaitAndTheNextPollRecovers) {
     Poll();
     EXPECT_EQ(pluginState.playerStatus, PLAYER_STOPPED);
     EXPECT_EQ(positionPercent, -1);
+}
+
+// A player that answers each question 400 ms late: the tick only asks the
+// worker, a tick while the poll is out asks nothing more, and the answers
+// arrive as one poll.
+TEST_F(PlayerPollTest, ASlowPlayerNeverHoldsTheTickAndOnePollIsOutAtATime) {
+    StartPlayer(PlayerSimState::Paused, 61500, 200);
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 400"));
+    MarkLog();
+    DWORD start = GetTickCount();
+    PollPlayer(nullptr, 0, 0, 0);
+    EXPECT_LT(GetTickCount() - start, 200u) << "the tick waited for the player";
+    start = GetTickCount();
+    PollPlayer(nullptr, 0, 0, 0);
+    EXPECT_LT(GetTickCount() - start, 200u);
+    ASSERT_TRUE(WaitUntil([] { return positionPercent == 31; }, 5000));
+    EXPECT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    PumpMessages(500);
+    EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104", "1 105", "0 105"}));
 }
 
 // Some players answer 0 to every position query and ignore the seek; their
