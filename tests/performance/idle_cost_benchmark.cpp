@@ -3,13 +3,15 @@
 // a while, waking only when something is there for it, and counts the
 // wake-ups that brought a message for one of the plug-in's windows (its
 // timers, its repaints), the time spent in the plug-in's window procedures
-// and timer callbacks, apart from the time they wait for the player's
+// and timer callbacks, apart from any time they wait for the player's
 // answers, and the thread's CPU time; the plug-in's imports count the
-// messages it sends or posts to the player. Not part of the test run.
+// messages it sends or posts to the player, from any thread and from the
+// host's. Not part of the test run.
 #include "tests/performance/plugin_session.h"
 #include "tests/support/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
+#include <atomic>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -19,8 +21,17 @@ namespace {
 constexpr DWORD kMeasureMs = 20000;
 
 HWND player = nullptr;
-int messagesToPlayer = 0;
-double waitedForPlayerMicros = 0;
+DWORD hostThread = 0;
+std::atomic<int> messagesToPlayer{0};
+int messagesFromHostThread = 0;
+double waitedForPlayerMicros = 0;  // on the host's thread
+
+// Every message the plug-in sends or posts to the player, and those the
+// host's thread makes.
+void CountMessageToPlayer() {
+    ++messagesToPlayer;
+    if (GetCurrentThreadId() == hostThread) ++messagesFromHostThread;
+}
 
 using SendMessageFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 using PostMessageFn = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
@@ -30,19 +41,21 @@ PostMessageFn realPostMessage = nullptr;
 SendTimeoutFn realSendTimeout = nullptr;
 
 LRESULT WINAPI CountSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window == player) ++messagesToPlayer;
+    if (window == player) CountMessageToPlayer();
     return realSendMessage(window, message, wParam, lParam);
 }
 
 BOOL WINAPI CountPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window == player) ++messagesToPlayer;
+    if (window == player) CountMessageToPlayer();
     return realPostMessage(window, message, wParam, lParam);
 }
 
 LRESULT WINAPI CountSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                                 PDWORD_PTR result) {
     if (window != player) return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
-    ++messagesToPlayer;
+    CountMessageToPlayer();
+    if (GetCurrentThreadId() != hostThread)
+        return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
     const LARGE_INTEGER start = PerformanceNow();
     const LRESULT sent = realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
     waitedForPlayerMicros += MicrosecondsBetween(start, PerformanceNow());
@@ -112,6 +125,7 @@ int main() {
         return 1;
     }
     player = session.player();
+    hostThread = GetCurrentThreadId();
     // The pointer well away, so nothing hovers.
     SetCursorPos(0, 0);
     const auto send = Patch(session.plugin(), "SendMessageA", &CountSendMessage, &realSendMessage);
@@ -137,6 +151,8 @@ int main() {
     for (const auto& [what, count] : tally.pluginMessages) std::printf("  %-22s %.2f/s\n", what.c_str(), count / seconds);
     PrintFigure("idle, host-thread wake-ups for the plug-in", Printed("%.2f /s", tally.pluginWakes / seconds));
     PrintFigure("idle, messages to the player", Printed("%.2f /s", messagesToPlayer / seconds));
+    PrintFigure("idle, messages to the player from the host's thread",
+                Printed("%.2f /s", messagesFromHostThread / seconds));
     PrintFigure("idle, time in the plug-in on the host's thread, waiting for the player",
                 Printed("%.1f us/s", waitedForPlayerMicros / seconds));
     PrintFigure("idle, time in the plug-in on the host's thread, not waiting",
