@@ -61,8 +61,11 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.rawCaption.reset();
     return runtime;
   }
+  // Retitling and resizing act on the current entry: none, nothing to change.
+  Track* current = CurrentTrack(runtime.model);
   if (verb == "title") {
-    runtime.model.playlist[runtime.model.current].title = std::string(argument);
+    if (!current) return std::nullopt;
+    current->title = std::string(argument);
     return runtime;
   }
   if (verb == "positions" && (argument == "on" || argument == "off")) {
@@ -82,8 +85,8 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.pendingHangMs = number;
   } else if (verb == "delay" && number >= 0) {
     runtime.answerDelayMs = number;
-  } else if (verb == "length") {
-    runtime.model.playlist[runtime.model.current].lengthSec = number;
+  } else if (verb == "length" && current) {
+    current->lengthSec = number;
   } else if (verb == "position") {
     runtime.model = SeekTo(runtime.model, number, now);
   } else {
