@@ -49,6 +49,7 @@ struct PlayerSimOptions {
                                           // every start is a player with its own window
   int exitAfterMs = -1;                   // 0 or more: ends this long after its window showed (0: at once)
   bool exitAtStart = false;               // ends before making any window
+  bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
 };
 
 struct PlayerSimFiles {

@@ -48,6 +48,8 @@ constexpr char kKeyIgnoreCommandLine[] = "ignore_command_line";
 constexpr char kKeyExitAfterMs[] = "exit_after_ms";
 // 1: the process ends before it makes any window, as a player dying at start.
 constexpr char kKeyExitAtStart[] = "exit_at_start";
+// off: the player knows no position, as "positions off" makes it.
+constexpr char kKeyPositions[] = "positions";
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;

@@ -17,6 +17,7 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.answerDelayMs = options.answerDelayMs;
   runtime.commandDelayMs = options.commandDelayMs;
   runtime.pendingHangMs = options.firstQueryHangMs;
+  runtime.reportsPosition = options.reportsPosition;
   return runtime;
 }
 

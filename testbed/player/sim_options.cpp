@@ -68,6 +68,9 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadInt(value, &options->exitAfterMs);
   } else if (key == kKeyExitAtStart) {
     ReadFlag(value, &options->exitAtStart);
+  } else if (key == kKeyPositions) {
+    const std::string_view onOff = TrimBlanks(value);
+    if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";
   }
 }
 

@@ -34,6 +34,7 @@ struct SimOptions {
   bool ignoreCommandLine = false;  // every start is a player of its own
   int exitAfterMs = -1;            // 0 or more: ends this long after its window showed
   bool exitAtStart = false;        // ends before making any window
+  bool reportsPosition = true;     // off: position and length read 0, seeks are ignored
 };
 
 constexpr int kHangForever = -1;

@@ -95,20 +95,23 @@ TEST(SimOptions, Utf8CaptionScrollingAndSlowCommands) {
   EXPECT_EQ(read.scrollMs, 120);
 }
 
-TEST(SimOptions, StartsThatIgnoreTheirCommandLineOrEndByThemselves) {
+TEST(SimOptions, PlayersThatIgnoreTheirCommandLineKnowNoPositionOrEndByThemselves) {
   const SimOptions defaults = ParseSimOptions(FormatPlayerSimConfig(PlayerSimOptions(), ""));
   EXPECT_FALSE(defaults.ignoreCommandLine);
   EXPECT_LT(defaults.exitAfterMs, 0) << "a default player must not end by itself";
   EXPECT_FALSE(defaults.exitAtStart);
+  EXPECT_TRUE(defaults.reportsPosition);
 
   PlayerSimOptions written;
   written.ignoreCommandLine = true;
   written.exitAfterMs = 0;
   written.exitAtStart = true;
+  written.reportsPosition = false;
   const SimOptions read = ParseSimOptions(FormatPlayerSimConfig(written, ""));
   EXPECT_TRUE(read.ignoreCommandLine);
   EXPECT_EQ(read.exitAfterMs, 0);
   EXPECT_TRUE(read.exitAtStart);
+  EXPECT_FALSE(InitialRuntime(read, 0).reportsPosition);
 }
 
 TEST(SimOptions, AbsentOrUnreadableValuesKeepTheDefaults) {
