@@ -38,9 +38,9 @@ struct PlayerSimOptions {
   std::optional<std::string> rawCaption;  // set: the caption exactly (no line breaks)
   std::optional<std::string> utf8Caption;  // set: the caption in UTF-8, on a Unicode window
   int scrollMs = 0;                        // above 0: the caption scrolls one character this often
-  int answerDelayMs = 0;                  // every WM_USER query waits this long
+  int answerDelayMs = 0;                  // every WM_USER query, and every file by message, waits this long
   int commandDelayMs = 0;                 // every WM_COMMAND waits this long
-  int hangMs = 0;                         // the first query blocks this long; -1: never answers
+  int hangMs = 0;                         // the first query (or file by message) blocks this long; -1: never answers
   int startDelayMs = 0;                   // before the window is created
   int forwardDelayMs = 0;                 // a second instance, before it hands over its arguments
   std::string forwardDelayFor;            // ...when they hold this text (empty: always)

@@ -105,13 +105,19 @@ std::wstring CopyDataWideText(const COPYDATASTRUCT& data) {
 }
 
 // A file handed over by the player's protocol joins the end of the playlist,
-// named in the window's own characters. The log line is written once the
-// file is in, so its tick says when the player had it.
-void AppendFile(std::string_view kind, const std::string& logName, const std::string& windowName) {
+// named in the window's own characters; a name that is empty is refused.
+// The log line is written once the file is in, so its tick says when the
+// player had it.
+LRESULT AppendFile(HWND window, std::string_view kind, const std::string& logName, const std::string& windowName) {
   WaitBeforeAnswer();
-  const uint32_t now = GetTickCount();
-  simState.runtime.model = AppendTracks(Settle(simState.runtime.model, now), {TrackForFile(windowName)});
+  const bool taken = !windowName.empty();
+  if (taken) {
+    const uint32_t now = GetTickCount();
+    simState.runtime.model = AppendTracks(Settle(simState.runtime.model, now), {TrackForFile(windowName)});
+    RefreshView(window);
+  }
   LogEvent(kind, "\"" + logName + "\"");
+  return taken;
 }
 
 LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
@@ -119,16 +125,12 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
   const bool unicode = simState.runtime.unicodeWindow;
   if (data->dwData == kCopyAppendFile) {
     const std::string name = CopyDataText(*data);
-    AppendFile("ENQUEUE", name, unicode ? Utf8FromWide(WideFromAnsi(name)) : name);
-    RefreshView(window);
-    return TRUE;
+    return AppendFile(window, "ENQUEUE", name, unicode ? Utf8FromWide(WideFromAnsi(name)) : name);
   }
   if (data->dwData == kCopyAppendFileWide) {
     const std::wstring name = CopyDataWideText(*data);
     const std::string utf8 = Utf8FromWide(name);
-    AppendFile("ENQUEUEW", utf8, unicode ? utf8 : AnsiFromWide(name));
-    RefreshView(window);
-    return TRUE;
+    return AppendFile(window, "ENQUEUEW", utf8, unicode ? utf8 : AnsiFromWide(name));
   }
   const std::string text = CopyDataText(*data);
   const uint32_t now = GetTickCount();
