@@ -13,7 +13,7 @@ bool HasEnd(const Track& track) { return track.lengthSec > 0; }
 // Wide, so a test's huge length cannot overflow.
 long long EndMs(const Track& track) { return track.lengthSec * 1000LL; }
 
-PlayerModel StartTrackAt(PlayerModel model, size_t index, uint32_t now) {
+PlayerModel StartTrackAt(PlayerModel model, int index, uint32_t now) {
   model.current = index;
   model.state = PlayState::Playing;
   model.anchorPositionMs = 0;
@@ -43,16 +43,27 @@ int PositionMs(const PlayerModel& model, uint32_t now) {
   return 0;
 }
 
+const Track* CurrentTrack(const PlayerModel& model) {
+  if (model.current < 0 || static_cast<size_t>(model.current) >= model.playlist.size()) return nullptr;
+  return &model.playlist[static_cast<size_t>(model.current)];
+}
+
+Track* CurrentTrack(PlayerModel& model) {
+  return const_cast<Track*>(CurrentTrack(static_cast<const PlayerModel&>(model)));
+}
+
 int CurrentLengthSec(const PlayerModel& model) {
-  return model.playlist[model.current].lengthSec;
+  const Track* track = CurrentTrack(model);
+  return track ? track->lengthSec : -1;
 }
 
 PlayerModel Settle(PlayerModel model, uint32_t now) {
   while (model.state == PlayState::Playing) {
-    const Track& track = model.playlist[model.current];
-    if (!HasEnd(track) || PositionMs(model, now) <= EndMs(track)) break;
-    const uint32_t endTick = model.anchorTick + static_cast<uint32_t>(EndMs(track) - model.anchorPositionMs);
-    if (model.current + 1 >= model.playlist.size()) return Stop(model);
+    const Track* track = CurrentTrack(model);
+    if (!track) return Stop(model);
+    if (!HasEnd(*track) || PositionMs(model, now) <= EndMs(*track)) break;
+    const uint32_t endTick = model.anchorTick + static_cast<uint32_t>(EndMs(*track) - model.anchorPositionMs);
+    if (static_cast<size_t>(model.current) + 1 >= model.playlist.size()) return Stop(model);
     model = StartTrackAt(model, model.current + 1, endTick);
   }
   return model;
@@ -65,7 +76,7 @@ PlayerModel Play(PlayerModel model, uint32_t now) {
     return model;
   }
   // From stopped the track starts; while playing it starts over.
-  return StartTrackAt(model, model.current, now);
+  return PlayCurrent(model, now);
 }
 
 PlayerModel TogglePause(PlayerModel model, uint32_t now) {
@@ -91,7 +102,8 @@ PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now) {
       return Play(model, now);
     case PlayState::Paused:
       // A stopped player cannot pause; tests asking for it get a paused
-      // player at the start of the track.
+      // player at the start of the track, if there is one.
+      if (!CurrentTrack(model)) return model;
       model.anchorPositionMs = PositionMs(model, now);
       model.state = PlayState::Paused;
       return model;
@@ -102,10 +114,10 @@ PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now) {
 }
 
 PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now) {
-  if (model.state == PlayState::Stopped) return model;
-  const Track& track = model.playlist[model.current];
+  const Track* track = CurrentTrack(model);
+  if (model.state == PlayState::Stopped || !track) return model;
   int target = std::max(positionMs, 0);
-  if (HasEnd(track) && target > EndMs(track)) target = static_cast<int>(EndMs(track));
+  if (HasEnd(*track) && target > EndMs(*track)) target = static_cast<int>(EndMs(*track));
   model.anchorPositionMs = target;
   model.anchorTick = now;
   return model;
@@ -122,11 +134,30 @@ PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks) {
   return model;
 }
 
+PlayerModel ClearPlaylist(PlayerModel model) {
+  model.playlist.clear();
+  model.current = kNoEntry;
+  return Stop(model);
+}
+
+PlayerModel SelectEntry(PlayerModel model, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= model.playlist.size()) return model;
+  model.current = index;
+  return Stop(model);
+}
+
+PlayerModel PlayCurrent(PlayerModel model, uint32_t now) {
+  if (!CurrentTrack(model)) return model;
+  return StartTrackAt(model, model.current, now);
+}
+
 namespace {
 
+// From no entry, either way leads to the first.
 PlayerModel StepTrack(PlayerModel model, int delta, uint32_t now) {
+  if (model.playlist.empty()) return model;
   const long last = static_cast<long>(model.playlist.size()) - 1;
-  const size_t index = static_cast<size_t>(std::clamp(static_cast<long>(model.current) + delta, 0L, last));
+  const int index = static_cast<int>(std::clamp(static_cast<long>(model.current) + delta, 0L, last));
   if (model.state == PlayState::Stopped) {
     model.current = index;
     return model;
@@ -202,14 +233,40 @@ QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_
     case kVolume:
       if (wParam == static_cast<int32_t>(kVolumeQuery)) answer = model.volume;
       break;
+    case kClearPlaylist:
+      model = ClearPlaylist(model);
+      break;
+    case kPlayCurrent:
+      model = PlayCurrent(model, now);
+      break;
+    case kSetPlaylistPosition:
+      model = SelectEntry(model, wParam);
+      break;
+    case kPlaylistLength:
+      answer = static_cast<long>(model.playlist.size());
+      break;
+    case kPlaylistPosition:
+      answer = model.current;
+      break;
     default:
       break;
   }
   return {model, answer};
 }
 
+namespace {
+
+std::string BareName(std::string_view suffix) {
+  const size_t start = suffix.find_first_not_of(" -");
+  return start == std::string_view::npos ? std::string("Winamp") : std::string(suffix.substr(start));
+}
+
+}  // namespace
+
 std::string ComposeCaption(const PlayerModel& model, std::string_view suffix) {
-  std::string caption = std::to_string(model.current + 1) + ". " + model.playlist[model.current].title;
+  const Track* track = CurrentTrack(model);
+  if (!track) return BareName(suffix);
+  std::string caption = std::to_string(model.current + 1) + ". " + track->title;
   caption += suffix;
   if (model.state == PlayState::Paused) caption += " [Paused]";
   if (model.state == PlayState::Stopped) caption += " [Stopped]";

@@ -18,9 +18,13 @@ struct Track {
   int lengthSec = 0;
 };
 
+// The current entry when there is none: after the playlist was cleared,
+// until an entry is chosen. Nothing plays then.
+constexpr int kNoEntry = -1;
+
 struct PlayerModel {
-  std::vector<Track> playlist;  // never empty
-  size_t current = 0;
+  std::vector<Track> playlist;  // empty once cleared
+  int current = 0;              // 0-based, or kNoEntry
   PlayState state = PlayState::Stopped;
   // While playing the position is anchorPositionMs plus the time since
   // anchorTick; paused or stopped it is anchorPositionMs (0 when stopped).
@@ -37,6 +41,10 @@ constexpr int kOpenedFileLengthSec = 180;
 PlayerModel MakeDefaultModel();
 
 int PositionMs(const PlayerModel& model, uint32_t now);
+// nullptr when there is no current entry.
+const Track* CurrentTrack(const PlayerModel& model);
+Track* CurrentTrack(PlayerModel& model);
+// -1 (as a stream's) when there is no current entry.
 int CurrentLengthSec(const PlayerModel& model);
 
 // Moves past tracks whose end the clock has passed; after the last track the
@@ -49,21 +57,31 @@ PlayerModel Stop(PlayerModel model);
 PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now);
 PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now);
 PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now);
+// Appending leaves the current entry as it was, none included.
 PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks);
+PlayerModel ClearPlaylist(PlayerModel model);
+// The entry becomes the current one, stopped at its start; an index
+// outside the playlist changes nothing.
+PlayerModel SelectEntry(PlayerModel model, int index);
+// Starts the current entry from its start; nothing without one.
+PlayerModel PlayCurrent(PlayerModel model, uint32_t now);
 
 // Applies one of the player's WM_COMMAND numbers that change the model;
 // others leave it as it is.
 PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now);
 
-// A WM_USER message (code in lParam) answered: the status, time and volume
-// queries, and the seek, which also moves the clock.
+// A WM_USER message (code in lParam) answered: the status, time, volume
+// and playlist queries, the seek, which also moves the clock, and the
+// playlist's clear, select and play.
 struct QueryResult {
   PlayerModel model;
   long answer = 0;
 };
 QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_t now);
 
-// "N. Artist - Title<suffix>", then " [Paused]" or " [Stopped]".
+// "N. Artist - Title<suffix>", then " [Paused]" or " [Stopped]"; with no
+// current entry the player's bare name, as before anything has played:
+// the suffix without its leading dash, or "Winamp" when it is empty.
 std::string ComposeCaption(const PlayerModel& model, std::string_view suffix);
 
 }  // namespace player_sim

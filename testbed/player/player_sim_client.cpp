@@ -2,6 +2,7 @@
 #include "testbed/player/player_sim_client.h"
 
 #include "testbed/common/files.h"
+#include "testbed/common/process_list.h"
 #include "testbed/player/player_sim_protocol.h"
 
 using namespace player_sim;
@@ -83,6 +84,10 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyForwardDelayMs, std::to_string(options.forwardDelayMs));
   AddLine(&ini, kKeyForwardDelayFor, options.forwardDelayFor);
   AddLine(&ini, kKeyLog, logPath);
+  AddLine(&ini, kKeyIgnoreCommandLine, options.ignoreCommandLine ? "1" : "0");
+  AddLine(&ini, kKeyExitAfterMs, std::to_string(options.exitAfterMs));
+  AddLine(&ini, kKeyExitAtStart, options.exitAtStart ? "1" : "0");
+  AddLine(&ini, kKeyPositions, options.reportsPosition ? "on" : "off");
   return ini;
 }
 
@@ -157,6 +162,19 @@ PlayerSimProcess AttachPlayerSim(DWORD windowTimeoutMs) {
   sim.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, sim.processId);
   if (!sim.process) sim.failure = "cannot open the player's process";
   return sim;
+}
+
+std::vector<PlayerSimProcess> AttachEveryPlayerSim() {
+  std::vector<PlayerSimProcess> sims;
+  for (DWORD id : ProcessIdsNamed(kExeName)) {
+    PlayerSimProcess sim;
+    sim.processId = id;
+    sim.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id);
+    if (!sim.process) continue;  // ended meanwhile
+    sim.window = FindPlayerSimWindowOf(id);
+    sims.push_back(std::move(sim));
+  }
+  return sims;
 }
 
 void StopPlayerSim(PlayerSimProcess* sim, DWORD timeoutMs) {

@@ -38,13 +38,18 @@ struct PlayerSimOptions {
   std::optional<std::string> rawCaption;  // set: the caption exactly (no line breaks)
   std::optional<std::string> utf8Caption;  // set: the caption in UTF-8, on a Unicode window
   int scrollMs = 0;                        // above 0: the caption scrolls one character this often
-  int answerDelayMs = 0;                  // every WM_USER query waits this long
+  int answerDelayMs = 0;                  // every WM_USER query, and every file by message, waits this long
   int commandDelayMs = 0;                 // every WM_COMMAND waits this long
-  int hangMs = 0;                         // the first query blocks this long; -1: never answers
+  int hangMs = 0;                         // the first query (or file by message) blocks this long; -1: never answers
   int startDelayMs = 0;                   // before the window is created
   int forwardDelayMs = 0;                 // a second instance, before it hands over its arguments
   std::string forwardDelayFor;            // ...when they hold this text (empty: always)
   std::string logPath;                    // empty: a new file in the temp folder
+  bool ignoreCommandLine = false;         // takes no files from its command line, never hands it over:
+                                          // every start is a player with its own window
+  int exitAfterMs = -1;                   // 0 or more: ends this long after its window showed (0: at once)
+  bool exitAtStart = false;               // ends before making any window
+  bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
 };
 
 struct PlayerSimFiles {
@@ -90,6 +95,11 @@ PlayerSimProcess StartPlayerSim(const PlayerSimOptions& options, std::string_vie
 // StopPlayerSim can end it. Fill in logPath from ConfigurePlayerSim.
 PlayerSimProcess AttachPlayerSim(DWORD windowTimeoutMs = 10000);
 
+// Every player_sim.exe running now, each opened so that StopPlayerSim ends
+// it, with its player window when it has one: players that ignore their
+// command line run one per start, whoever started them.
+std::vector<PlayerSimProcess> AttachEveryPlayerSim();
+
 // Closes the player (WM_CLOSE), waits for it to end, terminates it after
 // timeoutMs, and clears the handles.
 void StopPlayerSim(PlayerSimProcess* sim, DWORD timeoutMs = 5000);
@@ -110,7 +120,11 @@ bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LR
 // {1400, "COPYDATA", "/ADD \"C:\\b.mp3\""} (files handed to the running player),
 // {1405, "CMDLINE", "\"C:\\c.mp3\""} (files the instance that became the
 // player took from its own command line), {1410, "CONTROL", "state paused"},
-// {1500, "FORWARD", "ok"}, {1600, "EXIT", "0"}.
+// {1500, "FORWARD", "ok"}, {1600, "EXIT", "0"}; and by the player's own
+// protocol: {1700, "ENQUEUE", "\"C:\\a.mp3\""} (WM_COPYDATA 100),
+// {1710, "ENQUEUEW", "\"C:\\<the name in UTF-8>\""} (WM_COPYDATA 1100),
+// {1720, "USER", "0 121"}; {1800, "IGNORED", "/ADD \"C:\\b.mp3\""} (a
+// command line that ignore_command_line made a start ignore).
 struct PlayerSimLogEntry {
   DWORD tick = 0;
   std::string kind;

@@ -32,13 +32,24 @@ constexpr char kKeyRawCaption[] = "caption";            // present: caption as g
 constexpr char kKeyUtf8Caption[] = "caption_utf8";
 // Above 0: the caption plus " *** " turns left by one character this often.
 constexpr char kKeyScrollMs[] = "scroll_ms";
+// Every query, and every file handed over by WM_COPYDATA 100 or 1100.
 constexpr char kKeyAnswerDelayMs[] = "answer_delay_ms";
 constexpr char kKeyCommandDelayMs[] = "command_delay_ms";  // every WM_COMMAND
-constexpr char kKeyHangMs[] = "hang_ms";                // first query; -1 never
+constexpr char kKeyHangMs[] = "hang_ms";                // first query or file; -1 never
 constexpr char kKeyStartDelayMs[] = "start_delay_ms";
 constexpr char kKeyForwardDelayMs[] = "forward_delay_ms";
 constexpr char kKeyForwardDelayFor[] = "forward_delay_for";
 constexpr char kKeyLog[] = "log";
+// 1: the command line is taken for nothing (logged IGNORED) and never
+// handed over, so every start is a player of its own with its own window.
+constexpr char kKeyIgnoreCommandLine[] = "ignore_command_line";
+// 0 or more: the window is destroyed and the player ends this long after
+// the window was shown (0: at once). Below 0: never.
+constexpr char kKeyExitAfterMs[] = "exit_after_ms";
+// 1: the process ends before it makes any window, as a player dying at start.
+constexpr char kKeyExitAtStart[] = "exit_at_start";
+// off: the player knows no position, as "positions off" makes it.
+constexpr char kKeyPositions[] = "positions";
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;
@@ -46,6 +57,15 @@ constexpr LPARAM kQueryStatus = 104;    // 1 playing, 3 paused, 0 stopped
 constexpr LPARAM kQueryTime = 105;      // wParam 0: position ms, 1: length s
 constexpr LPARAM kSeek = 106;           // wParam: target position in ms
 constexpr LPARAM kVolume = 122;         // wParam kVolumeQuery: current volume
+// The playlist: clear it (no current entry after), play from the current
+// entry, make entry wParam (0-based) current, stopped at its start; its
+// length, and the current entry (0-based, -1 when none).
+constexpr LPARAM kClearPlaylist = 101;
+constexpr LPARAM kPlayCurrent = 102;
+constexpr LPARAM kSetPlaylistPosition = 121;
+constexpr LPARAM kPlaylistLength = 124;
+constexpr LPARAM kPlaylistPosition = 125;
+
 constexpr WPARAM kTimePosition = 0;
 constexpr WPARAM kTimeLength = 1;
 constexpr WPARAM kVolumeQuery = static_cast<WPARAM>(-666);
@@ -68,10 +88,16 @@ constexpr int kCmdVolumeDown = 40059;
 constexpr int kCmdForward5s = 40060;
 constexpr int kCmdRewind5s = 40061;
 
-// WM_COPYDATA dwData values. A second start hands its command line to the
-// running player with the first; tests send text commands with the second
-// ("state paused", "caption <raw>", "hang <ms>", "delay <ms>",
-// "title <Artist - Title>", "length <s>", "position <ms>", "caption-auto").
+// WM_COPYDATA dwData values of the player's protocol: a file appended to the
+// playlist, named by zero-terminated ANSI text, or by UTF-16 text.
+constexpr ULONG_PTR kCopyAppendFile = 100;
+constexpr ULONG_PTR kCopyAppendFileWide = 1100;
+
+// WM_COPYDATA dwData values of our own. A second start hands its command
+// line to the running player with the first; tests send text commands with
+// the second ("state paused", "caption <raw>", "hang <ms>", "delay <ms>",
+// "title <Artist - Title>", "length <s>", "position <ms>", "caption-auto",
+// "positions on|off").
 constexpr ULONG_PTR kCopyCommandLine = 0x504C4331;  // "PLC1"
 constexpr ULONG_PTR kCopyControl = 0x504C4332;      // "PLC2"
 

@@ -17,6 +17,7 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.answerDelayMs = options.answerDelayMs;
   runtime.commandDelayMs = options.commandDelayMs;
   runtime.pendingHangMs = options.firstQueryHangMs;
+  runtime.reportsPosition = options.reportsPosition;
   return runtime;
 }
 
@@ -61,8 +62,11 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.rawCaption.reset();
     return runtime;
   }
+  // Retitling and resizing act on the current entry: none, nothing to change.
+  Track* current = CurrentTrack(runtime.model);
   if (verb == "title") {
-    runtime.model.playlist[runtime.model.current].title = std::string(argument);
+    if (!current) return std::nullopt;
+    current->title = std::string(argument);
     return runtime;
   }
   if (verb == "positions" && (argument == "on" || argument == "off")) {
@@ -82,8 +86,8 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.pendingHangMs = number;
   } else if (verb == "delay" && number >= 0) {
     runtime.answerDelayMs = number;
-  } else if (verb == "length") {
-    runtime.model.playlist[runtime.model.current].lengthSec = number;
+  } else if (verb == "length" && current) {
+    current->lengthSec = number;
   } else if (verb == "position") {
     runtime.model = SeekTo(runtime.model, number, now);
   } else {

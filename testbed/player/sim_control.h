@@ -21,9 +21,9 @@ struct PlayerRuntime {
   bool unicodeWindow = false;  // captions are UTF-8
   int scrollMs = 0;
   size_t scrollStep = 0;  // characters the caption has turned so far
-  int answerDelayMs = 0;
+  int answerDelayMs = 0;  // each query, and each file handed over by message
   int commandDelayMs = 0;  // a slow player: each command takes this long
-  int pendingHangMs = 0;  // the next query blocks this long; kHangForever
+  int pendingHangMs = 0;  // the next query or file blocks this long; kHangForever
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
 };
 

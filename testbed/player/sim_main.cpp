@@ -1,6 +1,8 @@
 // The stand-in player program: reads its options, makes sure only one
 // player runs (a second start hands its command line to the first, as the
-// real player does), then opens its window and serves messages until closed.
+// real player does, unless the options make every start a player of its
+// own that ignores its command line), then opens its window and serves
+// messages until closed.
 #include <windows.h>
 
 #include <algorithm>
@@ -92,6 +94,51 @@ int RunMessageLoop() {
   return 0;
 }
 
+// files: what the command line gives the player to open or add.
+int ServeAsPlayer(HINSTANCE instance, int showCommand, const SimOptions& options, std::string_view files) {
+  if (options.startDelayMs > 0) Sleep(static_cast<DWORD>(options.startDelayMs));
+  const uint32_t now = GetTickCount();
+  simState.runtime = InitialRuntime(options, now);
+  simState.runtime.model = ApplyFileArguments(simState.runtime.model, files, now);
+  // What a forwarded instance's COPYDATA line says for files handed over.
+  if (!files.empty()) LogEvent("CMDLINE", files);
+  const bool ready = RegisterPlayerClass(instance) && RegisterPrefsClass(instance) &&
+                     CreatePlayerWindow(instance, showCommand, options.exitAfterMs) != nullptr;
+  return ready ? RunMessageLoop() : 1;
+}
+
+// Logs its end while it still holds the player's role, so a waiting start
+// that takes the role over logs after it.
+int RunInstance(HINSTANCE instance, int showCommand, const SimOptions& options, std::string_view arguments) {
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+  const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+  Role role = Role::Player;
+  bool ownsMutex = firstInstance;
+  if (options.ignoreCommandLine) {
+    if (!arguments.empty()) LogEvent("IGNORED", arguments);
+    arguments = {};
+  } else if (mutex) {
+    const std::string forwarded(arguments);
+    const bool slow = forwarded.find(options.forwardDelayFor) != std::string::npos;
+    const DWORD forwardDelay = static_cast<DWORD>(std::max(0, options.forwardDelayMs));
+    role = ClaimPlayerRole(mutex, firstInstance, forwarded, forwardDelay, slow);
+    ownsMutex = role == Role::Player;
+  }
+
+  int exitCode = 0;
+  if (role == Role::Player) {
+    exitCode = ServeAsPlayer(instance, showCommand, options, arguments);
+  } else {
+    exitCode = role == Role::Forwarded ? 0 : 1;
+  }
+  LogEvent("EXIT", std::to_string(exitCode));
+  if (mutex) {
+    if (ownsMutex) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  return exitCode;
+}
+
 int RunPlayer(HINSTANCE instance, int showCommand) {
   const std::string_view arguments = ArgumentsOf(GetCommandLineA());
   const ConfigSplit split = SplitConfigArgument(arguments);
@@ -101,35 +148,14 @@ int RunPlayer(HINSTANCE instance, int showCommand) {
   OpenSimLog(options.logPath);
   LogEvent("START", "PID=" + std::to_string(GetCurrentProcessId()) + " SW=" + std::to_string(showCommand) +
                         " CMDLINE=" + std::string(arguments));
-
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
-  const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
-  const std::string forwarded(split.rest);
-  const bool slow = forwarded.find(options.forwardDelayFor) != std::string::npos;
-  const DWORD forwardDelay = static_cast<DWORD>(std::max(0, options.forwardDelayMs));
-  const Role role = mutex ? ClaimPlayerRole(mutex, firstInstance, forwarded, forwardDelay, slow) : Role::Player;
-
-  int exitCode = 0;
-  if (role == Role::Player) {
-    if (options.startDelayMs > 0) Sleep(static_cast<DWORD>(options.startDelayMs));
-    const uint32_t now = GetTickCount();
-    simState.runtime = InitialRuntime(options, now);
-    simState.runtime.model = ApplyFileArguments(simState.runtime.model, split.rest, now);
-    // What a forwarded instance's COPYDATA line says for files handed over.
-    if (!forwarded.empty()) LogEvent("CMDLINE", forwarded);
-    const bool ready = RegisterPlayerClass(instance) && RegisterPrefsClass(instance) &&
-                       CreatePlayerWindow(instance, showCommand) != nullptr;
-    exitCode = ready ? RunMessageLoop() : 1;
+  int exitCode = 1;
+  if (options.exitAtStart) {
+    // A player that dies at start: no window, no claim on the role.
+    LogEvent("EXIT", std::to_string(exitCode));
   } else {
-    exitCode = role == Role::Forwarded ? 0 : 1;
+    exitCode = RunInstance(instance, showCommand, options, split.rest);
   }
-
-  LogEvent("EXIT", std::to_string(exitCode));
   CloseSimLog();
-  if (mutex) {
-    if (role == Role::Player) ReleaseMutex(mutex);
-    CloseHandle(mutex);
-  }
   return exitCode;
 }
 

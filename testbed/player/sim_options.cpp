@@ -20,6 +20,12 @@ void ReadInt(std::string_view value, int* target) {
   if (ParseInt(TrimBlanks(value), &parsed)) *target = parsed;
 }
 
+// 0 or 1.
+void ReadFlag(std::string_view value, bool* target) {
+  int parsed = 0;
+  if (ParseInt(TrimBlanks(value), &parsed) && (parsed == 0 || parsed == 1)) *target = parsed == 1;
+}
+
 void ApplyOption(SimOptions* options, std::string_view key, std::string_view value) {
   if (key == kKeyState) {
     ParseState(TrimBlanks(value), &options->state);
@@ -56,6 +62,15 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     options->forwardDelayFor = std::string(value);
   } else if (key == kKeyLog) {
     options->logPath = std::string(TrimBlanks(value));
+  } else if (key == kKeyIgnoreCommandLine) {
+    ReadFlag(value, &options->ignoreCommandLine);
+  } else if (key == kKeyExitAfterMs) {
+    ReadInt(value, &options->exitAfterMs);
+  } else if (key == kKeyExitAtStart) {
+    ReadFlag(value, &options->exitAtStart);
+  } else if (key == kKeyPositions) {
+    const std::string_view onOff = TrimBlanks(value);
+    if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";
   }
 }
 
@@ -80,7 +95,7 @@ SimOptions ParseSimOptions(std::string_view iniText) {
 PlayerModel InitialModel(const SimOptions& options, uint32_t now) {
   PlayerModel model = MakeDefaultModel();
   if (!options.playlist.empty()) model.playlist = options.playlist;
-  model.current = std::min(options.current, model.playlist.size() - 1);
+  model.current = static_cast<int>(std::min(options.current, model.playlist.size() - 1));
   model.volume = std::clamp(options.volume, 0, kVolumeMax);
   model = SetState(model, options.state, now);
   // Stopped players stand at 0 whatever the option says.

@@ -1,6 +1,7 @@
 // The stand-in player's options, read from the INI text that tests and the
 // demo write: what it plays at start, how its caption reads, how slowly (or
-// never) it answers, and where it logs.
+// never) it answers, whether it takes its command line, when it ends by
+// itself, and where it logs.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,10 @@ struct SimOptions {
   int forwardDelayMs = 0;  // a second instance, before it hands over its arguments
   std::string forwardDelayFor;  // ...when they hold this text (empty: always)
   std::string logPath;
+  bool ignoreCommandLine = false;  // every start is a player of its own
+  int exitAfterMs = -1;            // 0 or more: ends this long after its window showed
+  bool exitAtStart = false;        // ends before making any window
+  bool reportsPosition = true;     // off: position and length read 0, seeks are ignored
 };
 
 constexpr int kHangForever = -1;

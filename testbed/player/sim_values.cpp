@@ -57,11 +57,30 @@ Track ParseTrackSpec(std::string_view text) {
   return {std::string(text.substr(0, bar)), length};
 }
 
-std::wstring WideFromUtf8(std::string_view text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+namespace {
+
+std::wstring ToWide(UINT codePage, std::string_view text) {
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  if (length > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
 }
+
+std::string FromWide(UINT codePage, std::wstring_view text) {
+  const int length =
+      WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length, nullptr, nullptr);
+  }
+  return narrow;
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view text) { return ToWide(CP_UTF8, text); }
+std::string Utf8FromWide(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+std::wstring WideFromAnsi(std::string_view text) { return ToWide(CP_ACP, text); }
+std::string AnsiFromWide(std::wstring_view text) { return FromWide(CP_ACP, text); }
 
 }  // namespace player_sim

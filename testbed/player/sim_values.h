@@ -24,5 +24,9 @@ Track ParseTrackSpec(std::string_view text);
 
 // UTF-8 as UTF-16, for the texts of a Unicode window.
 std::wstring WideFromUtf8(std::string_view text);
+std::string Utf8FromWide(std::wstring_view text);
+// The system's ANSI code page both ways; what it lacks becomes '?'.
+std::wstring WideFromAnsi(std::string_view text);
+std::string AnsiFromWide(std::wstring_view text);
 
 }  // namespace player_sim

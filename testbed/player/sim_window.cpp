@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "testbed/player/player_sim_protocol.h"
 #include "testbed/player/sim_command_line.h"
@@ -20,6 +21,7 @@ constexpr int kWindowHeight = 116;
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockTimerMs = 250;
 constexpr UINT_PTR kScrollTimer = 2;
+constexpr UINT_PTR kExitTimer = 3;
 
 void SetCaption(HWND window, const std::string& caption) {
   if (simState.runtime.unicodeWindow) {
@@ -94,8 +96,42 @@ std::string CopyDataText(const COPYDATASTRUCT& data) {
   return std::string(bytes, length);
 }
 
+// The same for UTF-16 text: whole characters only.
+std::wstring CopyDataWideText(const COPYDATASTRUCT& data) {
+  if (!data.lpData) return std::wstring();
+  std::wstring text(data.cbData / sizeof(wchar_t), L'\0');
+  if (!text.empty()) memcpy(&text[0], data.lpData, text.size() * sizeof(wchar_t));
+  return text.substr(0, text.find(L'\0'));
+}
+
+// A file handed over by the player's protocol joins the end of the playlist,
+// named in the window's own characters; a name that is empty is refused.
+// The log line is written once the file is in, so its tick says when the
+// player had it.
+LRESULT AppendFile(HWND window, std::string_view kind, const std::string& logName, const std::string& windowName) {
+  WaitBeforeAnswer();
+  const bool taken = !windowName.empty();
+  if (taken) {
+    const uint32_t now = GetTickCount();
+    simState.runtime.model = AppendTracks(Settle(simState.runtime.model, now), {TrackForFile(windowName)});
+    RefreshView(window);
+  }
+  LogEvent(kind, "\"" + logName + "\"");
+  return taken;
+}
+
 LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
   if (!data) return FALSE;
+  const bool unicode = simState.runtime.unicodeWindow;
+  if (data->dwData == kCopyAppendFile) {
+    const std::string name = CopyDataText(*data);
+    return AppendFile(window, "ENQUEUE", name, unicode ? Utf8FromWide(WideFromAnsi(name)) : name);
+  }
+  if (data->dwData == kCopyAppendFileWide) {
+    const std::wstring name = CopyDataWideText(*data);
+    const std::string utf8 = Utf8FromWide(name);
+    return AppendFile(window, "ENQUEUEW", utf8, unicode ? utf8 : AnsiFromWide(name));
+  }
   const std::string text = CopyDataText(*data);
   const uint32_t now = GetTickCount();
   if (data->dwData == kCopyCommandLine) {
@@ -144,6 +180,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kClockTimer) OnClockTick(window);
       if (wParam == kScrollTimer) OnScrollTick(window);
+      if (wParam == kExitTimer) DestroyWindow(window);
       return 0;
     case WM_PAINT:
       OnPaint(window);
@@ -151,6 +188,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(window, kClockTimer);
       KillTimer(window, kScrollTimer);
+      KillTimer(window, kExitTimer);
       PostQuitMessage(0);
       return 0;
     default:
@@ -194,7 +232,7 @@ bool RegisterPlayerClass(HINSTANCE instance) {
   return RegisterClassExA(&windowClass) != 0;
 }
 
-HWND CreatePlayerWindow(HINSTANCE instance, int showCommand) {
+HWND CreatePlayerWindow(HINSTANCE instance, int showCommand, int exitAfterMs) {
   simState.shownCaption = CurrentCaption(simState.runtime);
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   HWND window = nullptr;
@@ -211,6 +249,12 @@ HWND CreatePlayerWindow(HINSTANCE instance, int showCommand) {
   if (simState.runtime.scrollMs > 0) SetTimer(window, kScrollTimer, static_cast<UINT>(simState.runtime.scrollMs), nullptr);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
+  // A player that came and went: its window was there, then it is not.
+  if (exitAfterMs == 0) {
+    DestroyWindow(window);
+  } else if (exitAfterMs > 0) {
+    SetTimer(window, kExitTimer, static_cast<UINT>(exitAfterMs), nullptr);
+  }
   return window;
 }
 

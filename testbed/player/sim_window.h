@@ -1,6 +1,6 @@
 // The stand-in player's main window: the class the plug-in looks for, and
 // the procedure that answers its queries, carries out its commands and
-// takes command lines and test commands by WM_COPYDATA.
+// takes files, command lines and test commands by WM_COPYDATA.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 namespace player_sim {
 
 bool RegisterPlayerClass(HINSTANCE instance);
-HWND CreatePlayerWindow(HINSTANCE instance, int showCommand);
+// exitAfterMs 0 or more: the window is destroyed that long after it was
+// shown (0: before this returns), which ends the message loop.
+HWND CreatePlayerWindow(HINSTANCE instance, int showCommand, int exitAfterMs);
 
 }  // namespace player_sim

@@ -99,24 +99,34 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
 
 }  // namespace
 
-HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point) {
-    size_t namesSize = 1;  // the list's closing NUL
-    for (const std::string& file : files) namesSize += file.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + namesSize);
+namespace {
+
+// The names one after another, each with its NUL, then one more NUL.
+template <typename Char>
+HGLOBAL MakeDropListOf(const std::vector<std::basic_string<Char>>& files, POINT point) {
+    size_t namesLength = 1;  // the list's closing NUL
+    for (const auto& file : files) namesLength += file.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + namesLength * sizeof(Char));
     if (!memory) return nullptr;
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
     drop->pt = point;
     drop->fNC = FALSE;
-    drop->fWide = FALSE;
-    char* names = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& file : files) {
-        std::memcpy(names, file.c_str(), file.size() + 1);
+    drop->fWide = sizeof(Char) == sizeof(wchar_t);
+    Char* names = reinterpret_cast<Char*>(drop + 1);
+    for (const auto& file : files) {
+        std::memcpy(names, file.c_str(), (file.size() + 1) * sizeof(Char));
         names += file.size() + 1;
     }
     GlobalUnlock(memory);
     return memory;
 }
+
+}  // namespace
+
+HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point) { return MakeDropListOf(files, point); }
+
+HGLOBAL MakeWideDropList(const std::vector<std::wstring>& files, POINT point) { return MakeDropListOf(files, point); }
 
 RECT ShotRect(const RECT& control, int screenWidth, int screenHeight) {
     RECT shot;

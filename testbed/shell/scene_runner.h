@@ -29,6 +29,8 @@ constexpr int kShotHeightAboveControl = 40;
 // The list a shell hands a window for files dropped on it at point (client
 // coordinates); whoever receives WM_DROPFILES releases it.
 HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point);
+// The same with UTF-16 names, for names the ANSI code page cannot hold.
+HGLOBAL MakeWideDropList(const std::vector<std::wstring>& files, POINT point);
 
 // Starts the scene; its steps run on kSceneTimerId ticks of timerWindow.
 void StartScene(SceneRun* run);

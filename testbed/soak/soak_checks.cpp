@@ -17,20 +17,45 @@ namespace {
 // exactly as the soak wrote it.
 const std::set<std::string> kWrittenBack = {"Winamp Path", "Hide on Minimize"};
 constexpr DWORD kWorkerGraceMs = 3000;
+// The code page the soak's dropped names are written in.
+constexpr UINT kDropNameCodePage = 1251;
 
 bool OurWindowsExist() {
     return FindWindowA("Pelorin", nullptr) != nullptr || FindWindowA("Pelorin_Tip", nullptr) != nullptr;
 }
 
-// The quoted name in a command line the player received.
-std::string QuotedName(const std::string& line) {
-    const size_t open = line.find('"');
-    const size_t close = line.rfind('"');
-    if (open == std::string::npos || close <= open) return std::string();
-    return line.substr(open + 1, close - open - 1);
+// A name the player logged in UTF-8, in the code page the soak names files
+// in; empty when a character has no place there, since no dropped name
+// can then be it.
+std::string InDropNameCodePage(const std::string& utf8) {
+    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                               static_cast<int>(utf8.size()), nullptr, 0);
+    if (wideLength <= 0) return std::string();
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wideLength);
+    BOOL lost = FALSE;
+    const int length = WideCharToMultiByte(kDropNameCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr,
+                                           0, nullptr, &lost);
+    if (length <= 0 || lost) return std::string();
+    std::string name(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(kDropNameCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, &name[0], length, nullptr,
+                        nullptr);
+    return name;
 }
 
-bool PlayerTookFile(const PlayerSimLogEntry& entry) { return entry.kind == "COPYDATA" || entry.kind == "CMDLINE"; }
+// The quoted name in what the player logged for a file it took: a command
+// line handed over or its own, or a file handed over by the player's
+// protocol (ENQUEUEW in UTF-8); empty for every other entry.
+std::string QuotedName(const PlayerSimLogEntry& entry) {
+    const bool taken = entry.kind == "COPYDATA" || entry.kind == "CMDLINE" || entry.kind == "ENQUEUE" ||
+                       entry.kind == "ENQUEUEW";
+    const std::string& line = entry.args;
+    const size_t open = line.find('"');
+    const size_t close = line.rfind('"');
+    if (!taken || open == std::string::npos || close <= open) return std::string();
+    const std::string name = line.substr(open + 1, close - open - 1);
+    return entry.kind == "ENQUEUEW" ? InDropNameCodePage(name) : name;
+}
 
 // key=value lines of the store's one section, in order.
 std::vector<std::pair<std::string, std::string>> StoreEntries(const std::string& text) {
@@ -115,15 +140,14 @@ bool DropPending(const Soak& soak) { return !soak.drops.empty(); }
 
 void CheckDrops(Soak& soak, bool final) {
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(soak.simLogPath);
-    // Each expected name must come next among the names the player took,
-    // handed over by a later start or, when the player had just gone, on
-    // the command line of the instance that became the player; names of
-    // drops nobody waits for may come between. A name of a later drop means
-    // that what is left of the earlier ones never came in order.
+    // Each expected name must come next among the names the player took:
+    // by message, handed over by a later start or, when the player had just
+    // gone, on the command line of the instance that became the player.
+    // Names of drops nobody waits for may come between. A name of a later
+    // drop means that what is left of the earlier ones never came in order.
     for (size_t i = soak.logEntriesMatched; i < log.size() && !soak.drops.empty(); ++i) {
-        const PlayerSimLogEntry& entry = log[i];
-        if (!PlayerTookFile(entry)) continue;
-        const std::string name = QuotedName(entry.args);
+        const std::string name = QuotedName(log[i]);
+        if (name.empty()) continue;
         auto holder = std::find_if(soak.drops.begin(), soak.drops.end(), [&](const ExpectedDrop& drop) {
             return std::find(drop.names.begin(), drop.names.end(), name) != drop.names.end();
         });
@@ -150,8 +174,7 @@ void CheckDrops(Soak& soak, bool final) {
     if (final) {
         std::set<std::string> seen;
         for (const PlayerSimLogEntry& entry : log) {
-            if (!PlayerTookFile(entry)) continue;
-            const std::string name = QuotedName(entry.args);
+            const std::string name = QuotedName(entry);
             if (!name.empty() && !seen.insert(name).second) Fail(soak, "dropped file " + name + " taken twice");
         }
     }

@@ -62,19 +62,19 @@ TEST(PlayerTransport, TrackEndMovesToTheNextAndTheLastEndStops) {
   PlayerModel model = WithPlaylist({{"A - One", 2}, {"B - Two", 3}});
   model = Play(model, 0);
   model = Settle(model, 2500);  // 0.5 s into the second track
-  EXPECT_EQ(model.current, 1u);
+  EXPECT_EQ(model.current, 1);
   EXPECT_EQ(PositionMs(model, 2500), 500);
 
   model = Settle(model, 5001);
   EXPECT_EQ(model.state, PlayState::Stopped);
-  EXPECT_EQ(model.current, 1u);
+  EXPECT_EQ(model.current, 1);
 }
 
 TEST(PlayerTransport, StreamsAndZeroLengthTracksNeverEnd) {
   for (int length : {-1, 0}) {
     PlayerModel model = Play(WithPlaylist({{"Radio", length}, {"Next", 10}}), 0);
     model = Settle(model, 3600000);
-    EXPECT_EQ(model.current, 0u) << length;
+    EXPECT_EQ(model.current, 0) << length;
     EXPECT_EQ(PositionMs(model, 3600000), 3600000) << length;
   }
 }
@@ -98,14 +98,14 @@ TEST(PlayerTransport, SeekIsClampedToTheTrackAndIgnoredWhenStopped) {
 TEST(PlayerTransport, PrevAndNextStayInsideThePlaylist) {
   PlayerModel model = PlayingAt(0, 40000);
   model = ApplyCommand(model, kCmdPrev, 100);
-  EXPECT_EQ(model.current, 0u);
+  EXPECT_EQ(model.current, 0);
   EXPECT_EQ(PositionMs(model, 100), 0);
   for (int i = 0; i < 5; ++i) model = ApplyCommand(model, kCmdNext, 100);
-  EXPECT_EQ(model.current, 2u);
+  EXPECT_EQ(model.current, 2);
   EXPECT_EQ(model.state, PlayState::Playing);
 
   PlayerModel stopped = ApplyCommand(MakeDefaultModel(), kCmdNext, 100);
-  EXPECT_EQ(stopped.current, 1u);
+  EXPECT_EQ(stopped.current, 1);
   EXPECT_EQ(stopped.state, PlayState::Stopped);
 }
 
@@ -155,5 +155,67 @@ TEST(PlayerQueries, SettleBeforeAnswering) {
   const PlayerModel model = Play(WithPlaylist({{"A - One", 1}, {"B - Two", 50}}), 0);
   const QueryResult length = AnswerQuery(model, 1, kQueryTime, 1500);
   EXPECT_EQ(length.answer, 50);
-  EXPECT_EQ(length.model.current, 1u);
+  EXPECT_EQ(length.model.current, 1);
+}
+
+namespace {
+
+// The answer to a WM_USER code, leaving the model as the player would.
+long Ask(PlayerModel* model, int32_t code, int32_t wParam = 0, uint32_t now = 0) {
+  const QueryResult result = AnswerQuery(*model, wParam, code, now);
+  *model = result.model;
+  return result.answer;
+}
+
+}  // namespace
+
+TEST(PlayerPlaylist, AClearedPlaylistAnswersEverythingWithNoEntry) {
+  PlayerModel model = PlayingAt(0, 5000);
+  Ask(&model, kClearPlaylist);
+  EXPECT_EQ(Ask(&model, kPlaylistLength), 0);
+  EXPECT_EQ(Ask(&model, kPlaylistPosition), kNoEntry);
+  EXPECT_EQ(Ask(&model, kQueryStatus), kAnswerStopped);
+  EXPECT_EQ(Ask(&model, kQueryTime, kTimePosition), 0);
+  EXPECT_EQ(Ask(&model, kQueryTime, kTimeLength), -1);
+  EXPECT_EQ(Ask(&model, kSeek, 1000), -1);
+  EXPECT_EQ(ComposeCaption(model, " - Winamp"), "Winamp");
+  EXPECT_EQ(ComposeCaption(model, ""), "Winamp");
+
+  for (int command : {kCmdPlay, kCmdNext, kCmdPrev, kCmdPause, kCmdForward5s, kCmdRewind5s, kCmdStop}) {
+    model = ApplyCommand(model, command, 10);
+  }
+  Ask(&model, kSetPlaylistPosition, 0);
+  Ask(&model, kPlayCurrent);
+  model = SetState(model, PlayState::Paused, 10);
+  EXPECT_TRUE(model.playlist.empty());
+  EXPECT_EQ(model.current, kNoEntry);
+  EXPECT_EQ(model.state, PlayState::Stopped);
+}
+
+TEST(PlayerPlaylist, AddedFilesPlayOnlyOnceAnEntryIsChosen) {
+  PlayerModel model = ClearPlaylist(PlayingAt(0));
+  model = AppendTracks(model, {{"a", 180}, {"b", 180}});
+  EXPECT_EQ(Ask(&model, kPlaylistLength), 2);
+  EXPECT_EQ(Ask(&model, kPlaylistPosition), kNoEntry);
+  Ask(&model, kPlayCurrent, 0, 100);
+  EXPECT_EQ(Ask(&model, kQueryStatus), kAnswerStopped);
+  EXPECT_EQ(ComposeCaption(model, " - Winamp"), "Winamp");
+
+  Ask(&model, kSetPlaylistPosition, 0);
+  Ask(&model, kPlayCurrent, 0, 100);
+  EXPECT_EQ(Ask(&model, kQueryStatus, 0, 600), kAnswerPlaying);
+  EXPECT_EQ(Ask(&model, kQueryTime, kTimePosition, 600), 500);
+  EXPECT_EQ(ComposeCaption(model, " - Winamp"), "1. a - Winamp");
+}
+
+TEST(PlayerPlaylist, AChosenEntryStandsStoppedAtItsStartAndOneOutsideIsIgnored) {
+  PlayerModel model = PlayingAt(0, 30000);
+  Ask(&model, kSetPlaylistPosition, 2, 100);
+  EXPECT_EQ(Ask(&model, kPlaylistPosition), 2);
+  EXPECT_EQ(model.state, PlayState::Stopped);
+  EXPECT_EQ(PositionMs(Play(model, 200), 200), 0);
+  for (int outside : {3, -1}) {
+    Ask(&model, kSetPlaylistPosition, outside);
+    EXPECT_EQ(model.current, 2) << outside;
+  }
 }

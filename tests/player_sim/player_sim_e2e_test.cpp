@@ -1,11 +1,14 @@
 // The running stand-in player, spoken to through its window protocol as the
 // plug-in speaks to it: answers, clock, commands, caption, command lines,
-// the second start, slow and hung answers, and the log of it all.
+// the playlist filled by messages, the second start (handed over or
+// ignored), slow and hung answers, players that end by themselves, and the
+// log of it all.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "testbed/common/process_list.h"
 #include "testbed/player/player_sim_client.h"
 #include "testbed/player/player_sim_protocol.h"
 
@@ -41,6 +44,11 @@ class PlayerSimTest : public testing::Test {
     GetWindowTextA(sim_.window, text, sizeof text);
     return text;
   }
+  std::wstring WideCaption() {
+    wchar_t text[1024] = {};
+    GetWindowTextW(sim_.window, text, 1024);
+    return text;
+  }
 
   // The player ran and handed over: exit code 0 within a bound.
   DWORD RunSecondStart(std::string_view arguments) {
@@ -61,6 +69,19 @@ class PlayerSimTest : public testing::Test {
 
   PlayerSimProcess sim_;
 };
+
+// A file handed over as the player's protocol has it: `bytes` of `name`.
+bool SendFile(HWND window, ULONG_PTR kind, const void* name, size_t bytes) {
+  COPYDATASTRUCT data = {};
+  data.dwData = kind;
+  data.cbData = static_cast<DWORD>(bytes);
+  data.lpData = const_cast<void*>(name);
+  return SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) == TRUE;
+}
+
+bool SendWideFile(HWND window, const std::wstring& name) {
+  return SendFile(window, kCopyAppendFileWide, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+}
 
 struct WindowCount {
   DWORD processId;
@@ -375,4 +396,89 @@ TEST_F(PlayerSimTest, CloseCommandEndsThePlayer) {
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().kind, "EXIT");
   EXPECT_EQ(CountPlayerSimLog(log, "COMMAND", "40001"), 1);
+}
+
+TEST_F(PlayerSimTest, ThePlaylistIsReplacedByMessagesAndPlaysTheFirstFileAdded) {
+  PlayerSimOptions options;
+  options.utf8Caption = "";  // a Unicode window
+  Start(options);
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "caption-auto"));
+  Ask(0, kClearPlaylist);
+  EXPECT_EQ(Ask(0, kPlaylistLength), 0);
+  EXPECT_EQ(Ask(0, kPlaylistPosition), -1);
+  EXPECT_EQ(Status(), kAnswerStopped);
+  EXPECT_EQ(WideCaption(), L"Winamp");
+
+  EXPECT_TRUE(SendWideFile(sim_.window, L"C:\\Музыка\\Песня.mp3"));
+  // Without a NUL inside cbData the name ends where the data does.
+  EXPECT_TRUE(SendFile(sim_.window, kCopyAppendFile, "C:\\x\\b.mp3 and more", 10));
+  EXPECT_EQ(Ask(0, kPlaylistLength), 2);
+  EXPECT_EQ(Ask(0, kPlaylistPosition), -1);
+  Ask(0, kSetPlaylistPosition);
+  Ask(0, kPlayCurrent);
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  EXPECT_EQ(Ask(0, kPlaylistPosition), 0);
+  EXPECT_EQ(WideCaption(), L"1. Песня - Winamp");
+  Command(kCmdNext);
+  EXPECT_EQ(WideCaption(), L"2. b - Winamp");
+
+  const auto log = Log();
+  EXPECT_EQ(CountPlayerSimLog(log, "ENQUEUEW", "\"C:\\Музыка\\Песня.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "ENQUEUE", "\"C:\\x\\b.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "0 101"), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "0 121"), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "0 102"), 1);
+}
+
+TEST_F(PlayerSimTest, AStartThatIgnoresItsCommandLineStaysASecondPlayer) {
+  PlayerSimOptions options;
+  options.ignoreCommandLine = true;
+  Start(options, "\"C:\\x\\first.mp3\"");
+  EXPECT_EQ(Caption(), "1. Northwind Choir - Harbour Lights - Winamp");
+
+  HANDLE second = LaunchPlayerSim("/ADD \"C:\\x\\b.mp3\"");
+  ASSERT_NE(second, nullptr);
+  const DWORD secondId = GetProcessId(second);
+  CloseHandle(second);
+  HWND secondWindow = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (secondWindow = FindPlayerSimWindowOf(secondId)) != nullptr; }, 10000));
+  ASSERT_NE(secondWindow, nullptr);
+  EXPECT_NE(secondWindow, sim_.window);
+  EXPECT_EQ(Ask(0, kPlaylistLength), 3);
+
+  // Files still reach a player that ignores its command line, by message,
+  // on an ANSI window too.
+  EXPECT_TRUE(SendWideFile(secondWindow, L"C:\\x\\wide.mp3"));
+  LRESULT secondLength = 0;
+  EXPECT_TRUE(QueryPlayerSim(secondWindow, 0, kPlaylistLength, kAnswerMs, &secondLength));
+  EXPECT_EQ(secondLength, 4);
+
+  const auto log = Log();
+  EXPECT_EQ(CountPlayerSimLog(log, "IGNORED", "\"C:\\x\\first.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "IGNORED", "/ADD \"C:\\x\\b.mp3\""), 1);
+  EXPECT_EQ(CountPlayerSimLog(log, "FORWARD"), 0);
+  EXPECT_EQ(CountPlayerSimLog(log, "CMDLINE"), 0);
+  EXPECT_EQ(CountPlayerSimLog(log, "ENQUEUEW", "\"C:\\x\\wide.mp3\""), 1);
+
+  std::vector<PlayerSimProcess> players = AttachEveryPlayerSim();
+  EXPECT_EQ(players.size(), 2u);
+  for (PlayerSimProcess& player : players) StopPlayerSim(&player);
+  EXPECT_TRUE(ProcessIdsNamed(kExeName).empty());
+}
+
+TEST_F(PlayerSimTest, APlayerCanDieAtStartOrGoAfterItsWindowShowed) {
+  PlayerSimOptions dies;
+  dies.exitAtStart = true;
+  sim_ = StartPlayerSim(dies);
+  EXPECT_EQ(sim_.failure, "the player ended at start");
+  EXPECT_EQ(CountPlayerSimLog(Log(), "EXIT", "1"), 1);
+  StopPlayerSim(&sim_);
+
+  PlayerSimOptions goes;
+  goes.exitAfterMs = 300;
+  Start(goes);
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(sim_.process, 0) == WAIT_OBJECT_0; }, 5000));
+  EXPECT_EQ(FindPlayerSimWindowOf(sim_.processId), nullptr);
+  EXPECT_EQ(CountPlayerSimLog(Log(), "EXIT", "0"), 1);
 }

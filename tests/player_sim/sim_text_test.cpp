@@ -95,6 +95,25 @@ TEST(SimOptions, Utf8CaptionScrollingAndSlowCommands) {
   EXPECT_EQ(read.scrollMs, 120);
 }
 
+TEST(SimOptions, PlayersThatIgnoreTheirCommandLineKnowNoPositionOrEndByThemselves) {
+  const SimOptions defaults = ParseSimOptions(FormatPlayerSimConfig(PlayerSimOptions(), ""));
+  EXPECT_FALSE(defaults.ignoreCommandLine);
+  EXPECT_LT(defaults.exitAfterMs, 0) << "a default player must not end by itself";
+  EXPECT_FALSE(defaults.exitAtStart);
+  EXPECT_TRUE(defaults.reportsPosition);
+
+  PlayerSimOptions written;
+  written.ignoreCommandLine = true;
+  written.exitAfterMs = 0;
+  written.exitAtStart = true;
+  written.reportsPosition = false;
+  const SimOptions read = ParseSimOptions(FormatPlayerSimConfig(written, ""));
+  EXPECT_TRUE(read.ignoreCommandLine);
+  EXPECT_EQ(read.exitAfterMs, 0);
+  EXPECT_TRUE(read.exitAtStart);
+  EXPECT_FALSE(InitialRuntime(read, 0).reportsPosition);
+}
+
 TEST(SimOptions, AbsentOrUnreadableValuesKeepTheDefaults) {
   const SimOptions read = ParseSimOptions("[player]\nstate=flying\nvolume=loud\n; caption=x\ntrack=No length\n");
   EXPECT_EQ(read.state, PlayState::Playing);
@@ -113,7 +132,7 @@ TEST(SimOptions, InitialModelHonoursStateAndPosition) {
   options.current = 7;
   const PlayerModel paused = InitialModel(options, 1000);
   EXPECT_EQ(PositionMs(paused, 5000), 61500);
-  EXPECT_EQ(paused.current, paused.playlist.size() - 1);
+  EXPECT_EQ(static_cast<size_t>(paused.current), paused.playlist.size() - 1);
 
   options.state = PlayState::Stopped;
   EXPECT_EQ(PositionMs(InitialModel(options, 1000), 5000), 0);
@@ -178,6 +197,14 @@ TEST(SimControl, UnknownCommandsAndBadArgumentsAreRefused) {
   for (const char* command : {"", "bogus", "state flying", "hang soon", "hang -2", "delay -5", "position", "length 3s"}) {
     EXPECT_FALSE(ApplyControl(runtime, command, 0).has_value()) << command;
   }
+}
+
+TEST(SimControl, RetitlingNeedsACurrentEntry) {
+  PlayerRuntime runtime = InitialRuntime(SimOptions(), 0);
+  runtime.model = ClearPlaylist(runtime.model);
+  EXPECT_FALSE(ApplyControl(runtime, "title X - Y", 0).has_value());
+  EXPECT_FALSE(ApplyControl(runtime, "length 10", 0).has_value());
+  EXPECT_EQ(CurrentCaption(*ApplyControl(runtime, "state playing", 0)), "Winamp");
 }
 
 TEST(SimLog, LinesReadBackAsWritten) {

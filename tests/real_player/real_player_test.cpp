@@ -1,0 +1,317 @@
+// Plainamp, a real Winamp-protocol player, driven by the built plug-in in
+// the stand-in host as a user drives it: the control shows it playing
+// although it knows no position, its buttons pause, resume and skip it,
+// and files named in Cyrillic and in an East Asian script, dropped on the
+// control, reach its playlist. Each test starts its own Plainamp and ends
+// every Plainamp process before the next: a start with files on its
+// command line makes another player, not a hand-over.
+#include "testbed/common/message_wait.h"
+#include "testbed/common/process_list.h"
+#include "testbed/player/player_sim_client.h"
+#include "testbed/player/player_sim_protocol.h"
+#include "testbed/shell/scene_runner.h"
+#include "testbed/shell/scene_script.h"
+#include "tests/lifecycle/lifecycle_fixture.h"
+#include "tests/standin_host/test_files.h"
+#include "tests/support/iat_patch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace player_sim;
+
+namespace {
+
+constexpr char kPlainampExe[] = "Plainamp.exe";
+// Set by CMake: the folder its setup ran into, as a Unix path, and where
+// that setup came from.
+constexpr char kFolderVariable[] = "PELORIN_PLAINAMP_DIR";
+constexpr char kSourceVariable[] = "PELORIN_REALPLAYER_SOURCE";
+constexpr int kSkipped = 77;  // the entry's SKIP_RETURN_CODE
+
+// As long as the plug-in itself may wait for a player.
+constexpr DWORD kPlayerMs = 20000;
+constexpr DWORD kAnswerMs = 2000;
+constexpr DWORD kControlMs = 5000;
+constexpr DWORD kTwoPollsMs = 2500;
+
+constexpr int kPlayCell = 1;
+constexpr int kPauseCell = 2;
+constexpr int kStopCell = 3;
+constexpr int kNextCell = 8;
+
+// Skins of one colour each, so a pixel tells which one the control shows
+// there; the player's state is the top-row button in the pressed-buttons
+// skin.
+constexpr int kSkinWidth = 55;
+constexpr int kSkinHeight = 23;
+constexpr COLORREF kStateColour = RGB(200, 0, 0);
+struct SolidSkin {
+    const char* key;
+    COLORREF colour;
+};
+constexpr SolidSkin kSkins[] = {{"Normal Skin", RGB(40, 40, 40)},
+                                {"Mouse Over Skin", RGB(0, 0, 200)},
+                                {"Pressed Skin", RGB(0, 160, 0)},
+                                {"Pressed Buttons Skin", kStateColour},
+                                {"Mouse Over Pressed Skin", RGB(200, 200, 0)}};
+
+// The files the tests drop, made by the setup with these titles in their tags.
+constexpr wchar_t kFirstDrop[] = L"drops\\Звезда - First Drop.mp3";
+constexpr wchar_t kSecondDrop[] = L"drops\\東京の夜 - Second Drop.mp3";
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// A Unix path as Wine sees it, through its Z: drive.
+std::string WindowsPath(std::string unixPath) {
+    for (char& c : unixPath) {
+        if (c == '/') c = '\\';
+    }
+    return "Z:" + unixPath;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &narrow[0], length, nullptr, nullptr);
+    narrow.resize(narrow.size() - 1);
+    return narrow;
+}
+
+// What the title tip last drew, read through the plug-in's import of the
+// host's text drawing (only the tip draws text). Host's thread only.
+std::string drawnTitle;
+using DrawTextFn = void(__stdcall*)(HDC, const char*, RECT*, HFONT, int, COLORREF, int, int);
+DrawTextFn hostDrawText = nullptr;
+
+void __stdcall RecordDrawnTitle(HDC dc, const char* text, RECT* area, HFONT font, int format, COLORREF rgb, int a,
+                                int b) {
+    if (text) drawnTitle = text;
+    hostDrawText(dc, text, area, font, format, rgb, a, b);
+}
+
+class RealPlayerTest : public LoadedPluginTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ProcessIdsNamed(kPlainampExe).empty()) << "a Plainamp from before is still running";
+        LoadedPluginTest::SetUp();
+        folder = WindowsPath(Environment(kFolderVariable));
+        drawnTitle.clear();
+    }
+
+    void TearDown() override {
+        titlePatch.reset();
+        StopPlugin();
+        // It does not always close on WM_CLOSE; the plug-in may have
+        // started more of it for dropped files.
+        if (player) {
+            TerminateProcess(player, 1);
+            WaitForSingleObject(player, kAnswerMs);
+            CloseHandle(player);
+        }
+        const bool ended = EndProcesses(ProcessIdsNamed(kPlainampExe), kAnswerMs);
+        EXPECT_TRUE(ended && ProcessIdsNamed(kPlainampExe).empty()) << "a Plainamp process was left behind";
+        LoadedPluginTest::TearDown();
+    }
+
+    void StartPlainamp() {
+        // It rewrites its settings and playlist as it ends: every start
+        // begins from the ones the setup wrote.
+        for (const char* file : {"Plainamp.ini", "Plainamp.m3u"}) {
+            ASSERT_TRUE(CopyFileA((folder + "\\pristine\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE))
+                << file;
+        }
+        std::string commandLine = "\"" + folder + "\\" + kPlainampExe + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                   &startup, &started))
+            << commandLine;
+        CloseHandle(started.hThread);
+        player = started.hProcess;
+        ASSERT_TRUE(WaitUntil([&] { return (window = FindPlayerSimWindowOf(started.dwProcessId)) != nullptr; },
+                              kPlayerMs))
+            << "Plainamp made no window";
+        ASSERT_TRUE(WaitUntil([&] { return Answer(kQueryStatus).has_value(); }, kPlayerMs)) << "Plainamp does not answer";
+    }
+
+    void StartPlainampPlaying() {
+        ASSERT_NO_FATAL_FAILURE(StartPlainamp());
+        PostMessageA(window, WM_COMMAND, kCmdPlay, 0);
+        ASSERT_TRUE(WaitForAnswer(kQueryStatus, kAnswerPlaying)) << Describe();
+    }
+
+    void StartPlainampStopped() {
+        ASSERT_NO_FATAL_FAILURE(StartPlainamp());
+        PostMessageA(window, WM_COMMAND, kCmdStop, 0);
+        ASSERT_TRUE(WaitForAnswer(kQueryStatus, kAnswerStopped)) << Describe();
+    }
+
+    // The plug-in with Plainamp as its player and the one-colour skins.
+    void StartControl() {
+        std::string settings = "Winamp Path=" + folder + "\\" + kPlainampExe + "\r\n";
+        for (const SolidSkin& skin : kSkins) {
+            const std::string path = scratchDir + "\\" + std::to_string(skin.colour) + ".bmp";
+            WriteFileBytes(path, BmpFileBytes(kSkinWidth, kSkinHeight,
+                                              std::vector<COLORREF>(kSkinWidth * kSkinHeight, skin.colour)));
+            settings += std::string(skin.key) + "=" + path + "\r\n";
+        }
+        WriteSettings(settings);
+        StartPlugin();
+        control = ControlWindowIn(host.taskbarWindow);
+        ASSERT_TRUE(control);
+        titlePatch = std::make_unique<ScopedImportPatch>(plugin, "MirelEx.dll", "MDrawText",
+                                                         reinterpret_cast<void*>(&RecordDrawnTitle));
+        hostDrawText = reinterpret_cast<DrawTextFn>(titlePatch->original());
+        ASSERT_TRUE(titlePatch->active());
+    }
+
+    std::optional<LRESULT> Answer(LPARAM code) {
+        LRESULT answer = 0;
+        if (!QueryPlayerSim(window, 0, code, kAnswerMs, &answer)) return std::nullopt;
+        return answer;
+    }
+
+    bool WaitForAnswer(LPARAM code, LRESULT expected) {
+        return WaitUntil([&] { return Answer(code) == expected; }, kPlayerMs);
+    }
+
+    std::wstring Caption() {
+        wchar_t text[512] = {};
+        GetWindowTextW(window, text, 512);
+        return text;
+    }
+
+    // The player as its answers and caption tell it, for failure messages.
+    std::string Describe() {
+        const auto shown = [](std::optional<LRESULT> answer) {
+            return answer ? std::to_string(*answer) : std::string("no answer");
+        };
+        return "status " + shown(Answer(kQueryStatus)) + ", playlist length " + shown(Answer(kPlaylistLength)) +
+               ", current entry " + shown(Answer(kPlaylistPosition)) + ", caption \"" + Utf8(Caption()) + "\"";
+    }
+
+    // The top-row button the control shows pressed in: Play, Pause or
+    // Stop; -1 for none.
+    int PressedInButton() {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        HDC dc = GetDC(control);
+        int pressed = -1;
+        for (int cell : {kPlayCell, kPauseCell, kStopCell}) {
+            const POINT at = CellPoint(rect, cell);
+            if (GetPixel(dc, at.x - rect.left, at.y - rect.top) == kStateColour) pressed = cell;
+        }
+        ReleaseDC(control, dc);
+        return pressed;
+    }
+
+    bool ControlShows(int cell) {
+        return WaitUntil([&] { return PressedInButton() == cell; }, kControlMs);
+    }
+
+    // A click, then the pointer away, so no hover look covers the state.
+    void Press(int cell) {
+        ClickCell(cell);
+        SetCursorPos(0, 0);
+    }
+
+    void Drop(const std::vector<std::wstring>& names) {
+        std::vector<std::wstring> paths;
+        for (const std::wstring& name : names) paths.push_back(Wide(folder) + L"\\" + name);
+        HGLOBAL list = MakeWideDropList(paths, {20, 10});
+        ASSERT_TRUE(list);
+        // The receiver releases the list.
+        if (!PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(list), 0)) {
+            GlobalFree(list);
+            FAIL() << "the drop could not be posted";
+        }
+    }
+
+    std::string folder;
+    HANDLE player = nullptr;
+    HWND window = nullptr;
+    HWND control = nullptr;
+    std::unique_ptr<ScopedImportPatch> titlePatch;
+};
+
+TEST_F(RealPlayerTest, TheControlShowsItPlayingAndItsButtonsPauseResumeAndSkipIt) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampPlaying());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kPlayCell)) << Describe();
+    // Every position it gives is 0: that must not read as a pause.
+    PumpMessages(kTwoPollsMs);
+    EXPECT_EQ(PressedInButton(), kPlayCell);
+
+    Press(kPauseCell);
+    EXPECT_TRUE(WaitForAnswer(kQueryStatus, kAnswerPaused)) << Describe();
+    EXPECT_TRUE(ControlShows(kPauseCell));
+    Press(kPlayCell);
+    EXPECT_TRUE(WaitForAnswer(kQueryStatus, kAnswerPlaying)) << Describe();
+    EXPECT_TRUE(ControlShows(kPlayCell));
+
+    ASSERT_TRUE(WaitUntil([] { return !drawnTitle.empty(); }, kControlMs)) << "the title tip drew no title";
+    const std::string firstTitle = drawnTitle;
+    const std::wstring firstCaption = Caption();
+    Press(kNextCell);
+    EXPECT_TRUE(WaitUntil([&] { return drawnTitle != firstTitle; }, kControlMs)) << "the tip still shows " << firstTitle;
+    EXPECT_NE(drawnTitle.find("Second Song"), std::string::npos) << drawnTitle;
+    EXPECT_NE(Caption(), firstCaption);
+}
+
+TEST_F(RealPlayerTest, TwoFilesNamedInOtherScriptsDroppedWhileItPlaysAreAdded) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampPlaying());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kPlayCell)) << Describe();
+    const std::optional<LRESULT> before = Answer(kPlaylistLength);
+    ASSERT_TRUE(before.has_value());
+    Drop({kFirstDrop, kSecondDrop});
+    EXPECT_TRUE(WaitForAnswer(kPlaylistLength, *before + 2)) << "before the drop: " << *before << "; " << Describe();
+    EXPECT_EQ(Answer(kQueryStatus), kAnswerPlaying);
+}
+
+TEST_F(RealPlayerTest, FilesDroppedWhileItIsStoppedReplaceItsPlaylistAndTheFirstPlays) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampStopped());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kStopCell)) << Describe();
+    Drop({kFirstDrop, kSecondDrop});
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return Answer(kPlaylistLength) == 2 && Answer(kPlaylistPosition) == 0 &&
+                   Answer(kQueryStatus) == kAnswerPlaying;
+        },
+        kPlayerMs))
+        << Describe();
+    EXPECT_NE(Caption().find(L"First Drop"), std::wstring::npos) << Describe();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = Environment(kFolderVariable);
+    if (folder.empty() || GetFileAttributesA((WindowsPath(folder) + "\\" + kPlainampExe).c_str()) ==
+                              INVALID_FILE_ATTRIBUTES) {
+        std::printf("real_player skipped: Plainamp is not set up in %s, since %s/bin/Plainamp.exe is missing; "
+                    "see that folder's README.md\n",
+                    folder.empty() ? "(no folder given)" : folder.c_str(), Environment(kSourceVariable).c_str());
+        return kSkipped;
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
