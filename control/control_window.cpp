@@ -105,9 +105,8 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_POLL_DONE:
         FinishPoll(wParam);
         return 0;
-    case MSG_DROP_FAILED:
     case MSG_DROP_DONE:
-        OnDropWorkerPost(message, wParam);
+        FinishDrop(wParam);
         return 0;
     default:
         return byDefault();

@@ -1,39 +1,61 @@
 // Files dropped on the control. The host's thread only copies the names out
-// of the drop, releases it, and notes Shift; a drop worker then waits while
-// a launch under way has not brought the player up, and starts the player
-// once per file, with the command line the player's state calls for as
-// that file is handed over, each start only once the player has taken the
-// one before (a slow start must not be overtaken by the next). The taskbar
-// stays live however long the player takes. A drop that arrives meanwhile waits behind the running one,
-// and dropBusy keeps the control's own input and the command thread out
-// until the last has ended.
+// of the drop (in UTF-16, whatever their script), releases it, notes Shift
+// and starts the player when it is not running. A drop worker then waits
+// until the player answers and hands it the files by message, one after
+// another in drop order: added to its playlist, or in the playlist's place,
+// as the player's state at that moment and Shift decide. No second
+// instance of the player is ever started for a file, so players that
+// ignore their command line get the files too. A drop that arrives
+// meanwhile waits behind the running one, and dropBusy keeps the control's
+// own input and the command thread out until the last has ended. Files the
+// player could not be given are named to the user once the drop has ended.
 #include "player/launch.h"
 
 #include "player/bounded_send.h"
-#include "player/drop_commands.h"
+#include "player/drop_plan.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "player/player_start.h"
+#include "player/status_logic.h"
+#include "plugin/descriptor.h"
+#include "plugin/state/language.h"
 #include "plugin/state/plugin_state.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr DWORD kDropStepMs = 250;
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
-constexpr int32_t kAnswerPlaying = 1;
+// Between questions to a player that does not answer yet.
+constexpr DWORD kAnswerStepMs = 100;
+// Each message of a hand-over may take what is left of the start limit,
+// but never less than this.
+constexpr DWORD kShortestSendMs = 500;
+// The most names one report lists; the rest are counted.
+constexpr size_t kNamesReported = 10;
+constexpr UINT kRussianCodePage = 1251;
+constexpr LocalText kFilesNotTakenText = {
+    "The player did not get these files:",
+    "\xCF\xF0\xEE\xE8\xE3\xF0\xFB\xE2\xE0\xF2\xE5\xEB\xFC \xED\xE5 \xEF\xEE\xEB\xF3\xF7\xE8\xEB \xFD\xF2\xE8 "
+    "\xF4\xE0\xE9\xEB\xFB:",  // Проигрыватель не получил эти файлы:
+};
+
+using Names = std::vector<std::wstring>;
 
 // What one drop hands over: the names in order, and Shift as it was.
 struct DroppedFiles {
-    std::vector<std::string> names;
+    Names names;
     bool shiftHeld = false;
 };
 
+// Shared by the host's thread and the drop worker: the worker fills
+// notTaken before it posts MSG_DROP_DONE, and the host's thread reads it
+// on that message. A worker that outlived a stop keeps it alive alone.
 struct DropJob {
     DropJob() = default;
     DropJob(const DropJob&) = delete;
@@ -42,26 +64,32 @@ struct DropJob {
         if (launch) CloseHandle(launch);
     }
     DroppedFiles files;
-    PlayerProgram program = {};
     HANDLE launch = nullptr;  // the launch under way when the drop began
+    Names notTaken;
 };
+using SharedJob = std::shared_ptr<DropJob>;
 
-HANDLE dropThread = nullptr;
-std::deque<DroppedFiles> queuedDrops;
+// The host's side; forgotten at every stop.
+struct Drops {
+    HANDLE thread = nullptr;
+    SharedJob job;
+    std::deque<DroppedFiles> queued;
+};
+Drops drops;
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-// Each name at its full length: the player, not a buffer of ours, decides
-// what it can open.
-std::vector<std::string> ReadDroppedNames(HDROP drop) {
-    const UINT count = DragQueryFileA(drop, kFileCountQuery, nullptr, 0);
-    std::vector<std::string> names;
+// Each name at its full length and in its own script: the player, not a
+// buffer or a code page of ours, decides what it can open.
+Names ReadDroppedNames(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, kFileCountQuery, nullptr, 0);
+    Names names;
     names.reserve(count);
     for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
         if (length == 0) continue;
-        std::string name(length + 1, '\0');
-        name.resize(DragQueryFileA(drop, i, name.data(), length + 1));
+        std::wstring name(length + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), length + 1));
         if (!name.empty()) names.push_back(std::move(name));
     }
     return names;
@@ -73,105 +101,204 @@ HANDLE DuplicateForWorker(HANDLE thread) {
     return copy;
 }
 
+// Drop worker.
+
+bool TimeUp(DWORD started) { return GetTickCount() - started >= launchTiming.startLimitMs; }
+
+DWORD TimeLeft(DWORD started) {
+    const DWORD elapsed = GetTickCount() - started;
+    const DWORD left = elapsed >= launchTiming.startLimitMs ? 0 : launchTiming.startLimitMs - elapsed;
+    return std::max(left, kShortestSendMs);
+}
+
+struct AnsweringPlayer {
+    HWND window;
+    int32_t state;  // its answer to the play-state question
+};
+
+// The player once its window exists and it answers. Nothing when there is
+// no player and none on its way, when it does not answer within the start
+// limit from when its window was first seen (*started), or when the
+// plug-in stops (then *stopped).
+std::optional<AnsweringPlayer> WaitForAnsweringPlayer(const WorkerLink& link, const DropJob& job, DWORD* started,
+                                                      bool* stopped) {
+    bool windowSeen = false;
+    for (;;) {
+        if (const HWND window = PlayerWindowNow()) {
+            if (!windowSeen) *started = GetTickCount();
+            windowSeen = true;
+            if (const std::optional<int32_t> state = SendToPlayerBounded(window, PLAYER_QUERY, 0, QUERY_PLAY_STATE))
+                return AnsweringPlayer{window, *state};
+            if (TimeUp(*started)) return std::nullopt;
+        } else if (job.launch == nullptr || WaitForSingleObject(job.launch, 0) == WAIT_OBJECT_0) {
+            // A launch ends once its player's window exists, once the player
+            // has gone, or at its own limit.
+            return std::nullopt;
+        }
+        if (StopRequestedWithin(link, kAnswerStepMs)) {
+            *stopped = true;
+            return std::nullopt;
+        }
+    }
+}
+
+std::wstring ShortNameOf(const std::wstring& name) {
+    const DWORD size = GetShortPathNameW(name.c_str(), nullptr, 0);
+    if (size == 0) return std::wstring();
+    std::wstring shortName(size, L'\0');
+    shortName.resize(GetShortPathNameW(name.c_str(), shortName.data(), size));
+    return shortName;
+}
+
+NameForPlayer NameFor(const std::wstring& name, bool unicodeWindow) {
+    NameForPlayer chosen = ChooseNameForPlayer(name, CP_ACP, unicodeWindow, std::wstring_view());
+    // Only a file that has no other form asks the file system for its short name.
+    if (chosen.form == NameForPlayer::None) chosen = ChooseNameForPlayer(name, CP_ACP, unicodeWindow, ShortNameOf(name));
+    return chosen;
+}
+
+// A message that did not get through before the start limit (the player
+// went, or hangs past it) was not handed over. What the player answers is
+// no verdict: players differ in it.
+bool SendBefore(DWORD started, HWND player, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(player, message, wParam, lParam, SMTO_NORMAL, TimeLeft(started), &answer) != 0;
+}
+
+bool SendFile(DWORD started, HWND player, const NameForPlayer& name) {
+    COPYDATASTRUCT data = {};
+    if (name.form == NameForPlayer::Wide) {
+        data.dwData = COPY_APPEND_FILE_WIDE;
+        data.cbData = static_cast<DWORD>((name.wide.size() + 1) * sizeof(wchar_t));
+        data.lpData = const_cast<wchar_t*>(name.wide.c_str());
+    } else {
+        data.dwData = COPY_APPEND_FILE;
+        data.cbData = static_cast<DWORD>(name.ansi.size() + 1);
+        data.lpData = const_cast<char*>(name.ansi.c_str());
+    }
+    return SendBefore(started, player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+// False when the plug-in stopped; job.notTaken then holds nothing.
+bool HandOver(const WorkerLink& link, DropJob& job) {
+    DWORD started = GetTickCount();
+    const Names& names = job.files.names;
+    bool stopped = false;
+    const std::optional<AnsweringPlayer> player = WaitForAnsweringPlayer(link, job, &started, &stopped);
+    if (stopped) return false;
+    if (!player) {
+        job.notTaken = names;
+        return true;
+    }
+    const bool unicodeWindow = IsWindowUnicode(player->window) != FALSE;
+    std::vector<NameForPlayer> sendable;
+    std::vector<size_t> sentFrom;  // each sendable name's place among the dropped
+    for (size_t i = 0; i < names.size(); ++i) {
+        NameForPlayer name = NameFor(names[i], unicodeWindow);
+        if (name.form == NameForPlayer::None) {
+            job.notTaken.push_back(names[i]);
+            continue;
+        }
+        sendable.push_back(std::move(name));
+        sentFrom.push_back(i);
+    }
+    const bool append = DropAppends(MapPlayStatus(player->state), job.files.shiftHeld);
+    for (const HandOverStep& step : HandOverSteps(sendable.size(), append)) {
+        // A stop while files wait cancels them.
+        if (StopRequestedWithin(link, 0)) return false;
+        if (step.kind == HandOverStep::Ipc) {
+            const bool sent = SendBefore(started, player->window, PLAYER_IPC, step.argument, step.ipc);
+            // Without the clear no file may go: it would join what it was to replace.
+            if (!sent && step.ipc == IPC_CLEAR_PLAYLIST) {
+                for (size_t from : sentFrom) job.notTaken.push_back(names[from]);
+                break;
+            }
+            continue;
+        }
+        if (!SendFile(started, player->window, sendable[step.file])) {
+            for (size_t i = step.file; i < sendable.size(); ++i) job.notTaken.push_back(names[sentFrom[i]]);
+            break;
+        }
+    }
+    return true;
+}
+
+void PassDroppedFilesOf(const WorkerLink& link, const SharedJob& job) {
+    if (HandOver(link, *job)) PostToControl(link, MSG_DROP_DONE, GetCurrentThreadId(), 0);
+}
+
+// Host's thread.
+
 void BeginDrop(DroppedFiles files) {
     pluginState.dropBusy = true;
-    StartLaunch();
-    auto job = std::make_unique<DropJob>();
+    if (!FindPlayer()) StartLaunch();
+    auto job = std::make_shared<DropJob>();
     job->files = std::move(files);
-    job->program = PlayerProgramNow();
     job->launch = DuplicateForWorker(pluginState.launchThread);
-    dropThread = StartWorkerThread(PassDroppedFiles, job.get());
-    if (dropThread) {
-        job.release();  // the worker owns it now
+    auto forWorker = std::make_unique<SharedJob>(job);
+    drops.thread = StartWorkerThread(PassDroppedFiles, forWorker.get());
+    if (drops.thread) {
+        forWorker.release();  // the worker's now
+        drops.job = std::move(job);
     } else {
         pluginState.dropBusy = false;
     }
 }
 
-// A running player's second instance hands its command line over and ends;
-// a first one becomes the player. Either way the player has the file only
-// then: a window alone may belong to the player from before. False when
-// the plug-in is stopping.
-bool WaitForHandOver(const WorkerLink& link, const StartedProgram& start) {
-    const DWORD started = GetTickCount();
-    while (StartSucceeded(start.result) && GetTickCount() - started < launchTiming.startLimitMs) {
-        if (StopRequestedWithin(link, kDropStepMs)) return false;
-        const HWND player = PlayerWindowNow();
-        if (!player) continue;
-        if (start.process == nullptr || WaitForSingleObject(start.process, 0) == WAIT_OBJECT_0) return true;
-        DWORD owner = 0;
-        GetWindowThreadProcessId(player, &owner);
-        if (owner == GetProcessId(start.process)) return true;
-    }
-    return true;
+std::wstring Widened(const char* text) {
+    // The Russian texts are code page 1251; the English ones are ASCII.
+    const int size = MultiByteToWideChar(kRussianCodePage, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(size, 1)), L'\0');
+    MultiByteToWideChar(kRussianCodePage, 0, text, -1, wide.data(), size);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
 }
 
-// The player's state as it takes the file: a playing player adds, any
-// other opens (or, with Shift, the other way round).
-int PlayerStatusNow() {
-    const HWND player = PlayerWindowNow();
-    if (!player) return PLAYER_NOT_RUNNING;
-    const std::optional<int32_t> state = SendToPlayerBounded(player, PLAYER_QUERY, 0, QUERY_PLAY_STATE);
-    return state && *state == kAnswerPlaying ? PLAYER_PLAYING : PLAYER_STOPPED;
-}
-
-// False when the plug-in is stopping.
-bool PassFiles(const WorkerLink& link, const DropJob& job) {
-    // A player still on its way up would take a file for a second instance
-    // of itself: let the launch bring it up (or see it gone) first.
-    if (job.launch && !PlayerWindowNow() && !WaitUnlessStopped(link, job.launch, launchTiming.startLimitMs))
-        return false;
-    const std::vector<std::string>& names = job.files.names;
-    for (size_t i = 0; i < names.size(); ++i) {
-        const bool append = i > 0 || FirstFileAppends(PlayerStatusNow(), job.files.shiftHeld);
-        const std::string parameters = DropCommandLine(names[i], append);
-        const StartedProgram start = StartPlayerProgram(job.program, parameters.c_str());
-        const bool carriedOn = WaitForHandOver(link, start);
-        if (start.process) CloseHandle(start.process);
-        if (!carriedOn) return false;
-        if (!PlayerWindowNow()) PostToControl(link, MSG_DROP_FAILED, 0, 0);
-    }
-    return true;
+// One box for the drop, naming each file once, in its own script.
+void ReportFilesNotTaken(const Names& names) {
+    std::wstring text = Widened(TextIn(uiLanguage, kFilesNotTakenText));
+    for (size_t i = 0; i < names.size() && i < kNamesReported; ++i) text += L"\r" + names[i];
+    if (names.size() > kNamesReported) text += L"\r... (+" + std::to_wstring(names.size() - kNamesReported) + L")";
+    MessageBoxW(nullptr, text.c_str(), Widened(kPluginName).c_str(), MB_ICONERROR | MB_TOPMOST);
 }
 
 }  // namespace
 
 void PassDroppedFiles(const WorkerLink& link, void* parameter) {
-    const std::unique_ptr<DropJob> job(static_cast<DropJob*>(parameter));
-    if (PassFiles(link, *job)) PostToControl(link, MSG_DROP_DONE, GetCurrentThreadId(), 0);
+    const std::unique_ptr<SharedJob> job(static_cast<SharedJob*>(parameter));
+    PassDroppedFilesOf(link, *job);
 }
 
 void AcceptDroppedFiles(HDROP drop) {
     DroppedFiles files{ReadDroppedNames(drop), ShiftHeld()};
     // The drag source may wait for this; nothing of the drop is needed after.
     DragFinish(drop);
-    if (dropThread) {
-        queuedDrops.push_back(std::move(files));
+    if (drops.thread) {
+        drops.queued.push_back(std::move(files));
         return;
     }
     BeginDrop(std::move(files));
 }
 
-void OnDropWorkerPost(UINT message, WPARAM poster) {
-    if (message == MSG_DROP_FAILED) {
-        ShowLaunchFailure();
-        return;
-    }
-    if (dropThread == nullptr || GetThreadId(dropThread) != poster) return;
-    CloseHandle(dropThread);
-    dropThread = nullptr;
-    if (queuedDrops.empty()) {
+void FinishDrop(WPARAM poster) {
+    if (drops.thread == nullptr || GetThreadId(drops.thread) != poster) return;
+    const Names notTaken = std::move(drops.job->notTaken);
+    CloseHandle(drops.thread);
+    drops.thread = nullptr;
+    drops.job.reset();
+    // The next drop goes on while the user reads about this one.
+    if (drops.queued.empty()) {
         pluginState.dropBusy = false;
-        return;
+    } else {
+        DroppedFiles next = std::move(drops.queued.front());
+        drops.queued.pop_front();
+        BeginDrop(std::move(next));
     }
-    DroppedFiles next = std::move(queuedDrops.front());
-    queuedDrops.pop_front();
-    BeginDrop(std::move(next));
+    if (!notTaken.empty()) ReportFilesNotTaken(notTaken);
 }
 
 void ForgetDrops() {
-    queuedDrops.clear();
-    if (dropThread) CloseHandle(dropThread);
-    dropThread = nullptr;
+    if (drops.thread) CloseHandle(drops.thread);
+    drops = Drops{};
     pluginState.dropBusy = false;
 }

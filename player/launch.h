@@ -19,16 +19,16 @@ void LaunchPlayer(const WorkerLink& link, void* program);
 void FinishLaunch(WPARAM poster, LPARAM end);
 // TIMER_STARTUP callback.
 void CALLBACK StartupLaunch(HWND window, UINT message, UINT_PTR id, DWORD time);
-// WM_DROPFILES: takes the names and releases the drop at once; a drop
-// worker hands them to the player, behind any drop still running.
+// WM_DROPFILES: takes the names and releases the drop at once, and starts
+// the player when it is not running; a drop worker hands the files over,
+// behind any drop still running.
 void AcceptDroppedFiles(HDROP drop);
-// The drop worker: waits while a launch under way has not brought the
-// player up, then starts the player once per file. Its parameter is the
-// drop's job.
+// The drop worker: waits until the player answers (or a launch under way
+// has ended without one), then hands it the files by message. Its
+// parameter is the drop's job.
 void PassDroppedFiles(const WorkerLink& link, void* job);
-// What the drop worker posts: MSG_DROP_FAILED shows the failure box;
-// MSG_DROP_DONE, with the worker's thread id, starts the next queued drop
-// or ends dropBusy.
-void OnDropWorkerPost(UINT message, WPARAM poster);
+// MSG_DROP_DONE, with the worker's thread id: starts the next queued drop
+// or ends dropBusy, and names the files the player did not get.
+void FinishDrop(WPARAM poster);
 // Stop: forgets queued drops and the running one (the stop has ended it).
 void ForgetDrops();

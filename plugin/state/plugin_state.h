@@ -50,9 +50,7 @@ constexpr UINT TITLE_REFRESH_PERIOD_MS = 500;
 // Posted to the control window by the worker threads.
 constexpr UINT MSG_COMMAND_DONE = 1025;
 constexpr UINT MSG_LAUNCH_DONE = 1032;
-// The drop worker: a file did not bring the player up (the host's thread
-// says so), and the drop has ended (wParam: the worker's thread id).
-constexpr UINT MSG_DROP_FAILED = 1033;
+// The drop worker has ended its drop (wParam: its thread id).
 constexpr UINT MSG_DROP_DONE = 1034;
 // The poll worker has the player's answers (wParam: its thread id).
 constexpr UINT MSG_POLL_DONE = 1035;

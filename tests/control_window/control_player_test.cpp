@@ -144,7 +144,7 @@ HDROP MakeDrop(const std::vector<std::string>& files) {
 
 TEST_F(ControlPlayerTest, DroppedFileReachesThePlayer) {
     PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\music\\a.mp3"})), 0);
-    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COPYDATA", "/ADD \"C:\\music\\a.mp3\"", 1, 10000));
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "ENQUEUE", "\"C:\\music\\a.mp3\"", 1, 10000));
     EXPECT_TRUE(WaitUntil([] { return !pluginState.dropBusy && pluginState.launchThread == nullptr; }, 5000));
 }
 

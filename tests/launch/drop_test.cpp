@@ -1,24 +1,25 @@
-// Files dropped on the control reach the player one start per file, in
-// order, appended or opened as the player's state and Shift decide; the
-// drop's waits end even when the player never opens or the watchdog
-// cannot start.
+// Files dropped on the control reach the player by message, in order, added
+// to its playlist or in the playlist's place as the player's state and
+// Shift decide, in any script; no second player is ever started for them,
+// and what cannot be handed over is named to the user once.
 #include "tests/launch/launch_fixture.h"
 
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
+#include "testbed/player/player_sim_protocol.h"
 
 namespace {
 
 const std::vector<std::string> kFiles = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3", "D:\\three.ogg"};
-constexpr DWORD kDropStepMs = 250;
+// The stand-in player's own playlist at start.
+constexpr LRESULT kTracksAtStart = 3;
+const std::wstring kCyrillic = L"\x0417\x0432\x0435\x0437\x0434\x0430.mp3";  // Звезда
+const std::wstring kChinese = L"\x6B4C\x66F2.mp3";                             // 歌曲
 
-std::vector<std::string> Appended(const char* first) {
-    return {first, "/ADD \"C:\\My Music\\two.mp3\"", "/ADD \"D:\\three.ogg\""};
-}
-const char kFirstAppended[] = "/ADD \"C:\\Music\\one.mp3\"";
-const char kFirstOpened[] = "\"C:\\Music\\one.mp3\"";
+using Steps = std::vector<std::string>;
 
 // Holds Shift as a user would.
 class ShiftHold {
@@ -36,167 +37,232 @@ private:
     }
 };
 
+std::string Utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
+}
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
 class DropTest : public LaunchTest {
 protected:
-    // The drop's starts as the core made them and as the player saw them.
-    void ExpectDelivered(const std::vector<std::string>& lines) {
-        const std::vector<ShellStart> starts = ShellStarts();
-        ASSERT_EQ(starts.size(), lines.size());
-        for (size_t i = 0; i < starts.size(); ++i) {
-            EXPECT_EQ(starts[i].parameters, lines[i]);
-            EXPECT_EQ(starts[i].operation, "");
-            EXPECT_EQ(starts[i].file, simPath);
-            EXPECT_EQ(starts[i].show, SW_MINIMIZE);
-            if (i > 0) {
-                EXPECT_GE(starts[i].tick - starts[i - 1].tick, kDropStepMs);
-            }
+    // The hand-over as the player logged it: "clear", "add <name>" (ANSI),
+    // "addw <name in UTF-8>", "choose 0", "play".
+    Steps HandOver() const {
+        Steps steps;
+        for (const PlayerSimLogEntry& entry : Log()) {
+            if (entry.kind == "ENQUEUE") steps.push_back("add " + entry.args);
+            if (entry.kind == "ENQUEUEW") steps.push_back("addw " + entry.args);
+            if (entry.kind == "USER" && entry.args == "0 101") steps.push_back("clear");
+            if (entry.kind == "USER" && entry.args == "0 121") steps.push_back("choose 0");
+            if (entry.kind == "USER" && entry.args == "0 102") steps.push_back("play");
         }
-        ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COPYDATA", "", static_cast<int>(lines.size()), 10000));
-        EXPECT_EQ(Started(kCommandLine), lines);
+        return steps;
+    }
+    static Steps Added(const std::vector<std::string>& names) {
+        Steps steps;
+        for (const std::string& name : names) steps.push_back("add " + Quoted(name));
+        return steps;
+    }
+    static Steps Replaced(const std::vector<std::string>& names) {
+        Steps steps = Added(names);
+        steps.insert(steps.begin(), "clear");
+        steps.push_back("choose 0");
+        steps.push_back("play");
+        return steps;
+    }
+    LRESULT Ask(LPARAM code) const {
+        LRESULT answer = -99;
+        QueryPlayerSim(FindPlayerSimWindow(), 0, code, 3000, &answer);
+        return answer;
+    }
+    // A file of that name in the scratch folder.
+    std::wstring MakeFile(const std::wstring& name) const {
+        std::wstring path(scratchDir.begin(), scratchDir.end());
+        path += L"\\" + name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+        return path;
     }
 };
 
-TEST_F(DropTest, OnAPlayingPlayerEveryFileIsAppended) {
-    StartRunningPlayer(PlayerSimState::Playing);
-    pluginState.playerStatus = PLAYER_PLAYING;
-    DropFiles(kFiles);
-    EXPECT_FALSE(pluginState.dropBusy);
-    ExpectDelivered(Appended(kFirstAppended));
-    EXPECT_TRUE(Messages().empty());
-}
+struct ModeCase {
+    PlayerSimState state;
+    bool shift;
+    bool replaces;
+};
 
-TEST_F(DropTest, OnAStoppedPlayerTheFirstFileIsOpened) {
-    StartRunningPlayer(PlayerSimState::Stopped);
-    pluginState.playerStatus = PLAYER_STOPPED;
-    DropFiles(kFiles);
-    ExpectDelivered(Appended(kFirstOpened));
-}
+class DropModeTest : public DropTest, public ::testing::WithParamInterface<ModeCase> {};
 
-TEST_F(DropTest, ShiftAppendsTheFirstFileToAStoppedPlayer) {
-    StartRunningPlayer(PlayerSimState::Stopped);
-    pluginState.playerStatus = PLAYER_STOPPED;
-    // A window appearing under the pointer reaches Wine as window-system
-    // events that reset the keyboard state when they are handled; let the
-    // player's be handled before Shift goes down. The pointer stays put.
-    PumpMessages(300);
-    {
+TEST_P(DropModeTest, FilesAreAddedOrTakeThePlaylistsPlaceByMessageOnly) {
+    const ModeCase c = GetParam();
+    StartRunningPlayer(c.state);
+    if (c.shift) {
+        // A new window's events reset Wine's keyboard state once handled.
+        PumpMessages(300);
         ShiftHold shift;
         ASSERT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
         DropFiles(kFiles);
+    } else {
+        DropFiles(kFiles);
     }
-    ExpectDelivered(Appended(kFirstAppended));
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 3, 5000));
+    PumpMessages(300);
+    EXPECT_EQ(HandOver(), c.replaces ? Replaced(kFiles) : Added(kFiles));
+    EXPECT_EQ(Ask(player_sim::kPlaylistLength), c.replaces ? 3 : kTracksAtStart + 3);
+    if (c.replaces) {
+        EXPECT_EQ(Ask(player_sim::kPlaylistPosition), 0);
+        EXPECT_EQ(Ask(player_sim::kQueryStatus), player_sim::kAnswerPlaying);
+    }
+    EXPECT_TRUE(ShellStarts().empty()) << "no player is started for a file";
+    EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(DropTest, DuringALaunchNoSecondThreadIsStarted) {
+INSTANTIATE_TEST_SUITE_P(PlayerAndShift, DropModeTest,
+                         ::testing::Values(ModeCase{PlayerSimState::Playing, false, false},
+                                           ModeCase{PlayerSimState::Paused, false, true},
+                                           ModeCase{PlayerSimState::Stopped, false, true},
+                                           ModeCase{PlayerSimState::Stopped, true, false}));
+
+// The second drop is handed over after the first, and by the state the
+// first left: the player plays by then, so its files are added.
+TEST_F(DropTest, TwoQuickDropsKeepTheirOrder) {
+    StartRunningPlayer(PlayerSimState::Stopped);
+    PostDrop(std::vector<std::string>{kFiles[0], kFiles[1]});
+    DropFiles({kFiles[2], "E:\\four.mp3"});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 4, 5000));
+    Steps expected = Replaced({kFiles[0], kFiles[1]});
+    const Steps added = Added({kFiles[2], "E:\\four.mp3"});
+    expected.insert(expected.end(), added.begin(), added.end());
+    EXPECT_EQ(HandOver(), expected);
+}
+
+TEST_F(DropTest, ANameOfAnyLengthReachesThePlayerWhole) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    const std::string longName = "C:\\Music\\" + std::string(300, 'x') + ".mp3";
+    DropFiles({longName, kFiles[1]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000));
+    EXPECT_EQ(HandOver(), Added({longName, kFiles[1]}));
+}
+
+// On this system's code page neither name fits: a Unicode window takes
+// them in UTF-16, any other by their short names; a file that has neither
+// is named to the user, and the others still go.
+TEST_F(DropTest, NamesInAnyScriptReachAnAnsiAndAUnicodeWindow) {
+    const std::wstring cyrillic = MakeFile(kCyrillic);
+    const std::wstring chinese = MakeFile(kChinese);
+    const std::wstring missing = std::wstring(scratchDir.begin(), scratchDir.end()) + L"\\missing-" + kChinese;
+    StartRunningPlayer(PlayerSimState::Playing);
+    DropFiles({cyrillic, missing, chinese});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000));
+    wchar_t shortCyrillic[MAX_PATH] = {}, shortChinese[MAX_PATH] = {};
+    GetShortPathNameW(cyrillic.c_str(), shortCyrillic, MAX_PATH);
+    GetShortPathNameW(chinese.c_str(), shortChinese, MAX_PATH);
+    EXPECT_EQ(HandOver(), (Steps{"add " + Quoted(Utf8(shortCyrillic)), "add " + Quoted(Utf8(shortChinese))}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find(Utf8(missing)), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(Messages()[0].text.find(Utf8(cyrillic)), std::string::npos) << "a file that went is not named";
+
+    StopPlayerSim(&runningPlayer);
+    PlayerSimOptions unicode;
+    unicode.utf8Caption = "Unicode - Winamp";
+    unicode.logPath = simLogPath;
+    runningPlayer = StartPlayerSim(unicode);
+    ASSERT_TRUE(runningPlayer.window) << runningPlayer.failure;
+    const size_t before = HandOver().size();
+    DropFiles({cyrillic, chinese});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUEW", "", 2, 5000));
+    const Steps steps = HandOver();
+    EXPECT_EQ(Steps(steps.begin() + static_cast<long>(before), steps.end()),
+              (Steps{"addw " + Quoted(Utf8(cyrillic)), "addw " + Quoted(Utf8(chinese))}));
+}
+
+// The player hangs as the drop begins: the files go once it answers again,
+// each once, and the control's thread is never held meanwhile.
+TEST_F(DropTest, APlayerHangingDuringTheDropGetsEachFileOnceAfterItWakes) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    ASSERT_TRUE(SendPlayerSimControl(runningPlayer.window, "hang 2000"));
+    const DWORD dropped = GetTickCount();
+    DropFiles(kFiles);
+    EXPECT_GE(GetTickCount() - dropped, 1500u) << "the files went to a hung player";
+    EXPECT_LT(LongestDropDispatchMs(), 200u) << "the drop held the control's thread";
+    PumpMessages(500);
+    EXPECT_EQ(HandOver(), Added(kFiles));
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A player that ignores its command line gets the files all the same,
+// whether it runs already or the drop starts it; nothing starts a second one.
+TEST_F(DropTest, APlayerThatIgnoresItsCommandLineGetsTheFiles) {
+    PlayerSimOptions ignoring;
+    ignoring.ignoreCommandLine = true;
+    ignoring.state = PlayerSimState::Stopped;
+    ConfigureStartedPlayer(ignoring);
+    DropFiles({kFiles[0]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 1, 5000));
+    DropFiles({kFiles[1]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000));
+    Steps expected = Replaced({kFiles[0]});
+    expected.push_back("add " + Quoted(kFiles[1]));
+    EXPECT_EQ(HandOver(), expected);
+    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1) << "the launch's start only";
+    EXPECT_EQ(CountPlayerSimLog(Log(), "IGNORED"), 0);
+    EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_TRUE(Messages().empty());
+}
+
+// The drop waits for a launch under way, and for the player it brings up.
+TEST_F(DropTest, ADropDuringALaunchWaitsForItsPlayer) {
     PlayerSimOptions slow;
     slow.state = PlayerSimState::Stopped;
     slow.startDelayMs = 1500;
     ConfigureStartedPlayer(slow);
     StartLaunch();
-    // The launch has started the player, whose window is not there yet.
     ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 1, 10000));
     DropFiles(kFiles);
-    EXPECT_EQ(LaunchThreadsCreated(), 1);
     ASSERT_TRUE(WaitForLaunchEnd(10000));
+    EXPECT_EQ(HandOver(), Replaced(kFiles));
     EXPECT_EQ(LaunchThreadsCreated(), 1);
+    EXPECT_EQ(ShellStarts().size(), 1u);
     EXPECT_TRUE(Messages().empty());
-    // The player came up stopped, so the first file is opened.
-    std::vector<std::string> lines = Appended(kFirstOpened);
-    lines.insert(lines.begin(), "");
-    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 4, 10000));
-    EXPECT_EQ(Started(kCommandLine), lines);
 }
 
-TEST_F(DropTest, EndsWhenTheWatchdogCannotStart) {
-    StartRunningPlayer(PlayerSimState::Playing);
-    pluginState.playerStatus = PLAYER_PLAYING;
-    FailWatchdogTimer(true);
-    DropFiles({kFiles[0]});
-    EXPECT_EQ(pluginState.launchWatchdogTimer, 0u);
-    ExpectDelivered({kFirstAppended});
-    // The launch thread's own post still ends the launch.
-    EXPECT_TRUE(WaitForLaunchEnd(5000));
-}
-
-TEST_F(DropTest, EachFilesWaitEndsAtTheStartLimit) {
+// A player that never comes: the launch gives up at the start limit and
+// says so, and the drop names its files, once each.
+TEST_F(DropTest, FilesAPlayerNeverTookAreNamedOnce) {
     PlayerSimOptions never;
     never.startDelayMs = 15000;
     ConfigureStartedPlayer(never);
     launchTiming.startLimitMs = 1000;
-    const DWORD dropped = GetTickCount();
     DropFiles({kFiles[0], kFiles[1]});
-    // Half a second of head start, at most the limit for the launch, then at
-    // most the limit and a step per file.
-    EXPECT_LT(GetTickCount() - dropped, 500u + 1000u + 2 * (1000u + kDropStepMs) + 1500u);
-    int duringDrop = 0;
-    for (const ShownMessage& message : Messages()) {
-        if (message.duringDrop) {
-            ++duringDrop;
-            EXPECT_EQ(message.text, "Error loading player!\r" + simPath);
-        }
-    }
-    // The launch's own give-up, then one per file.
-    EXPECT_EQ(duringDrop, 3);
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 2; }, 5000));
+    PumpMessages(300);
+    const std::vector<ShownMessage> messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Error loading player!\r" + simPath);
+    EXPECT_EQ(messages[1].text, "The player did not get these files:\r" + kFiles[0] + "\r" + kFiles[1]);
+    EXPECT_EQ(messages[1].flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
+    EXPECT_TRUE(HandOver().empty());
 }
 
-// The drop waits on a worker, so a launch it needs runs meanwhile instead
-// of after it, and no file is handed to a player that has no window yet
-// (a real player would start a second instance for it).
-TEST_F(DropTest, OnAPlayerNotRunningTheLaunchGoesFirstAndTheFilesFollowItsWindow) {
-    PlayerSimOptions slow;
-    slow.startDelayMs = 1500;
-    ConfigureStartedPlayer(slow);
-    DropFiles(kFiles);
-    const std::vector<ShellStart> starts = ShellStarts();
-    ASSERT_EQ(starts.size(), 4u);
-    EXPECT_EQ(starts[0].parameters, "(none)") << "the launch's start";
-    for (size_t i = 1; i < starts.size(); ++i) EXPECT_TRUE(starts[i].playerWindowExisted) << i;
-    EXPECT_EQ(LaunchThreadsCreated(), 1);
+// A stop while the drop waits for a hung player cancels its files.
+TEST_F(DropTest, AStopCancelsTheFilesStillWaiting) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    ASSERT_TRUE(SendPlayerSimControl(runningPlayer.window, "hang 1500"));
+    PostDrop(kFiles);
+    ASSERT_TRUE(WaitUntil([] { return pluginState.dropBusy; }, 3000));
+    PumpMessages(300);
+    StopWorkerThreads();
+    ForgetDrops();
+    EXPECT_FALSE(pluginState.dropBusy);
+    PumpMessages(2500);  // the player is awake again
+    EXPECT_TRUE(HandOver().empty());
     EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(DropTest, ANameOfAnyLengthReachesThePlayerWhole) {
-    StartRunningPlayer(PlayerSimState::Playing);
-    pluginState.playerStatus = PLAYER_PLAYING;
-    const std::string longName = "C:\\Music\\" + std::string(300, 'x') + ".mp3";
-    DropFiles({longName, kFiles[1]});
-    ExpectDelivered({"/ADD \"" + longName + "\"", "/ADD \"C:\\My Music\\two.mp3\""});
-}
-
-// A box about one file of a drop runs a modal loop; a drop arriving there
-// must wait its turn rather than run inside the first.
-TEST_F(DropTest, ADropArrivingWhileAFailureBoxIsOpenWaitsBehindTheRunningDrop) {
-    PublishPlayerPath("C:\\nowhere\\player.exe");
-    // The launch says first that the player cannot be started; the next box
-    // is about the drop's first file.
-    WhileNextMessageBoxIsOpen([&] {
-        WhileNextMessageBoxIsOpen([&] {
-            PostDrop({"C:\\late.mp3"});
-            PumpMessages(1500);
-        });
-    });
-    DropFiles({kFiles[0], kFiles[1]});
-    ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, 10000));
-    std::vector<std::string> order;
-    for (const ShellStart& start : ShellStarts()) order.push_back(start.parameters);
-    EXPECT_EQ(order, (std::vector<std::string>{kFirstOpened, "/ADD \"C:\\My Music\\two.mp3\"", "\"C:\\late.mp3\""}));
-}
-
-// A start that is slow to hand its file over must not be overtaken by the
-// next file's start.
-TEST_F(DropTest, FilesReachThePlayerInOrderWhenOneStartIsSlow) {
-    StartRunningPlayer(PlayerSimState::Playing);
-    pluginState.playerStatus = PLAYER_PLAYING;
-    PlayerSimOptions slowFirst;
-    slowFirst.forwardDelayMs = 1500;
-    slowFirst.forwardDelayFor = "one.mp3";
-    ConfigureStartedPlayer(slowFirst);
-    DropFiles({kFiles[0], kFiles[1]});
-    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COPYDATA", "", 2, 10000));
-    std::vector<std::string> taken;
-    for (const PlayerSimLogEntry& entry : Log())
-        if (entry.kind == "COPYDATA") taken.push_back(entry.args);
-    EXPECT_EQ(taken, (std::vector<std::string>{kFirstAppended, "/ADD \"C:\\My Music\\two.mp3\""}));
+    ArmWorkerStop();
 }
 
 }  // namespace

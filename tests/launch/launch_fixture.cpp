@@ -12,6 +12,7 @@
 #include "tests/support/iat_patch.h"
 
 #include <shellapi.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -35,6 +36,7 @@ struct Watch {
     bool failWatchdog = false;
     std::function<void()> insideMessageBox;
     int dropsAccepted = 0;
+    DWORD longestDropDispatchMs = 0;
     decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
     decltype(&CreateThread) createThread = nullptr;
     decltype(&SetTimer) setTimer = nullptr;
@@ -54,16 +56,34 @@ BOOL WINAPI WatchedShellExecuteEx(SHELLEXECUTEINFOA* start) {
     return watch.shellExecuteEx(start);
 }
 
-int WINAPI CapturedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
+int CaptureMessageBox(HWND owner, std::string text, std::string caption, UINT flags) {
     std::function<void()> action;
     {
         std::lock_guard<std::mutex> guard(watch.lock);
-        watch.messages.push_back({GetTickCount(), owner, text ? text : "", caption ? caption : "", flags,
+        watch.messages.push_back({GetTickCount(), owner, std::move(text), std::move(caption), flags,
                                   pluginState.dropBusy});
         action.swap(watch.insideMessageBox);
     }
     if (action) action();
     return IDOK;
+}
+
+int WINAPI CapturedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
+    return CaptureMessageBox(owner, text ? text : "", caption ? caption : "", flags);
+}
+
+std::string Utf8(LPCWSTR text) {
+    if (!text) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+// A box in UTF-16 is kept in UTF-8.
+int WINAPI CapturedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) {
+    return CaptureMessageBox(owner, Utf8(text), Utf8(caption), flags);
 }
 
 HANDLE WINAPI WatchedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
@@ -102,13 +122,15 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
     case MSG_COMMAND_DONE:
         FinishCommand(wParam, lParam);
         return 0;
-    case WM_DROPFILES:
+    case WM_DROPFILES: {
+        const DWORD start = GetTickCount();
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        watch.longestDropDispatchMs = std::max(watch.longestDropDispatchMs, GetTickCount() - start);
         ++watch.dropsAccepted;
         break;
-    case MSG_DROP_FAILED:
+    }
     case MSG_DROP_DONE:
-        OnDropWorkerPost(message, wParam);
+        FinishDrop(wParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -194,6 +216,7 @@ void LaunchTest::SetUp() {
     PatchOwnImport("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&WatchedShellExecuteEx),
                    reinterpret_cast<void**>(&watch.shellExecuteEx));
     PatchOwnImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CapturedMessageBox), nullptr);
+    PatchOwnImport("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&CapturedMessageBoxW), nullptr);
     PatchOwnImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&WatchedCreateThread),
                    reinterpret_cast<void**>(&watch.createThread));
     PatchOwnImport("user32.dll", "SetTimer", reinterpret_cast<void*>(&WatchedSetTimer),
@@ -238,6 +261,7 @@ void LaunchTest::TearDown() {
         watch.threads.clear();
         watch.timerIds.clear();
         watch.failWatchdog = false;
+        watch.longestDropDispatchMs = 0;
         watch.insideMessageBox = nullptr;
     }
     SetPlayerPath("");
@@ -269,10 +293,30 @@ void LaunchTest::PostDrop(const std::vector<std::string>& names) {
     ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(list), 0));
 }
 
+void LaunchTest::PostDrop(const std::vector<std::wstring>& names) {
+    HGLOBAL list = MakeWideDropList(names, {20, 10});
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(list), 0));
+}
+
+namespace {
+
+void WaitForDropEnd(int acceptedBefore) {
+    ASSERT_TRUE(WaitUntil([&] { return watch.dropsAccepted > acceptedBefore && !pluginState.dropBusy; }, 60000));
+}
+
+}  // namespace
+
 void LaunchTest::DropFiles(const std::vector<std::string>& names) {
     const int accepted = watch.dropsAccepted;
     PostDrop(names);
-    ASSERT_TRUE(WaitUntil([&] { return watch.dropsAccepted > accepted && !pluginState.dropBusy; }, 60000));
+    WaitForDropEnd(accepted);
+}
+
+void LaunchTest::DropFiles(const std::vector<std::wstring>& names) {
+    const int accepted = watch.dropsAccepted;
+    PostDrop(names);
+    WaitForDropEnd(accepted);
 }
 
 std::vector<std::string> LaunchTest::Started(const char* field) const {
@@ -307,6 +351,8 @@ std::vector<LaunchDonePost> LaunchTest::LaunchDonePosts() {
     std::lock_guard<std::mutex> guard(watch.lock);
     return watch.launchDone;
 }
+
+DWORD LaunchTest::LongestDropDispatchMs() { return watch.longestDropDispatchMs; }
 
 int LaunchTest::LaunchThreadsCreated() {
     std::lock_guard<std::mutex> guard(watch.lock);

@@ -27,7 +27,7 @@ struct ShellStart {
 struct ShownMessage {
     DWORD tick;
     HWND owner;
-    std::string text;
+    std::string text;  // UTF-8 for a box in UTF-16
     std::string caption;
     UINT flags;
     bool duringDrop;
@@ -53,10 +53,12 @@ protected:
     void StartRunningPlayer(PlayerSimState state);
     // Simulator options for players the plug-in starts from now on.
     void ConfigureStartedPlayer(const PlayerSimOptions& started);
-    // Posts WM_DROPFILES with these names.
+    // Posts WM_DROPFILES with these names (ANSI, or UTF-16).
     void PostDrop(const std::vector<std::string>& names);
+    void PostDrop(const std::vector<std::wstring>& names);
     // Posts it and waits until the drop has ended.
     void DropFiles(const std::vector<std::string>& names);
+    void DropFiles(const std::vector<std::wstring>& names);
 
     std::vector<PlayerSimLogEntry> Log() const { return ReadPlayerSimLog(simLogPath); }
     // A field (kShowCommand, kCommandLine) of every player start the
@@ -70,6 +72,8 @@ protected:
     static std::vector<ShownMessage> Messages();
     static std::vector<LaunchDonePost> LaunchDonePosts();
     static int LaunchThreadsCreated();
+    // The longest time WM_DROPFILES held the control's thread.
+    static DWORD LongestDropDispatchMs();
     static DWORD LaunchThreadId(int index);
     static int TimersSet(UINT_PTR id);
     static void FailWatchdogTimer(bool fail);

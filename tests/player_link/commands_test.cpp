@@ -102,8 +102,8 @@ TEST_F(PlayerCommandTest, ASecondPressWhileACommandRunsOnlyRepaints) {
     EXPECT_EQ(commandDoneCount, 1);
 }
 
-// A command thread that outlived a stop (the library kept loaded past
-// DoneModule's wait) still repaints and posts when the player answers.
+// Without a control nothing is repainted, and a post that is not the
+// current thread's own (another thread's, late) ends nothing.
 TEST_F(PlayerCommandTest, AThreadOutlivingTheControlNeitherRepaintsTheDesktopNorEndsTheNextThread) {
     const HWND control = pluginState.controlWindow;
     pluginState.controlWindow = nullptr;

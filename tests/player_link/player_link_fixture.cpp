@@ -136,7 +136,9 @@ void PlayerLinkTest::Poll() {
     const int answered = pollsAnswered;
     PollPlayer(nullptr, 0, 0, 0);
     // Without a player nothing is asked; otherwise the answers come back.
-    if (pluginState.playerWindow) EXPECT_TRUE(WaitUntil([&] { return pollsAnswered > answered; }, 5000));
+    if (pluginState.playerWindow) {
+        EXPECT_TRUE(WaitUntil([&] { return pollsAnswered > answered; }, 5000));
+    }
 }
 
 void PlayerLinkTest::Press(int cell) {

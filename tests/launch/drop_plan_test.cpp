@@ -1,0 +1,70 @@
+// How dropped files reach a running player, as values: added or in the
+// playlist's place, each name's form, and the messages in order.
+#include "player/drop_plan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DropCase {
+    int playerStatus;
+    bool shiftHeld;
+    bool appends;
+};
+
+class DropMode : public ::testing::TestWithParam<DropCase> {};
+
+TEST_P(DropMode, AddsOrReplacesAsThePlayerAndShiftDecide) {
+    const DropCase c = GetParam();
+    EXPECT_EQ(DropAppends(c.playerStatus, c.shiftHeld), c.appends);
+}
+
+INSTANTIATE_TEST_SUITE_P(PlayerAndShift, DropMode,
+                         ::testing::Values(DropCase{PLAYER_PLAYING, false, true}, DropCase{PLAYER_PLAYING, true, false},
+                                           DropCase{PLAYER_STOPPED, false, false}, DropCase{PLAYER_STOPPED, true, true},
+                                           DropCase{PLAYER_PAUSED, false, false}, DropCase{PLAYER_PAUSED, true, true}));
+
+constexpr UINT kWestern = 1252;
+constexpr UINT kCyrillic = 1251;
+const std::wstring kCyrillicName = L"C:\\\x041C\x0443\x0437\x044B\x043A\x0430\\\x041F\x0435\x0441\x043D\x044F.mp3";
+const std::wstring kChineseName = L"C:\\Music\\\x6B4C\x66F2.mp3";
+
+TEST(NameForPlayer, ANameTheCodePageHoldsGoesAsItsOwnText) {
+    const NameForPlayer western = ChooseNameForPlayer(L"C:\\Caf\x00E9\\a.mp3", kWestern, true, L"");
+    EXPECT_EQ(western.form, NameForPlayer::Ansi);
+    EXPECT_EQ(western.ansi, "C:\\Caf\xE9\\a.mp3");
+    const NameForPlayer cyrillic = ChooseNameForPlayer(kCyrillicName, kCyrillic, false, L"");
+    EXPECT_EQ(cyrillic.form, NameForPlayer::Ansi);
+    EXPECT_EQ(cyrillic.ansi, "C:\\\xCC\xF3\xE7\xFB\xEA\xE0\\\xCF\xE5\xF1\xED\xFF.mp3");
+}
+
+TEST(NameForPlayer, ANameOutsideTheCodePageGoesWideToAUnicodeWindowElseByItsShortName) {
+    const NameForPlayer wide = ChooseNameForPlayer(kChineseName, kCyrillic, true, L"C:\\Music\\A~1.MP3");
+    EXPECT_EQ(wide.form, NameForPlayer::Wide);
+    EXPECT_EQ(wide.wide, kChineseName);
+    const NameForPlayer shortName = ChooseNameForPlayer(kChineseName, kCyrillic, false, L"C:\\Music\\A~1.MP3");
+    EXPECT_EQ(shortName.form, NameForPlayer::Ansi);
+    EXPECT_EQ(shortName.ansi, "C:\\Music\\A~1.MP3");
+    EXPECT_EQ(ChooseNameForPlayer(kChineseName, kCyrillic, false, L"").form, NameForPlayer::None);
+    // "é" has a look-alike in 1251 that the player would not find.
+    EXPECT_EQ(ChooseNameForPlayer(L"C:\\Caf\x00E9.mp3", kCyrillic, false, L"").form, NameForPlayer::None);
+}
+
+std::vector<std::string> Described(const std::vector<HandOverStep>& steps) {
+    std::vector<std::string> described;
+    for (const HandOverStep& step : steps) {
+        described.push_back(step.kind == HandOverStep::File
+                                ? "file " + std::to_string(step.file)
+                                : "ipc " + std::to_string(step.ipc) + " " + std::to_string(step.argument));
+    }
+    return described;
+}
+
+TEST(HandOverSteps, AddingSendsTheFilesReplacingClearsThenChoosesAndPlaysTheFirst) {
+    using Steps = std::vector<std::string>;
+    EXPECT_EQ(Described(HandOverSteps(2, true)), (Steps{"file 0", "file 1"}));
+    EXPECT_EQ(Described(HandOverSteps(2, false)), (Steps{"ipc 101 0", "file 0", "file 1", "ipc 121 0", "ipc 102 0"}));
+    EXPECT_TRUE(HandOverSteps(0, false).empty()) << "nothing to replace the playlist with";
+}
+
+}  // namespace
