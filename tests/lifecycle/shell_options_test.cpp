@@ -43,3 +43,21 @@ TEST(ShellOptions, SplitsACommandLineAtBlanksOutsideQuotes) {
               (std::vector<std::string>{R"(C:\a b.mp3)", R"(C:\c.mp3)", ""}));
     EXPECT_TRUE(SplitCommandLine(" \t ").empty());
 }
+
+TEST(ShellOptions, PutsTheTaskbarOnTheEdgeItIsGiven) {
+    EXPECT_EQ(ParseShellOptions({}).options.edge, TaskbarEdge::Bottom);
+    const struct {
+        const char* argument;
+        TaskbarEdge edge;
+    } cases[] = {{"--edge=top", TaskbarEdge::Top},
+                 {"--edge=left", TaskbarEdge::Left},
+                 {"--edge=right", TaskbarEdge::Right},
+                 {"--edge=bottom", TaskbarEdge::Bottom}};
+    for (const auto& c : cases) {
+        const ParsedShellOptions parsed = ParseShellOptions({c.argument});
+        EXPECT_EQ(parsed.error, "") << c.argument;
+        EXPECT_EQ(parsed.options.edge, c.edge) << c.argument;
+    }
+    EXPECT_NE(ParseShellOptions({"--edge=middle"}).error, "");
+    EXPECT_NE(ParseShellOptions({"--edge"}).error, "");
+}
