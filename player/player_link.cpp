@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 
 int32_t songLengthSec = 0;
+int32_t songPositionSec = 0;
 int32_t positionPercent = 0;
 
 namespace {
@@ -41,6 +42,7 @@ bool RefreshPosition() {
     songLengthSec = *length;
     const std::optional<int32_t> position = AskPlayer(POSITION_MS, QUERY_POSITION_OR_LENGTH);
     if (!position) return false;
+    songPositionSec = WholeSeconds(*position);
     // While the button is held the bar shows where the press points.
     if (!pluginState.buttonDown) positionPercent = PositionPercent(*position, songLengthSec);
     return true;

@@ -1,7 +1,7 @@
 // The control window procedure driven with real messages and a real
 // pointer: hovering and leaving, button tips through the host's tooltip,
-// the title tip over empty places, presses on the bar, and the answers the
-// procedure gives.
+// the times over the bar and the Display cell, the title tip over empty
+// places, presses on the bar, and the answers the procedure gives.
 #include "tests/control_window/control_fixture.h"
 
 #include "control/button_tips.h"
@@ -205,6 +205,46 @@ TEST_F(ButtonTipTest, MessagesAreRelayedToTheHostOnlyWhileItsFlagIsClear) {
     Send(WM_MOUSEMOVE);
     Send(WM_LBUTTONUP);
     EXPECT_EQ(TooltipMessages(TTM_RELAYEVENT), relayed);
+}
+
+class TimeTipTest : public ControlWindowTest {
+protected:
+    void SetUp() override {
+        ControlWindowTest::SetUp();
+        pluginState.buttonTips = true;
+        pluginState.songTitleTip = true;
+        pluginState.playerStatus = PLAYER_PLAYING;
+        lstrcpynA(titleText, "Artist - Song", kTitleTextSize);
+    }
+};
+
+TEST_F(TimeTipTest, TimesFollowThePointerAndThePollInsteadOfTheTitle) {
+    songLengthSec = 296;
+    songPositionSec = 83;
+    PointAt(kBarLeftEnd);
+    Tick();
+    EXPECT_EQ(TooltipText(), "0:00 / 4:56");
+    PointAt(kBarRightEnd);
+    Tick();
+    EXPECT_EQ(TooltipText(), "4:56 / 4:56");
+    PointAt(CellCentre(HOT_DISPLAY));
+    Tick();
+    EXPECT_EQ(TooltipText(), "1:23 / 4:56");
+    songPositionSec = 84;  // as the next poll leaves it
+    Tick();
+    EXPECT_EQ(TooltipText(), "1:24 / 4:56");
+    EXPECT_FALSE(IsWindowVisible(titleTip));
+    EXPECT_EQ(pluginState.titleTipTimer, 0u);
+}
+
+TEST_F(TimeTipTest, AStreamLeavesTheBarToTheTitleAsBefore) {
+    songLengthSec = -1;
+    PointAt(CellCentre(HOT_PLAY));
+    Tick();
+    PointAt(kBarEighth);
+    Tick();
+    EXPECT_EQ(TooltipText(), "");
+    EXPECT_TRUE(IsWindowVisible(titleTip));
 }
 
 using TitleTipHoverTest = ControlWindowTest;
