@@ -14,9 +14,14 @@ namespace {
 constexpr int32_t kSecondsPerMinute = 60;
 constexpr int32_t kSecondsPerHour = 3600;
 
-void AppendTwoDigits(std::string& text, int32_t value) {
-    text += static_cast<char>('0' + value / 10);
+void AppendNumber(std::string& text, int32_t value) {
+    if (value >= 10) AppendNumber(text, value / 10);
     text += static_cast<char>('0' + value % 10);
+}
+
+void AppendTwoDigits(std::string& text, int32_t value) {
+    if (value < 10) text += '0';
+    AppendNumber(text, value);
 }
 
 bool PlayingOrPaused(int playerStatus) { return playerStatus == PLAYER_PLAYING || playerStatus == PLAYER_PAUSED; }
@@ -28,10 +33,11 @@ std::string FormatPlayTime(int32_t seconds) {
     const int32_t minutes = seconds / kSecondsPerMinute % kSecondsPerMinute;
     std::string text;
     if (hours > 0) {
-        text = std::to_string(hours) + ':';
+        AppendNumber(text, hours);
+        text += ':';
         AppendTwoDigits(text, minutes);
     } else {
-        text = std::to_string(minutes);
+        AppendNumber(text, minutes);
     }
     text += ':';
     AppendTwoDigits(text, seconds % kSecondsPerMinute);
@@ -46,7 +52,8 @@ std::string PlayTimeTip(int32_t atSec, int32_t lengthSec, int playerStatus) {
 }
 
 std::string BarTimeTip(int x, const Geometry& geometry, int32_t lengthSec, int playerStatus) {
-    const std::optional<int32_t> target = SeekTargetMs(lengthSec, BarPercent(x, geometry.sideOffset, geometry.cellWidth));
+    const int percent = BarPercent(x, geometry.sideOffset, geometry.cellWidth);
+    const std::optional<int32_t> target = SeekTargetMs(lengthSec, percent);
     if (!target) return std::string();
     return PlayTimeTip(WholeSeconds(*target), lengthSec, playerStatus);
 }

@@ -113,7 +113,8 @@ RECT TaskbarRectOn(TaskbarEdge edge, int rowHeightPx, int screenWidth, int scree
 
 void PlaceTaskbar(HostKit* kit, TaskbarEdge edge) {
     kit->edge = edge;
-    const RECT r = TaskbarRectOn(edge, TaskbarHeight(*kit), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const RECT r =
+        TaskbarRectOn(edge, TaskbarHeight(*kit), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     MoveWindow(kit->taskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     PlaceTaskbarItems(kit);
 }
@@ -134,7 +135,8 @@ std::vector<PlacedItem> LayoutTaskbar(const std::vector<TaskbarItem>& items, int
             const int height = item->rect.bottom - item->rect.top;
             const int length = vertical ? height : width;
             const int start = end == 0 ? offset : stripLength - offset - length;
-            const RECT rect = vertical ? RECT{0, start, width, start + length} : RECT{start, 0, start + length, taskbarHeight};
+            const RECT rect = vertical ? RECT{0, start, width, start + length}
+                                       : RECT{start, 0, start + length, taskbarHeight};
             placed.push_back({item->window, rect});
             offset += length;
         }
