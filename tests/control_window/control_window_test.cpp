@@ -207,40 +207,29 @@ TEST_F(ButtonTipTest, MessagesAreRelayedToTheHostOnlyWhileItsFlagIsClear) {
     EXPECT_EQ(TooltipMessages(TTM_RELAYEVENT), relayed);
 }
 
-class TimeTipTest : public ControlWindowTest {
-protected:
-    void SetUp() override {
-        ControlWindowTest::SetUp();
-        pluginState.buttonTips = true;
-        pluginState.songTitleTip = true;
-        pluginState.playerStatus = PLAYER_PLAYING;
-        lstrcpynA(titleText, "Artist - Song", kTitleTextSize);
-    }
-};
+using TimeTipTest = ControlWindowTest;
 
 TEST_F(TimeTipTest, TimesFollowThePointerAndThePollInsteadOfTheTitle) {
+    pluginState.buttonTips = pluginState.songTitleTip = true;
+    pluginState.playerStatus = PLAYER_PLAYING;
+    lstrcpynA(titleText, "Artist - Song", kTitleTextSize);
     songLengthSec = 296;
     songPositionSec = 83;
-    PointAt(kBarLeftEnd);
-    Tick();
-    EXPECT_EQ(TooltipText(), "0:00 / 4:56");
-    PointAt(kBarRightEnd);
-    Tick();
-    EXPECT_EQ(TooltipText(), "4:56 / 4:56");
-    PointAt(CellCentre(HOT_DISPLAY));
-    Tick();
-    EXPECT_EQ(TooltipText(), "1:23 / 4:56");
+    const struct {
+        POINT at;
+        const char* text;
+    } steps[] = {{kBarLeftEnd, "0:00 / 4:56"}, {kBarRightEnd, "4:56 / 4:56"}, {CellCentre(HOT_DISPLAY), "1:23 / 4:56"}};
+    for (const auto& step : steps) {
+        PointAt(step.at);
+        Tick();
+        EXPECT_EQ(TooltipText(), step.text);
+    }
     songPositionSec = 84;  // as the next poll leaves it
     Tick();
     EXPECT_EQ(TooltipText(), "1:24 / 4:56");
     EXPECT_FALSE(IsWindowVisible(titleTip));
-    EXPECT_EQ(pluginState.titleTipTimer, 0u);
-}
 
-TEST_F(TimeTipTest, AStreamLeavesTheBarToTheTitleAsBefore) {
-    songLengthSec = -1;
-    PointAt(CellCentre(HOT_PLAY));
-    Tick();
+    songLengthSec = -1;  // a stream: the title as before
     PointAt(kBarEighth);
     Tick();
     EXPECT_EQ(TooltipText(), "");

@@ -73,10 +73,9 @@ TEST(IconSizeFor, KeepsThePreviousSizeWhenNoneFits) {
 
 // A 1024 x 768 primary monitor, and a tip of 120 x 18.
 constexpr RECT kPrimary = {0, 0, 1024, 768};
-constexpr SIZE kTip = {120, 18};
 
 POINT Origin(RECT control, RECT taskbar, RECT monitor = kPrimary, RECT workArea = kPrimary) {
-    return TitleTipOrigin({control, taskbar, monitor, workArea}, kTip);
+    return TitleTipOrigin({control, taskbar, monitor, workArea}, {120, 18});
 }
 
 TEST(TitleTipOrigin, RightAlignsWithTheControlAboveTheTaskbar) {
@@ -84,74 +83,49 @@ TEST(TitleTipOrigin, RightAlignsWithTheControlAboveTheTaskbar) {
     const POINT origin = Origin({900, 745, 955, 768}, bottomBar);
     EXPECT_EQ(origin.x, 900 + 55 - 120);
     EXPECT_EQ(origin.y, 768 - 18 - 23);
-    // The same with the taskbar out of the work area, and with no strip
-    // to go by: the control stands for it.
-    const POINT reserved = Origin({900, 745, 955, 768}, bottomBar, kPrimary, {0, 0, 1024, 745});
-    EXPECT_EQ(reserved.x, origin.x);
-    EXPECT_EQ(reserved.y, origin.y);
-    const POINT alone = Origin({900, 745, 955, 768}, {});
-    EXPECT_EQ(alone.x, origin.x);
-    EXPECT_EQ(alone.y, origin.y);
+    // The same with the taskbar kept out of the work area.
+    EXPECT_EQ(Origin({900, 745, 955, 768}, bottomBar, kPrimary, {0, 0, 1024, 745}).y, origin.y);
 }
 
 TEST(TitleTipOrigin, NeverLeavesTheScreenOnTheLeft) {
     const RECT bottomBar = {0, 745, 1024, 768};
-    EXPECT_EQ(Origin({10, 745, 65, 768}, bottomBar).x, 0);
     EXPECT_EQ(Origin({65, 745, 120, 768}, bottomBar).x, 0);
     EXPECT_EQ(Origin({66, 745, 121, 768}, bottomBar).x, 1);
 }
 
-TEST(TitleTipOrigin, FacesTheMiddleFromEveryEdgeEvenAtTheCorners) {
-    // Top: below the strip, right-aligned, kept on the screen.
-    const POINT top = Origin({0, 0, 55, 23}, {0, 0, 1024, 23});
-    EXPECT_EQ(top.x, 0);
+TEST(TitleTipOrigin, FacesTheMiddleFromEveryEdgeClearOfEveryRow) {
+    const POINT top = Origin({969, 0, 1024, 23}, {0, 0, 1024, 23});
+    EXPECT_EQ(top.x, 1024 - 120);
     EXPECT_EQ(top.y, 23);
-    EXPECT_EQ(Origin({969, 0, 1024, 23}, {0, 0, 1024, 23}).x, 1024 - 120);
-    // Left, 80 wide: right of the strip, not of the control; bottom edges
-    // lined up, kept on the screen at the top corner.
-    const RECT leftBar = {0, 0, 80, 768};
-    const POINT left = Origin({0, 400, 55, 423}, leftBar);
+    // Vertical strips 80 wide: beside the strip, bottom edges lined up;
+    // at the top-left corner too, where the control alone is as near the
+    // top as the left.
+    const POINT left = Origin({0, 0, 55, 23}, {0, 0, 80, 768});
     EXPECT_EQ(left.x, 80);
-    EXPECT_EQ(left.y, 423 - 18);
-    EXPECT_EQ(Origin({0, 0, 55, 23}, leftBar).y, 23 - 18);
-    EXPECT_EQ(Origin({0, 745, 55, 768}, leftBar).y, 768 - 18);
-    // Right: left of the strip.
+    EXPECT_EQ(left.y, 23 - 18);
     const POINT right = Origin({944, 745, 999, 768}, {944, 0, 1024, 768});
     EXPECT_EQ(right.x, 944 - 120);
     EXPECT_EQ(right.y, 768 - 18);
-    // A tip that does not fit beside a control at the top of a vertical
-    // strip is kept inside: a 40-pixel tip there starts at the screen top.
-    EXPECT_EQ(TitleTipOrigin({{0, 0, 55, 23}, leftBar, kPrimary, kPrimary}, {120, 40}).y, 0);
-}
-
-TEST(TitleTipOrigin, ClearsBothRowsOfATwoRowTaskbar) {
-    const RECT twoRows = {0, 722, 1024, 768};
-    const RECT workArea = {0, 0, 1024, 722};
-    EXPECT_EQ(Origin({500, 745, 555, 768}, twoRows).y, 722 - 18);
-    EXPECT_EQ(Origin({500, 722, 555, 745}, twoRows).y, 722 - 18);
-    EXPECT_EQ(Origin({500, 745, 555, 768}, twoRows, kPrimary, workArea).y, 722 - 18);
-    const RECT topRows = {0, 0, 1024, 46};
-    EXPECT_EQ(Origin({500, 0, 555, 23}, topRows).y, 46);
+    // Two rows: above both, from either row.
+    EXPECT_EQ(Origin({500, 745, 555, 768}, {0, 722, 1024, 768}).y, 722 - 18);
+    EXPECT_EQ(Origin({500, 722, 555, 745}, {0, 722, 1024, 768}).y, 722 - 18);
 }
 
 TEST(TitleTipOrigin, StaysOnASecondMonitorLeftOfOrAboveThePrimary) {
-    // Left of the primary, taskbar at its bottom and kept out of its work
-    // area: the tip may start left of x 0, but not left of that monitor.
+    // Left of the primary, its taskbar out of its work area: the tip may
+    // start left of x 0, but not left of that monitor.
     const RECT leftMonitor = {-1280, 0, 0, 1024};
     const RECT leftWork = {-1280, 0, 0, 994};
     const RECT leftBar = {-1280, 994, 0, 1024};
-    const POINT atRightEnd = Origin({-55, 994, 0, 1017}, leftBar, leftMonitor, leftWork);
-    EXPECT_EQ(atRightEnd.x, -120);
-    EXPECT_EQ(atRightEnd.y, 994 - 18);
+    const POINT rightEnd = Origin({-55, 994, 0, 1017}, leftBar, leftMonitor, leftWork);
+    EXPECT_EQ(rightEnd.x, -120);
+    EXPECT_EQ(rightEnd.y, 994 - 18);
     EXPECT_EQ(Origin({-1280, 994, -1225, 1017}, leftBar, leftMonitor, leftWork).x, -1280);
-    // Above the primary, taskbar at its top, and one on its right edge.
-    const RECT aboveMonitor = {0, -768, 1024, 0};
-    const POINT belowTop = Origin({500, -768, 555, -745}, {0, -768, 1024, -745}, aboveMonitor, aboveMonitor);
+    // Above the primary, with a taskbar at its top.
+    const RECT above = {0, -768, 1024, 0};
+    const POINT belowTop = Origin({500, -768, 555, -745}, {0, -768, 1024, -745}, above, above);
     EXPECT_EQ(belowTop.x, 555 - 120);
     EXPECT_EQ(belowTop.y, -745);
-    const POINT leftOfRight = Origin({964, -23, 1019, 0}, {964, -768, 1024, 0}, aboveMonitor, aboveMonitor);
-    EXPECT_EQ(leftOfRight.x, 964 - 120);
-    EXPECT_EQ(leftOfRight.y, -18);
 }
 
 }  // namespace
