@@ -44,24 +44,17 @@ TEST_P(TitleTipOnEdge, ShowsBesideTheTaskbarFacingTheMiddle) {
 
     RECT placed;
     GetWindowRect(tip, &placed);
-    switch (GetParam()) {
-    case TaskbarEdge::Bottom:
-        EXPECT_EQ(placed.bottom, taskbar.top);
-        EXPECT_EQ(placed.right, controlRect.right);
-        break;
-    case TaskbarEdge::Top:
-        EXPECT_EQ(placed.top, taskbar.bottom);
-        EXPECT_EQ(placed.right, controlRect.right);
-        break;
-    case TaskbarEdge::Left:
-        EXPECT_EQ(placed.left, taskbar.right);
+    const TaskbarEdge edge = GetParam();
+    // Across the taskbar the tip touches the strip's side that faces the
+    // middle (gaps in TaskbarEdge's order: bottom, top, left, right); along
+    // it, the control's far edge.
+    const LONG across[] = {taskbar.top - placed.bottom, placed.top - taskbar.bottom, placed.left - taskbar.right,
+                           taskbar.left - placed.right};
+    EXPECT_EQ(across[static_cast<int>(edge)], 0);
+    if (edge == TaskbarEdge::Left || edge == TaskbarEdge::Right)
         EXPECT_EQ(placed.bottom, controlRect.bottom);
-        break;
-    case TaskbarEdge::Right:
-        EXPECT_EQ(placed.right, taskbar.left);
-        EXPECT_EQ(placed.bottom, controlRect.bottom);
-        break;
-    }
+    else
+        EXPECT_EQ(placed.right, controlRect.right);
 
     const std::string shot = scratchDir + "\\tip.bmp";
     ASSERT_TRUE(CaptureScreenRect(placed, shot));
