@@ -1,8 +1,10 @@
-// Button tips: the text for each cell in both languages, and the one tool
-// registered with the host's tooltip window whose text is swapped as the
-// pointer moves.
+// Button tips: the text for each cell in both languages, the time over the
+// bar and the Display cell, and the one tool registered with the host's
+// tooltip window whose text is swapped as the pointer moves.
 #include "control/button_tips.h"
 
+#include "control/hit_test.h"
+#include "control/time_tips.h"
 #include "plugin/state/plugin_state.h"
 
 #include <cstddef>
@@ -61,6 +63,13 @@ void CopyText(char (&target)[kTipTextSize], const char* text) {
 
 const char* ButtonTipFor(int hotItem, int playerStatus, bool playerFound, Language language) {
     return TextIn(language, TipFor(hotItem, playerStatus, playerFound));
+}
+
+std::string ButtonTipAt(POINT client, const Geometry& geometry, const TipFacts& facts, Language language) {
+    const int element = ElementAt(client.x, client.y, geometry, facts.playerStatus);
+    if (element == HOT_POSITION_BAR) return BarTimeTip(client.x, geometry, facts.lengthSec, facts.playerStatus);
+    if (element == HOT_DISPLAY) return PlayTimeTip(facts.positionSec, facts.lengthSec, facts.playerStatus);
+    return ButtonTipFor(element, facts.playerStatus, facts.playerFound, language);
 }
 
 void UpdateButtonTip(const char* text) {

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "plugin/state/language.h"
+#include "skin/geometry.h"
 
 #include <windows.h>
 #include <commctrl.h>
+#include <cstdint>
+#include <string>
 
 constexpr int kTipTextSize = 261;
 
@@ -18,6 +21,18 @@ extern char lastTipText[kTipTextSize];
 
 // Pure: the tip for a cell, "" when it has none.
 const char* ButtonTipFor(int hotItem, int playerStatus, bool playerFound, Language language);
+
+// What the tip under the pointer depends on besides the place.
+struct TipFacts {
+    int playerStatus;
+    bool playerFound;   // the player's window exists
+    int32_t lengthSec;  // the song's length as the poll read it
+    int32_t positionSec;
+};
+
+// Pure: the tip for the pointer at a client point: a time over the
+// position bar and the Display cell, the cell's name elsewhere.
+std::string ButtonTipAt(POINT client, const Geometry& geometry, const TipFacts& facts, Language language);
 
 // Hands text to the host's tooltip when it differs from the last one.
 void UpdateButtonTip(const char* text);

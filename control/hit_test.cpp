@@ -13,7 +13,7 @@ bool BarIsActive(int barHeight, int playerStatus) {
 
 }  // namespace
 
-int HotItemAt(int x, int y, const Geometry& g, int playerStatus) {
+int ElementAt(int x, int y, const Geometry& g, int playerStatus) {
     const int gridLeft = g.sideOffset;
     const int gridRight = g.sideOffset + kColumns * g.cellWidth;
     if (BarIsActive(g.barHeight, playerStatus) && x >= gridLeft && x <= gridRight && y >= 0 &&
@@ -33,7 +33,12 @@ int HotItemAt(int x, int y, const Geometry& g, int playerStatus) {
                 hot = column + kColumns * row;
         }
     }
-    return hot == HOT_DISPLAY ? HOT_NONE : hot;
+    return hot;
+}
+
+int HotItemAt(int x, int y, const Geometry& g, int playerStatus) {
+    const int element = ElementAt(x, y, g, playerStatus);
+    return element == HOT_DISPLAY ? HOT_NONE : element;
 }
 
 POINT HitTest() {

@@ -6,8 +6,12 @@
 #include "control/button_tips.h"
 #include "control/hit_test.h"
 #include "host/host_services.h"
+#include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "skin/geometry.h"
 #include "titletip/title_tip.h"
+
+#include <string>
 
 RECT savedWindowRect = {};
 
@@ -19,6 +23,14 @@ constexpr UINT TITLE_TIP_LEAVE_MS = 600;
 void Invalidate() { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }
 
 bool OverNoButton(int hotItem) { return hotItem == HOT_POSITION_BAR || hotItem < 0; }
+
+// The times read afresh at every tick, so the Display cell's follows each
+// poll while the pointer rests.
+std::string TipUnderPointer(POINT client) {
+    const PluginState& s = pluginState;
+    const TipFacts facts = {s.playerStatus, s.playerWindow != nullptr, songLengthSec, songPositionSec};
+    return ButtonTipAt(client, CurrentGeometry(), facts, uiLanguage);
+}
 
 // Over the bar or no cell the song title takes the button tip's place.
 void TitleInsteadOfButtonTip() {
@@ -78,9 +90,11 @@ void OnMouseMove() {
 
 void OnHoverTick() {
     PluginState& s = pluginState;
-    HitTest();
-    if (s.buttonTips) UpdateButtonTip(ButtonTipFor(s.hotItem, s.playerStatus, s.playerWindow != nullptr, uiLanguage));
-    if (OverNoButton(s.hotItem)) TitleInsteadOfButtonTip();
+    const POINT pointer = HitTest();
+    const std::string tip = s.buttonTips ? TipUnderPointer(pointer) : std::string();
+    if (s.buttonTips) UpdateButtonTip(tip.c_str());
+    // A time over the bar or the Display cell is shown instead of the title.
+    if (OverNoButton(s.hotItem) && tip.empty()) TitleInsteadOfButtonTip();
     RepaintOnChange();
     StopHoveringWhenLeft();
     ShortenTitleTip();

@@ -20,6 +20,7 @@
 #include <optional>
 
 int32_t songLengthSec = 0;
+int32_t songPositionSec = 0;
 int32_t positionPercent = 0;
 
 namespace {
@@ -109,6 +110,7 @@ bool ApplyStatus(const PollAnswers& answers) {
     if (!answers.lengthSec) return false;
     songLengthSec = *answers.lengthSec;
     if (!answers.barPositionMs) return false;
+    songPositionSec = WholeSeconds(*answers.barPositionMs);
     // While the button is held the bar shows where the press points.
     if (!s.buttonDown) positionPercent = PositionPercent(*answers.barPositionMs, songLengthSec);
     return true;

@@ -24,6 +24,8 @@ extern char playerPath[kPlayerPathSize];
 void CopyPlayerPath(char* out, int size);
 
 extern int32_t songLengthSec;
+// The whole seconds played, as the last poll of a loaded track read them.
+extern int32_t songPositionSec;
 extern int32_t positionPercent;
 
 // Refreshes pluginState.playerWindow; learns and stores playerPath when the

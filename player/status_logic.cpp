@@ -31,9 +31,11 @@ int32_t MapPlayStatus(int32_t answer) {
     }
 }
 
+int32_t WholeSeconds(int32_t positionMs) { return RoundHalfAway(positionMs / 1000.0L); }
+
 int32_t PositionPercent(int32_t positionMs, int32_t lengthSec) {
     if (lengthSec <= 0) return 0;
-    const int seconds = RoundHalfAway(positionMs / 1000.0L);
+    const int seconds = WholeSeconds(positionMs);
     const int percent = RoundHalfAway(static_cast<long double>(seconds) / lengthSec * 100.0L);
     // The player rounds its length down, so the last half second of a track
     // would read 101.

@@ -23,6 +23,10 @@ StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPo
 // 3 -> paused; anything else is kept as received.
 int32_t MapPlayStatus(int32_t answer);
 
+// positionMs in whole seconds, rounded half away from zero: what the poll
+// keeps as the time played and what the time tips show.
+int32_t WholeSeconds(int32_t positionMs);
+
 // Whole seconds of positionMs against lengthSec, 0..100. A stream answers
 // a length of -1 and a track not yet read 0: both give 0.
 int32_t PositionPercent(int32_t positionMs, int32_t lengthSec);

@@ -1,6 +1,7 @@
 // Keeping the title tip in step with the player: every refresh reads the
 // title; a new title resizes the tip (and pops it up while the player
-// runs), and a new position moves it and picks its icon.
+// runs), and a new position (the taskbar or the control may have moved)
+// moves it and picks its icon.
 #include "titletip/title_tip.h"
 
 #include "host/host_services.h"
@@ -71,11 +72,26 @@ void LoadTitleIcon() {
     if (previous) DestroyIcon(previous);
 }
 
+TipSurroundings Surroundings() {
+    HWND control = pluginState.controlWindow;
+    TipSurroundings around = {};
+    GetWindowRect(control, &controlRect);
+    // At its own size: before the host has placed it the window is empty.
+    around.control = {controlRect.left, controlRect.top, controlRect.left + controlWidth,
+                      controlRect.top + controlHeight};
+    HWND strip = GetParent(control);
+    if (!strip || !GetWindowRect(strip, &around.taskbar)) around.taskbar = around.control;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(control, MONITOR_DEFAULTTONEAREST), &monitor);
+    around.monitor = monitor.rcMonitor;
+    around.workArea = monitor.rcWork;
+    return around;
+}
+
 void PlaceTitleTip() {
     HWND tip = pluginState.titleTipWindow;
-    GetWindowRect(pluginState.controlWindow, &controlRect);
-    const POINT origin = TitleTipOrigin(controlRect.left, controlWidth, controlHeight, titleTipWidth,
-                                        titleTipHeight, GetSystemMetrics(SM_CYSCREEN));
+    const POINT origin = TitleTipOrigin(Surroundings(), SIZE{titleTipWidth, titleTipHeight});
     if (origin.x == titleTipX && origin.y == titleTipY) return;
     titleTipX = origin.x;
     titleTipY = origin.y;

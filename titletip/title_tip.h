@@ -1,4 +1,4 @@
-// The song title popup above the control: the title read from the
+// The song title popup beside the taskbar: the title read from the
 // player's caption, the tip's size and place, and its painting. A title
 // that the system's code page cannot hold also travels in UTF-16.
 #pragma once
@@ -51,10 +51,23 @@ bool NeedsWideTitle(std::wstring_view title, UINT codePage);
 // tip of this height, or previous when none does.
 int IconSizeFor(int tipHeight, int previous);
 
-// Pure: the tip's top-left corner, right-aligned with the control and
-// just above a taskbar of the control's height; never left of the screen.
-POINT TitleTipOrigin(int controlLeft, int controlWidthPx, int controlHeightPx, int tipWidth, int tipHeight,
-                     int screenHeight);
+// Where the title tip has to fit in, in screen pixels.
+struct TipSurroundings {
+    RECT control;   // the control at its own size
+    RECT taskbar;   // the strip that holds it
+    RECT monitor;   // the control's monitor
+    RECT workArea;  // that monitor's work area
+};
+
+// Pure: the tip's top-left corner. The tip goes against the side of the
+// taskbar that faces the middle of the control's monitor (above a bottom
+// taskbar, below a top one, right of a left one, left of a right one),
+// lined up with the control's far edge along the taskbar (right edges on
+// a horizontal one, bottom edges on a vertical one), and is kept inside
+// the work area when that holds the control, else inside the monitor.
+// A taskbar rectangle that does not hold the control leaves the control
+// to stand for the strip.
+POINT TitleTipOrigin(const TipSurroundings& around, SIZE tip);
 
 // Fills titleText (and wideTitleText when needed) from the player's
 // caption, "Pelorin" when there is none.

@@ -18,10 +18,13 @@ HostKit* KitOf(HWND window) {
     return reinterpret_cast<HostKit*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
+bool IsVertical(TaskbarEdge edge) { return edge == TaskbarEdge::Left || edge == TaskbarEdge::Right; }
+
 void PlaceTaskbarItems(HostKit* kit) {
     RECT client;
     GetClientRect(kit->taskbarWindow, &client);
-    for (const PlacedItem& placed : LayoutTaskbar(kit->taskbarItems, client.right, client.bottom)) {
+    for (const PlacedItem& placed :
+         LayoutTaskbar(kit->taskbarItems, client.right, client.bottom, IsVertical(kit->edge))) {
         const RECT& r = placed.rect;
         MoveWindow(placed.window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
@@ -98,8 +101,28 @@ int TaskbarHeight(const HostKit& kit) {
     return rowHeight * scale;
 }
 
-std::vector<PlacedItem> LayoutTaskbar(const std::vector<TaskbarItem>& items, int taskbarWidth, int taskbarHeight) {
+RECT TaskbarRectOn(TaskbarEdge edge, int rowHeightPx, int screenWidth, int screenHeight) {
+    switch (edge) {
+    case TaskbarEdge::Top: return {0, 0, screenWidth, rowHeightPx};
+    case TaskbarEdge::Left: return {0, 0, kVerticalTaskbarWidth, screenHeight};
+    case TaskbarEdge::Right: return {screenWidth - kVerticalTaskbarWidth, 0, screenWidth, screenHeight};
+    case TaskbarEdge::Bottom: break;
+    }
+    return {0, screenHeight - rowHeightPx, screenWidth, screenHeight};
+}
+
+void PlaceTaskbar(HostKit* kit, TaskbarEdge edge) {
+    kit->edge = edge;
+    const RECT r =
+        TaskbarRectOn(edge, TaskbarHeight(*kit), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    MoveWindow(kit->taskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    PlaceTaskbarItems(kit);
+}
+
+std::vector<PlacedItem> LayoutTaskbar(const std::vector<TaskbarItem>& items, int taskbarWidth, int taskbarHeight,
+                                      bool vertical) {
     std::vector<PlacedItem> placed;
+    const int stripLength = vertical ? taskbarHeight : taskbarWidth;
     for (int end = 0; end <= 1; ++end) {
         std::vector<const TaskbarItem*> atEnd;
         for (const TaskbarItem& item : items)
@@ -109,9 +132,13 @@ std::vector<PlacedItem> LayoutTaskbar(const std::vector<TaskbarItem>& items, int
         int offset = 0;
         for (const TaskbarItem* item : atEnd) {
             const int width = item->rect.right - item->rect.left;
-            const int left = end == 0 ? offset : taskbarWidth - offset - width;
-            placed.push_back({item->window, {left, 0, left + width, taskbarHeight}});
-            offset += width;
+            const int height = item->rect.bottom - item->rect.top;
+            const int length = vertical ? height : width;
+            const int start = end == 0 ? offset : stripLength - offset - length;
+            const RECT rect = vertical ? RECT{0, start, width, start + length}
+                                       : RECT{start, 0, start + length, taskbarHeight};
+            placed.push_back({item->window, rect});
+            offset += length;
         }
     }
     return placed;
@@ -131,13 +158,13 @@ bool CreateHostKit(const HostKitOptions& options, HostKit* kit) {
 
     kit->mainWindow = CreateWindowExA(0, kMainClass, "Mirel", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                                       instance, nullptr);
-    const int height = options.rowHeight * options.scaleFactor;
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    kit->edge = options.edge;
+    const RECT strip = TaskbarRectOn(options.edge, options.rowHeight * options.scaleFactor,
+                                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     kit->taskbarWindow = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kTaskbarClass, "Mirel Taskbar",
-                                         WS_POPUP | WS_CLIPCHILDREN | (options.visible ? WS_VISIBLE : 0), 0,
-                                         screenHeight - height, screenWidth, height, nullptr, nullptr, instance,
-                                         nullptr);
+                                         WS_POPUP | WS_CLIPCHILDREN | (options.visible ? WS_VISIBLE : 0), strip.left,
+                                         strip.top, strip.right - strip.left, strip.bottom - strip.top, nullptr,
+                                         nullptr, instance, nullptr);
     kit->tooltipWindow = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                          kit->mainWindow, nullptr, instance, nullptr);

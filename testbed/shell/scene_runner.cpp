@@ -32,7 +32,9 @@ bool SendPlayerControl(const std::string& command) {
            answer != 0;
 }
 
-HWND ControlWindow(const SceneRun& run) { return FindWindowExA(run.taskbarWindow, nullptr, kControlClassName, nullptr); }
+HWND ControlWindow(const SceneRun& run) {
+    return FindWindowExA(run.kit->taskbarWindow, nullptr, kControlClassName, nullptr);
+}
 
 void SendButton(DWORD flag) {
     INPUT input = {};
@@ -45,7 +47,7 @@ bool MovePointer(const SceneRun& run, int cell, int nudge = 0) {
     HWND control = ControlWindow(run);
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
-    const POINT point = CellPoint(rect, cell);
+    const POINT point = CellPoint(rect, cell, run.kit->edge);
     return SetCursorPos(point.x + nudge, point.y) != FALSE;
 }
 
@@ -53,7 +55,7 @@ bool TakeShot(const SceneRun& run, const SceneStep& step) {
     HWND control = ControlWindow(run);
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
-    const RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), run.kit->edge);
     const std::string file = step.name + ".bmp";
     if (!CaptureScreenRect(shot, run.shotDir + "\\" + file)) return false;
     FILE* index = std::fopen((run.shotDir + "\\" + kShotIndexName).c_str(), "ab");
@@ -93,13 +95,10 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
     case SceneAction::Release: SendButton(MOUSEEVENTF_LEFTUP); return true;
     case SceneAction::Player: return SendPlayerControl(step.text);
     case SceneAction::Drop: return DropFiles(run, step);
+    case SceneAction::Taskbar: PlaceTaskbar(run.kit, step.edge); return true;
     }
     return false;
 }
-
-}  // namespace
-
-namespace {
 
 // The names one after another, each with its NUL, then one more NUL.
 template <typename Char>
@@ -128,13 +127,15 @@ HGLOBAL MakeDropList(const std::vector<std::string>& files, POINT point) { retur
 
 HGLOBAL MakeWideDropList(const std::vector<std::wstring>& files, POINT point) { return MakeDropListOf(files, point); }
 
-RECT ShotRect(const RECT& control, int screenWidth, int screenHeight) {
+RECT ShotRect(const RECT& control, int screenWidth, int screenHeight, TaskbarEdge edge) {
     RECT shot;
     shot.right = std::min(screenWidth, static_cast<int>(control.right) + 40);
     shot.left = std::max(0, static_cast<int>(shot.right) - kShotWidth);
     shot.right = std::min(screenWidth, static_cast<int>(shot.left) + kShotWidth);
-    shot.top = std::max(0, static_cast<int>(control.top) - kShotHeightAboveControl);
-    shot.bottom = std::min(screenHeight, static_cast<int>(control.bottom));
+    const int height = kShotHeightAboveControl + (control.bottom - control.top);
+    shot.top = edge == TaskbarEdge::Top ? control.top : control.bottom - height;
+    shot.top = std::max(0, std::min(static_cast<int>(shot.top), screenHeight - height));
+    shot.bottom = shot.top + height;
     return shot;
 }
 

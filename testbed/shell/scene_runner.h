@@ -2,6 +2,7 @@
 // tick, so the plug-in's windows and timers keep working between steps.
 #pragma once
 
+#include "testbed/hostkit/hostkit.h"
 #include "testbed/shell/scene_script.h"
 
 #include <windows.h>
@@ -15,14 +16,16 @@ struct SceneRun {
     size_t next = 0;
     std::string shotDir;
     HWND timerWindow = nullptr;  // receives the scene's WM_TIMER
-    HWND taskbarWindow = nullptr;
+    HostKit* kit = nullptr;      // the taskbar's host
     bool done = false;
     std::string failure;  // the first step that could not be done
 };
 
-// The part of the screen a shot keeps: the control, the title tip above
-// it and a stretch of taskbar beside it, the same size in every shot.
-RECT ShotRect(const RECT& control, int screenWidth, int screenHeight);
+// The part of the screen a shot keeps: the control, the title tip beside
+// the taskbar (above or below a horizontal one, beside a vertical one
+// where it ends at the control's bottom) and a stretch of taskbar, the
+// same size in every shot, moved onto the screen where it would leave it.
+RECT ShotRect(const RECT& control, int screenWidth, int screenHeight, TaskbarEdge edge = TaskbarEdge::Bottom);
 constexpr int kShotWidth = 360;
 constexpr int kShotHeightAboveControl = 40;
 

@@ -81,6 +81,13 @@ std::string ParseStep(std::string_view verb, std::string_view rest, SceneStep& s
         step.files = SplitCommandLine(rest);
         return step.files.empty() ? "drop needs at least one file" : "";
     }
+    if (verb == "taskbar") {
+        step.action = SceneAction::Taskbar;
+        const std::optional<TaskbarEdge> edge = TaskbarEdgeByName(rest);
+        if (!edge) return "taskbar needs bottom, top, left or right";
+        step.edge = *edge;
+        return "";
+    }
     return "unknown step '" + std::string(verb) + "'";
 }
 
@@ -115,10 +122,19 @@ ParsedScene ParseScene(std::string_view text) {
     return scene;
 }
 
-POINT CellPoint(const RECT& control, int cell) {
+POINT CellPoint(const RECT& control, int cell, TaskbarEdge edge) {
     const int width = control.right - control.left;
     const int height = control.bottom - control.top;
-    if (cell == kCellAway) return {control.left + width / 2, control.top - 3 * height};
+    const POINT middle = {control.left + width / 2, control.top + height / 2};
+    if (cell == kCellAway) {
+        switch (edge) {
+        case TaskbarEdge::Top: return {middle.x, control.bottom + 3 * height};
+        case TaskbarEdge::Left: return {control.right + 3 * height, middle.y};
+        case TaskbarEdge::Right: return {control.left - 3 * height, middle.y};
+        case TaskbarEdge::Bottom: break;
+        }
+        return {middle.x, control.top - 3 * height};
+    }
     if (cell == kCellBar) return {control.left + width / 2, control.top + 1};
     const int column = cell % 5;
     const int row = cell / 5;

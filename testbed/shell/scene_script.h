@@ -11,15 +11,19 @@
 //   press stop / release         press and hold, then let go where the pointer is
 //   player state paused          a control command for the stand-in player
 //   drop "C:\a.mp3" "C:\b.mp3"   drop files on the control
+//   taskbar top                  move the taskbar strip to an edge (bottom,
+//                                top, left, right), the control with it
 //   # a comment
 #pragma once
+
+#include "testbed/hostkit/hostkit.h"
 
 #include <windows.h>
 #include <string>
 #include <string_view>
 #include <vector>
 
-enum class SceneAction { Wait, Shot, Move, Hover, Click, Press, Release, Player, Drop };
+enum class SceneAction { Wait, Shot, Move, Hover, Click, Press, Release, Player, Drop, Taskbar };
 
 // The cells of the control by name; kCellAway is off the control.
 constexpr int kCellAway = -1;
@@ -32,6 +36,7 @@ struct SceneStep {
     std::string name;                // Shot: file name without extension
     std::string text;                // Shot: caption; Player: the command
     std::vector<std::string> files;  // Drop
+    TaskbarEdge edge = TaskbarEdge::Bottom;  // Taskbar
     int line = 0;
 };
 
@@ -44,5 +49,6 @@ ParsedScene ParseScene(std::string_view text);
 
 // The point a step aims at on a control of this screen rectangle: the
 // middle of a button cell (five columns, two rows under a thin bar), the
-// bar's middle, or a point well above the control for kCellAway.
-POINT CellPoint(const RECT& control, int cell);
+// bar's middle, or for kCellAway a point well off the control towards the
+// middle of the screen from a taskbar on that edge.
+POINT CellPoint(const RECT& control, int cell, TaskbarEdge edge = TaskbarEdge::Bottom);

@@ -1,5 +1,5 @@
 // mirel_shell.exe: a small desktop shell that hosts Pelorin the way the
-// real one does. It puts a taskbar strip at the bottom of the screen, keeps
+// real one does. It puts a taskbar strip along an edge of the screen, keeps
 // the configuration store, loads Plugins\Pelorin.plg, starts and stops it,
 // and opens the plug-in's setup page when asked. For the demo it can play a
 // scripted scene and take screenshots.
@@ -114,7 +114,7 @@ bool BeginScene(const ShellOptions& options) {
     shell.scene.steps = scene.steps;
     shell.scene.shotDir = options.shotDir;
     shell.scene.timerWindow = shell.kit.mainWindow;
-    shell.scene.taskbarWindow = shell.kit.taskbarWindow;
+    shell.scene.kit = &shell.kit;
     shell.sceneRunning = true;
     StartScene(&shell.scene);
     return true;
@@ -127,6 +127,7 @@ int RunShell(const ShellOptions& options) {
     kitOptions.pluginPath = options.pluginPath.empty() ? ExeFolder() + "\\Plugins\\Pelorin.plg" : options.pluginPath;
     kitOptions.rowHeight = options.rowHeight;
     kitOptions.scaleFactor = options.scaleFactor;
+    kitOptions.edge = options.edge;
     if (!CreateHostKit(kitOptions, &shell.kit)) {
         std::fprintf(stderr, "mirel_shell: cannot create the shell's windows or open %s\n", kitOptions.storePath.c_str());
         return 2;

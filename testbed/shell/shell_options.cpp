@@ -1,13 +1,24 @@
 // Reading the shell's command line.
 #include "testbed/shell/shell_options.h"
 
+#include <array>
 #include <charconv>
 
 const char* const kShellUsage =
     "mirel_shell [--store=FILE] [--plugin=FILE] [--row-height=N] [--scale=N]\n"
+    "            [--edge=bottom|top|left|right]\n"
     "            [--scene=FILE --shots=DIR [--exit-when-done]] [--exit-after=MS] [--setup]";
 
 namespace {
+
+struct NamedEdge {
+    std::string_view name;
+    TaskbarEdge edge;
+};
+constexpr std::array<NamedEdge, 4> kEdgeNames = {{{"bottom", TaskbarEdge::Bottom},
+                                                  {"top", TaskbarEdge::Top},
+                                                  {"left", TaskbarEdge::Left},
+                                                  {"right", TaskbarEdge::Right}}};
 
 bool ParseNumber(std::string_view text, int low, int high, int* out) {
     int value = 0;
@@ -56,6 +67,12 @@ std::string ApplyOption(std::string_view argument, ShellOptions& options) {
         return "";
     }
 
+    if (name == "--edge") {
+        const std::optional<TaskbarEdge> edge = TaskbarEdgeByName(value);
+        if (!edge) return "--edge needs bottom, top, left or right";
+        options.edge = *edge;
+        return "";
+    }
     if (!hasValue && name == "--exit-when-done") {
         options.exitWhenSceneDone = true;
         return "";
@@ -80,6 +97,12 @@ ParsedShellOptions ParseShellOptions(const std::vector<std::string>& arguments) 
     else if (!parsed.options.scenePath.empty() && parsed.options.shotDir.empty())
         parsed.error = "--scene needs --shots";
     return parsed;
+}
+
+std::optional<TaskbarEdge> TaskbarEdgeByName(std::string_view name) {
+    for (const NamedEdge& named : kEdgeNames)
+        if (named.name == name) return named.edge;
+    return std::nullopt;
 }
 
 std::vector<std::string> SplitCommandLine(std::string_view commandLine) {

@@ -3,6 +3,9 @@
 // scene, screenshots, leaving after a while).
 #pragma once
 
+#include "testbed/hostkit/hostkit.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +15,7 @@ struct ShellOptions {
     std::string pluginPath;  // empty: Plugins\Pelorin.plg beside the shell
     int rowHeight = 23;
     int scaleFactor = 1;
+    TaskbarEdge edge = TaskbarEdge::Bottom;
     std::string scenePath;   // a scene to play once the plug-in runs
     std::string shotDir;     // where the scene's screenshots go
     int exitAfterMs = 0;     // 0: run until closed
@@ -26,6 +30,9 @@ struct ParsedShellOptions {
 
 // Arguments as "--name=value" or "--flag", without the program name.
 ParsedShellOptions ParseShellOptions(const std::vector<std::string>& arguments);
+
+// "bottom", "top", "left" or "right"; nothing for any other word.
+std::optional<TaskbarEdge> TaskbarEdgeByName(std::string_view name);
 
 // Splits a Windows command line (after the program name) at blanks,
 // honouring double quotes.

@@ -92,6 +92,8 @@ void ControlWindowTest::SetUp() {
     std::memset(lastTipText, 0, sizeof lastTipText);
     std::memset(titleText, 0, sizeof titleText);
     std::memset(playerPath, 0, sizeof playerPath);
+    songLengthSec = 0;
+    songPositionSec = 0;
 
     HINSTANCE self = GetModuleHandleA(nullptr);
     control = CreateWindowExA(WS_EX_ACCEPTFILES, kControlClass, "Pelorin", kControlStyle, kControlLeft, 0, 55, 23,

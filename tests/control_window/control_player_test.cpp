@@ -1,6 +1,7 @@
 // The control window against the stand-in player: what presses, releases,
 // double and middle clicks and the menu's player commands make the player
-// do, read from the player's own log and window state.
+// do, read from the player's own log and window state; and that a click on
+// the bar lands where its time tip said.
 #include "tests/control_window/control_fixture.h"
 
 #include "control/control_handlers.h"
@@ -71,6 +72,26 @@ TEST_F(ControlPlayerTest, ReleaseOnTheBarSeeksWhereThePressWas) {
     Send(WM_LBUTTONUP);
     // 13 % of 200 s, in milliseconds.
     EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "26000 106", 1, 3000));
+}
+
+TEST_F(ControlPlayerTest, AClickWhereTheBarTipSaidATimeJumpsToThatTime) {
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "length 296"));
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "state paused"));
+    PollPlayer(nullptr, 0, 0, 0);
+    ASSERT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
+    pluginState.buttonTips = true;
+    PointAt({18, 1});  // 27.5 % along the bar
+    Tick();
+    const std::string promised = TooltipText();
+    EXPECT_EQ(promised, "1:23 / 4:56");
+
+    Send(WM_LBUTTONDOWN);
+    Send(WM_LBUTTONUP);
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "82880 106", 1, 3000));
+    PollPlayer(nullptr, 0, 0, 0);
+    PointAt(CellCentre(HOT_DISPLAY));
+    Tick();
+    EXPECT_EQ(TooltipText(), promised) << "the time played after the jump";
 }
 
 TEST_F(ControlPlayerTest, DoubleClickOnNoCellTogglesThePlayerWindowButNotOnAButton) {

@@ -1,8 +1,10 @@
-// The control's pure rules: button tip texts in both languages, the seek
-// percentage of a press on the bar, the context menu's Russian texts, the
-// setup request handed to the host, and wheel notches.
+// The control's pure rules: button tip texts in both languages, the times
+// over the bar and the Display cell, the seek percentage of a press on the
+// bar, the context menu's Russian texts, the setup request handed to the
+// host, and wheel notches.
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
+#include "control/time_tips.h"
 #include "control/wheel.h"
 #include "plugin/state/plugin_state.h"
 
@@ -58,6 +60,48 @@ TEST(ButtonTipFor, RussianTextsAreCodePage1251) {
 TEST(ButtonTipFor, OtherLocalesKeepEnglish) {
     EXPECT_EQ(Tip(4, PLAYER_PLAYING, true, LanguageForLcid(2073)), "Vol +");
     EXPECT_EQ(Tip(4, PLAYER_PLAYING, true, LanguageForLcid(1033)), "Vol +");
+}
+
+TEST(FormatPlayTime, MinutesThenHoursFromAnHourOn) {
+    EXPECT_EQ(FormatPlayTime(0), "0:00");
+    EXPECT_EQ(FormatPlayTime(3599), "59:59");
+    EXPECT_EQ(FormatPlayTime(3600), "1:00:00");
+    EXPECT_EQ(FormatPlayTime(36005), "10:00:05");
+}
+
+// The bar runs from x 7 to 47 (five cells of 8) over y 0 to 3; the
+// Display cell spans x 7 to 15, y 13 to 23.
+constexpr Geometry kBarGeometry = {55, 23, 3, 7, 8, 10, false};
+constexpr POINT kOnDisplay = {10, 18};
+
+std::string TipAt(POINT at, int32_t lengthSec, int32_t positionSec = 0, int status = PLAYER_PLAYING,
+                  Language language = Language::English) {
+    return ButtonTipAt(at, kBarGeometry, {status, true, lengthSec, positionSec}, language);
+}
+
+TEST(ButtonTipAt, BarTellsWhereAClickJumpsAsTheSeekRoundsIt) {
+    EXPECT_EQ(TipAt({7, 1}, 296), "0:00 / 4:56");
+    EXPECT_EQ(TipAt({27, 1}, 296), "2:28 / 4:56");
+    EXPECT_EQ(TipAt({47, 1}, 296), "4:56 / 4:56");
+    // x 18 is 27.5 %, sent as 28 %: 82.88 s, which the poll reads as 83.
+    EXPECT_EQ(TipAt({18, 1}, 296), "1:23 / 4:56");
+    EXPECT_EQ(TipAt({27, 1}, 3725, 0, PLAYER_PAUSED), "31:03 / 1:02:05");
+    EXPECT_EQ(TipAt({47, 1}, 3725), "1:02:05 / 1:02:05");
+}
+
+TEST(ButtonTipAt, DisplayCellTellsTheTimePlayedWithinTheSong) {
+    EXPECT_EQ(TipAt(kOnDisplay, 296, 83, PLAYER_PAUSED, LanguageForLcid(1049)), "1:23 / 4:56");
+    // The player rounds its length down; the poll may read a second more.
+    EXPECT_EQ(TipAt(kOnDisplay, 296, 297), "4:56 / 4:56");
+    EXPECT_EQ(TipAt({20, 8}, 296), "Play") << "the cells keep their names";
+}
+
+TEST(ButtonTipAt, NoTimeWithoutAKnownLengthOrATrackInPlay) {
+    for (POINT at : {POINT{27, 1}, kOnDisplay}) {
+        EXPECT_EQ(TipAt(at, -1, 40), "") << "a stream";
+        EXPECT_EQ(TipAt(at, 0, 0), "") << "a player that knows no positions";
+        EXPECT_EQ(TipAt(at, 296, 40, PLAYER_STOPPED), "");
+    }
 }
 
 TEST(BarPercent, EndsAndRounding) {

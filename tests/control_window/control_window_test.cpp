@@ -1,7 +1,7 @@
 // The control window procedure driven with real messages and a real
 // pointer: hovering and leaving, button tips through the host's tooltip,
-// the title tip over empty places, presses on the bar, and the answers the
-// procedure gives.
+// the times over the bar and the Display cell, the title tip over empty
+// places, presses on the bar, and the answers the procedure gives.
 #include "tests/control_window/control_fixture.h"
 
 #include "control/button_tips.h"
@@ -205,6 +205,35 @@ TEST_F(ButtonTipTest, MessagesAreRelayedToTheHostOnlyWhileItsFlagIsClear) {
     Send(WM_MOUSEMOVE);
     Send(WM_LBUTTONUP);
     EXPECT_EQ(TooltipMessages(TTM_RELAYEVENT), relayed);
+}
+
+using TimeTipTest = ControlWindowTest;
+
+TEST_F(TimeTipTest, TimesFollowThePointerAndThePollInsteadOfTheTitle) {
+    pluginState.buttonTips = pluginState.songTitleTip = true;
+    pluginState.playerStatus = PLAYER_PLAYING;
+    lstrcpynA(titleText, "Artist - Song", kTitleTextSize);
+    songLengthSec = 296;
+    songPositionSec = 83;
+    const struct {
+        POINT at;
+        const char* text;
+    } steps[] = {{kBarLeftEnd, "0:00 / 4:56"}, {kBarRightEnd, "4:56 / 4:56"}, {CellCentre(HOT_DISPLAY), "1:23 / 4:56"}};
+    for (const auto& step : steps) {
+        PointAt(step.at);
+        Tick();
+        EXPECT_EQ(TooltipText(), step.text);
+    }
+    songPositionSec = 84;  // as the next poll leaves it
+    Tick();
+    EXPECT_EQ(TooltipText(), "1:24 / 4:56");
+    EXPECT_FALSE(IsWindowVisible(titleTip));
+
+    songLengthSec = -1;  // a stream: the title as before
+    PointAt(kBarEighth);
+    Tick();
+    EXPECT_EQ(TooltipText(), "");
+    EXPECT_TRUE(IsWindowVisible(titleTip));
 }
 
 using TitleTipHoverTest = ControlWindowTest;

@@ -88,3 +88,16 @@ TEST(SceneScript, ShotsAreOneSizeAndStayOnTheScreen) {
     EXPECT_EQ(rightEnd.right, 1024);
     EXPECT_EQ(leftEnd.left, 0);
 }
+
+TEST(SceneScript, MovesTheTaskbarThenAimsAndShootsBelowATopOne) {
+    const ParsedScene scene = ParseScene("taskbar left\n");
+    ASSERT_EQ(scene.error, "");
+    EXPECT_EQ(scene.steps[0].action, SceneAction::Taskbar);
+    EXPECT_EQ(scene.steps[0].edge, TaskbarEdge::Left);
+    EXPECT_NE(ParseScene("taskbar middle").error, "");
+    const RECT control = {969, 0, 1024, 23};
+    EXPECT_GT(CellPoint(control, kCellAway, TaskbarEdge::Top).y, 23);
+    const RECT shot = ShotRect(control, 1024, 768, TaskbarEdge::Top);
+    EXPECT_EQ(shot.top, 0);
+    EXPECT_EQ(shot.bottom, kShotHeightAboveControl + 23);
+}

@@ -43,3 +43,10 @@ TEST(ShellOptions, SplitsACommandLineAtBlanksOutsideQuotes) {
               (std::vector<std::string>{R"(C:\a b.mp3)", R"(C:\c.mp3)", ""}));
     EXPECT_TRUE(SplitCommandLine(" \t ").empty());
 }
+
+TEST(ShellOptions, PutsTheTaskbarOnTheEdgeItIsGiven) {
+    EXPECT_EQ(ParseShellOptions({}).options.edge, TaskbarEdge::Bottom);
+    EXPECT_EQ(ParseShellOptions({"--edge=top"}).options.edge, TaskbarEdge::Top);
+    EXPECT_EQ(ParseShellOptions({"--edge=right"}).options.edge, TaskbarEdge::Right);
+    EXPECT_NE(ParseShellOptions({"--edge=middle"}).error, "");
+}
