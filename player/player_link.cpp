@@ -198,6 +198,8 @@ void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
     SetEvent(pollWorker.exchange->asked);
 }
 
+bool PollOut() { return pollWorker.out; }
+
 void FinishPoll(WPARAM poster) {
     if (!pollWorker.out || pollWorker.thread == nullptr || GetThreadId(pollWorker.thread) != poster) return;
     pollWorker.out = false;

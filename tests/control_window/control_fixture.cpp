@@ -6,6 +6,7 @@
 #include "host/host_services.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/workers.h"
 #include "skin/geometry.h"
 #include "tests/support/iat_patch.h"
 #include "titletip/title_tip.h"
@@ -103,6 +104,8 @@ void ControlWindowTest::SetUp() {
     ASSERT_TRUE(control && titleTip);
     pluginState.controlWindow = control;
     pluginState.titleTipWindow = titleTip;
+    ArmWorkerStop();
+    StartPollWorker();
 
     tooltipLog.clear();
     tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
@@ -111,6 +114,8 @@ void ControlWindowTest::SetUp() {
 }
 
 void ControlWindowTest::TearDown() {
+    StopWorkerThreads();
+    ForgetPollWorker();
     PointAway();
     StopTimer(control, &pluginState.hoverTimer);
     StopTimer(titleTip, &pluginState.titleTipTimer);
@@ -140,6 +145,11 @@ LRESULT ControlWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ControlWindowTest::Tick() { Send(WM_TIMER, TIMER_HOVER); }
+
+void ControlWindowTest::Poll() {
+    PollPlayer(nullptr, 0, 0, 0);
+    EXPECT_TRUE(WaitUntil([] { return !PollOut(); }, 5000));
+}
 
 int ControlWindowTest::TooltipMessages(UINT message) const {
     int count = 0;

@@ -46,6 +46,8 @@ protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // One hover tick, as the hover timer would run it.
     void Tick();
+    // One status poll, with the player's answers applied.
+    void Poll();
     // WM_CONTEXTMENU at a screen point, with TrackPopupMenuEx replaced by a
     // capture that reads the menu and dismisses it, so no menu loop runs.
     SeenMenu OpenContextMenu(short x = 300, short y = 700);

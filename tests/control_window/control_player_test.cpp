@@ -77,7 +77,7 @@ TEST_F(ControlPlayerTest, ReleaseOnTheBarSeeksWhereThePressWas) {
 TEST_F(ControlPlayerTest, AClickWhereTheBarTipSaidATimeJumpsToThatTime) {
     ASSERT_TRUE(SendPlayerSimControl(sim.window, "length 296"));
     ASSERT_TRUE(SendPlayerSimControl(sim.window, "state paused"));
-    PollPlayer(nullptr, 0, 0, 0);
+    Poll();
     ASSERT_EQ(pluginState.playerStatus, PLAYER_PAUSED);
     pluginState.buttonTips = true;
     PointAt({18, 1});  // 27.5 % along the bar
@@ -88,7 +88,7 @@ TEST_F(ControlPlayerTest, AClickWhereTheBarTipSaidATimeJumpsToThatTime) {
     Send(WM_LBUTTONDOWN);
     Send(WM_LBUTTONUP);
     ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "82880 106", 1, 3000));
-    PollPlayer(nullptr, 0, 0, 0);
+    Poll();
     PointAt(CellCentre(HOT_DISPLAY));
     Tick();
     EXPECT_EQ(TooltipText(), promised) << "the time played after the jump";
