@@ -165,7 +165,8 @@ bool SendBefore(DWORD started, HWND player, UINT message, WPARAM wParam, LPARAM 
     return SendMessageTimeoutA(player, message, wParam, lParam, SMTO_NORMAL, TimeLeft(started), &answer) != 0;
 }
 
-bool SendFile(DWORD started, HWND player, const NameForPlayer& name) {
+// The control stands as the sender, as WM_COPYDATA asks.
+bool SendFile(const WorkerLink& link, DWORD started, HWND player, const NameForPlayer& name) {
     COPYDATASTRUCT data = {};
     if (name.form == NameForPlayer::Wide) {
         data.dwData = COPY_APPEND_FILE_WIDE;
@@ -176,7 +177,8 @@ bool SendFile(DWORD started, HWND player, const NameForPlayer& name) {
         data.cbData = static_cast<DWORD>(name.ansi.size() + 1);
         data.lpData = const_cast<char*>(name.ansi.c_str());
     }
-    return SendBefore(started, player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return SendBefore(started, player, WM_COPYDATA, reinterpret_cast<WPARAM>(link.control),
+                      reinterpret_cast<LPARAM>(&data));
 }
 
 // False when the plug-in stopped; job.notTaken then holds nothing.
@@ -215,7 +217,7 @@ bool HandOver(const WorkerLink& link, DropJob& job) {
             }
             continue;
         }
-        if (!SendFile(started, player->window, sendable[step.file])) {
+        if (!SendFile(link, started, player->window, sendable[step.file])) {
             for (size_t i = step.file; i < sendable.size(); ++i) job.notTaken.push_back(names[sentFrom[i]]);
             break;
         }

@@ -17,6 +17,19 @@ int WINAPI CaptureMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
     return IDOK;
 }
 
+std::string Utf8(LPCWSTR text) {
+    if (!text) return std::string();
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+    return utf8;
+}
+
+// Boxes in UTF-16 are kept in UTF-8.
+int WINAPI CaptureMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT flags) {
+    probe.messages.push_back({Utf8(caption), Utf8(text), flags});
+    return IDOK;
+}
+
 BOOL WINAPI CountDestroyWindow(HWND window) {
     ++probe.windowTouches;
     return DestroyWindow(window);
@@ -118,6 +131,7 @@ struct Replacement {
 const Replacement kPluginOnly[] = {
     {"user32.dll", "SetTimer", reinterpret_cast<void*>(RecordSetTimer)},
     {"user32.dll", "MessageBoxA", reinterpret_cast<void*>(CaptureMessageBox)},
+    {"user32.dll", "MessageBoxW", reinterpret_cast<void*>(CaptureMessageBoxW)},
     {"user32.dll", "DestroyWindow", reinterpret_cast<void*>(CountDestroyWindow)},
     {"user32.dll", "KillTimer", reinterpret_cast<void*>(CountKillTimer)},
     {"user32.dll", "SendMessageA", reinterpret_cast<void*>(CountSendMessage)},
