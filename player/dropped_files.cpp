@@ -53,9 +53,11 @@ struct DroppedFiles {
     bool shiftHeld = false;
 };
 
-// Shared by the host's thread and the drop worker: the worker fills
+// Held by the host's thread and by the drop worker: the worker fills
 // notTaken before it posts MSG_DROP_DONE, and the host's thread reads it
-// on that message. A worker that outlived a stop keeps it alive alone.
+// on that message. Whichever lets go last frees it, so a worker that
+// outlived a stop keeps it alone. (Counted by hand: the standard shared
+// pointer would bring the threads library into the plug-in.)
 struct DropJob {
     DropJob() = default;
     DropJob(const DropJob&) = delete;
@@ -63,16 +65,20 @@ struct DropJob {
     ~DropJob() {
         if (launch) CloseHandle(launch);
     }
+    LONG holders = 2;
     DroppedFiles files;
     HANDLE launch = nullptr;  // the launch under way when the drop began
     Names notTaken;
 };
-using SharedJob = std::shared_ptr<DropJob>;
+
+void LetGo(DropJob* job) {
+    if (job && InterlockedDecrement(&job->holders) == 0) delete job;
+}
 
 // The host's side; forgotten at every stop.
 struct Drops {
     HANDLE thread = nullptr;
-    SharedJob job;
+    DropJob* job = nullptr;
     std::deque<DroppedFiles> queued;
 };
 Drops drops;
@@ -225,23 +231,18 @@ bool HandOver(const WorkerLink& link, DropJob& job) {
     return true;
 }
 
-void PassDroppedFilesOf(const WorkerLink& link, const SharedJob& job) {
-    if (HandOver(link, *job)) PostToControl(link, MSG_DROP_DONE, GetCurrentThreadId(), 0);
-}
 
 // Host's thread.
 
 void BeginDrop(DroppedFiles files) {
     pluginState.dropBusy = true;
     if (!FindPlayer()) StartLaunch();
-    auto job = std::make_shared<DropJob>();
+    auto job = std::make_unique<DropJob>();
     job->files = std::move(files);
     job->launch = DuplicateForWorker(pluginState.launchThread);
-    auto forWorker = std::make_unique<SharedJob>(job);
-    drops.thread = StartWorkerThread(PassDroppedFiles, forWorker.get());
+    drops.thread = StartWorkerThread(PassDroppedFiles, job.get());
     if (drops.thread) {
-        forWorker.release();  // the worker's now
-        drops.job = std::move(job);
+        drops.job = job.release();  // and the worker's
     } else {
         pluginState.dropBusy = false;
     }
@@ -260,15 +261,23 @@ std::wstring Widened(const char* text) {
 void ReportFilesNotTaken(const Names& names) {
     std::wstring text = Widened(TextIn(uiLanguage, kFilesNotTakenText));
     for (size_t i = 0; i < names.size() && i < kNamesReported; ++i) text += L"\r" + names[i];
-    if (names.size() > kNamesReported) text += L"\r... (+" + std::to_wstring(names.size() - kNamesReported) + L")";
+    if (names.size() > kNamesReported) {
+        // Digits are the same in both character sets; the wide formatter
+        // would bring a printf of its own into the plug-in.
+        const std::string more = std::to_string(names.size() - kNamesReported);
+        text += L"\r... (+";
+        text.append(more.begin(), more.end());
+        text += L")";
+    }
     MessageBoxW(nullptr, text.c_str(), Widened(kPluginName).c_str(), MB_ICONERROR | MB_TOPMOST);
 }
 
 }  // namespace
 
 void PassDroppedFiles(const WorkerLink& link, void* parameter) {
-    const std::unique_ptr<SharedJob> job(static_cast<SharedJob*>(parameter));
-    PassDroppedFilesOf(link, *job);
+    DropJob* job = static_cast<DropJob*>(parameter);
+    if (HandOver(link, *job)) PostToControl(link, MSG_DROP_DONE, GetCurrentThreadId(), 0);
+    LetGo(job);
 }
 
 void AcceptDroppedFiles(HDROP drop) {
@@ -287,7 +296,8 @@ void FinishDrop(WPARAM poster) {
     const Names notTaken = std::move(drops.job->notTaken);
     CloseHandle(drops.thread);
     drops.thread = nullptr;
-    drops.job.reset();
+    LetGo(drops.job);
+    drops.job = nullptr;
     // The next drop goes on while the user reads about this one.
     if (drops.queued.empty()) {
         pluginState.dropBusy = false;
@@ -301,6 +311,7 @@ void FinishDrop(WPARAM poster) {
 
 void ForgetDrops() {
     if (drops.thread) CloseHandle(drops.thread);
+    LetGo(drops.job);
     drops = Drops{};
     pluginState.dropBusy = false;
 }
