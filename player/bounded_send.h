@@ -1,6 +1,6 @@
-// Messages to the player from the host's thread, which also runs the
-// shell's taskbar: a player that hangs must cost the shell a bounded wait,
-// never a freeze.
+// Questions to the player from the workers: a player that hangs must cost
+// a worker a bounded wait, so that it is free again for the next poll, the
+// next file and the stop.
 #pragma once
 
 #include <windows.h>

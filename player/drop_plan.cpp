@@ -13,9 +13,8 @@ bool InCodePage(std::wstring_view text, UINT codePage, std::string* out) {
                                          &usedDefault);
     if (size <= 0 || usedDefault) return false;
     out->assign(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, out->data(), size, nullptr,
-                        &usedDefault);
-    return !usedDefault;
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, out->data(), size, nullptr, nullptr);
+    return true;
 }
 
 }  // namespace
@@ -30,8 +29,6 @@ NameForPlayer ChooseNameForPlayer(std::wstring_view name, UINT codePage, bool un
         chosen.wide.assign(name);
     } else if (InCodePage(shortName, codePage, &chosen.ansi)) {
         chosen.form = NameForPlayer::Ansi;
-    } else {
-        chosen.ansi.clear();
     }
     return chosen;
 }

@@ -33,8 +33,6 @@ struct Watch {
     std::vector<LaunchDonePost> launchDone;
     std::vector<HANDLE> threads;  // launch threads, duplicated so the fixture can wait for them
     std::vector<UINT_PTR> timerIds;
-    bool failWatchdog = false;
-    std::function<void()> insideMessageBox;
     int dropsAccepted = 0;
     DWORD longestDropDispatchMs = 0;
     decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
@@ -46,8 +44,7 @@ Watch watch;
 void RecordStart(LPCSTR operation, LPCSTR file, LPCSTR parameters, INT show) {
     std::lock_guard<std::mutex> guard(watch.lock);
     watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
-                            parameters ? parameters : "(none)", show,
-                            FindWindowA(kPlayerWindowClass, nullptr) != nullptr});
+                            parameters ? parameters : "(none)", show});
 }
 
 // Every start of the player, a launch's or a dropped file's.
@@ -57,14 +54,8 @@ BOOL WINAPI WatchedShellExecuteEx(SHELLEXECUTEINFOA* start) {
 }
 
 int CaptureMessageBox(HWND owner, std::string text, std::string caption, UINT flags) {
-    std::function<void()> action;
-    {
-        std::lock_guard<std::mutex> guard(watch.lock);
-        watch.messages.push_back({GetTickCount(), owner, std::move(text), std::move(caption), flags,
-                                  pluginState.dropBusy});
-        action.swap(watch.insideMessageBox);
-    }
-    if (action) action();
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.messages.push_back({GetTickCount(), owner, std::move(text), std::move(caption), flags});
     return IDOK;
 }
 
@@ -104,7 +95,6 @@ UINT_PTR WINAPI WatchedSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC
     {
         std::lock_guard<std::mutex> guard(watch.lock);
         watch.timerIds.push_back(id);
-        if (watch.failWatchdog && id == TIMER_LAUNCH_WATCHDOG) return 0;
     }
     return watch.setTimer(window, id, elapse, callback);
 }
@@ -260,9 +250,7 @@ void LaunchTest::TearDown() {
         watch.launchDone.clear();
         watch.threads.clear();
         watch.timerIds.clear();
-        watch.failWatchdog = false;
         watch.longestDropDispatchMs = 0;
-        watch.insideMessageBox = nullptr;
     }
     SetPlayerPath("");
     HostTest::TearDown();
@@ -371,12 +359,4 @@ int LaunchTest::TimersSet(UINT_PTR id) {
     return count;
 }
 
-void LaunchTest::WhileNextMessageBoxIsOpen(std::function<void()> action) {
-    std::lock_guard<std::mutex> guard(watch.lock);
-    watch.insideMessageBox = std::move(action);
-}
 
-void LaunchTest::FailWatchdogTimer(bool fail) {
-    std::lock_guard<std::mutex> guard(watch.lock);
-    watch.failWatchdog = fail;
-}

@@ -8,7 +8,6 @@
 #include "testbed/player/player_sim_client.h"
 
 #include <windows.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,6 @@ struct ShellStart {
     std::string file;
     std::string parameters;  // "(none)" for a null pointer
     int show;
-    bool playerWindowExisted;  // when the start was made
 };
 
 struct ShownMessage {
@@ -30,7 +28,6 @@ struct ShownMessage {
     std::string text;  // UTF-8 for a box in UTF-16
     std::string caption;
     UINT flags;
-    bool duringDrop;
 };
 
 // One MSG_LAUNCH_DONE as the control window received it.
@@ -76,10 +73,6 @@ protected:
     static DWORD LongestDropDispatchMs();
     static DWORD LaunchThreadId(int index);
     static int TimersSet(UINT_PTR id);
-    static void FailWatchdogTimer(bool fail);
-    // Runs inside the next message box, as its modal loop would run the
-    // messages that arrive while the user reads it.
-    static void WhileNextMessageBoxIsOpen(std::function<void()> action);
 
     HWND control = nullptr;
     std::string simLogPath;
