@@ -17,6 +17,20 @@ bool InCodePage(std::wstring_view text, UINT codePage, std::string* out) {
     return true;
 }
 
+// A short name is the system's own spelling, and it spells extensions in
+// capitals; players that pick their decoder by extension compare it with
+// lower-case ones and would list the file but never play it. The file
+// system ignores the case, so the same file opens.
+std::wstring WithLowerCaseExtension(std::wstring_view shortName) {
+    std::wstring name(shortName);
+    const size_t dot = name.find_last_of(L"\\/.");
+    if (dot == std::wstring::npos || name[dot] != L'.') return name;
+    for (size_t i = dot + 1; i < name.size(); ++i) {
+        if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a');
+    }
+    return name;
+}
+
 }  // namespace
 
 NameForPlayer ChooseNameForPlayer(std::wstring_view name, UINT codePage, bool unicodeWindow,
@@ -27,7 +41,7 @@ NameForPlayer ChooseNameForPlayer(std::wstring_view name, UINT codePage, bool un
     } else if (unicodeWindow) {
         chosen.form = NameForPlayer::Wide;
         chosen.wide.assign(name);
-    } else if (InCodePage(shortName, codePage, &chosen.ansi)) {
+    } else if (InCodePage(WithLowerCaseExtension(shortName), codePage, &chosen.ansi)) {
         chosen.form = NameForPlayer::Ansi;
     }
     return chosen;

@@ -31,8 +31,8 @@ struct NameForPlayer {
 
 // The name itself in the code page when every character of it is there;
 // else the UTF-16 name for a Unicode window; else the short name
-// (shortName, empty when the file has none) when the code page holds it;
-// else nothing.
+// (shortName, empty when the file has none) with its extension in lower
+// case, when the code page holds it; else nothing.
 NameForPlayer ChooseNameForPlayer(std::wstring_view name, UINT codePage, bool unicodeWindow,
                                   std::wstring_view shortName);
 

@@ -44,7 +44,10 @@ TEST(NameForPlayer, ANameOutsideTheCodePageGoesWideToAUnicodeWindowElseByItsShor
     EXPECT_EQ(wide.wide, kChineseName);
     const NameForPlayer shortName = ChooseNameForPlayer(kChineseName, kCyrillic, false, L"C:\\Music\\A~1.MP3");
     EXPECT_EQ(shortName.form, NameForPlayer::Ansi);
-    EXPECT_EQ(shortName.ansi, "C:\\Music\\A~1.MP3");
+    // Players that choose their decoder by extension know it in lower case.
+    EXPECT_EQ(shortName.ansi, "C:\\Music\\A~1.mp3");
+    EXPECT_EQ(ChooseNameForPlayer(kChineseName, kCyrillic, false, L"C:\\MUSIC.NEW\\A~1").ansi, "C:\\MUSIC.NEW\\A~1")
+        << "a folder's dot is no extension";
     EXPECT_EQ(ChooseNameForPlayer(kChineseName, kCyrillic, false, L"").form, NameForPlayer::None);
     // "é" has a look-alike in 1251 that the player would not find.
     EXPECT_EQ(ChooseNameForPlayer(L"C:\\Caf\x00E9.mp3", kCyrillic, false, L"").form, NameForPlayer::None);

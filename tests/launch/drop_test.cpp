@@ -162,7 +162,9 @@ TEST_F(DropTest, NamesInAnyScriptReachAnAnsiAndAUnicodeWindow) {
     wchar_t shortCyrillic[MAX_PATH] = {}, shortChinese[MAX_PATH] = {};
     GetShortPathNameW(cyrillic.c_str(), shortCyrillic, MAX_PATH);
     GetShortPathNameW(chinese.c_str(), shortChinese, MAX_PATH);
-    EXPECT_EQ(HandOver(), (Steps{"add " + Quoted(Utf8(shortCyrillic)), "add " + Quoted(Utf8(shortChinese))}));
+    // The system spells the short name's extension in capitals; the player gets it in lower case.
+    const auto sent = [](std::wstring shortName) { return shortName.replace(shortName.size() - 3, 3, L"mp3"); };
+    EXPECT_EQ(HandOver(), (Steps{"add " + Quoted(Utf8(sent(shortCyrillic))), "add " + Quoted(Utf8(sent(shortChinese)))}));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find(Utf8(missing)), std::string::npos) << Messages()[0].text;
     EXPECT_EQ(Messages()[0].text.find(Utf8(cyrillic)), std::string::npos) << "a file that went is not named";
