@@ -6,6 +6,7 @@
 #include "control/wheel.h"
 #include "host/host_services.h"
 #include "player/commands.h"
+#include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"

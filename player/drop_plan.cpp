@@ -5,15 +5,20 @@ namespace {
 
 // The text in codePage when it holds every character, without the best
 // fit that would quietly turn a character into a look-alike.
+// UTF-8 holds every character, and WideCharToMultiByte refuses both the
+// best-fit flag and the default-character report for it: there only a
+// broken UTF-16 name (a lone surrogate) has no form.
 bool InCodePage(std::wstring_view text, UINT codePage, std::string* out) {
     if (text.empty()) return false;
     const int length = static_cast<int>(text.size());
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr,
-                                         &usedDefault);
+    const int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr,
+                                         utf8 ? nullptr : &usedDefault);
     if (size <= 0 || usedDefault) return false;
     out->assign(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, out->data(), size, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), length, out->data(), size, nullptr, nullptr);
     return true;
 }
 

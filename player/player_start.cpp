@@ -2,9 +2,9 @@
 // and the failure message.
 #include "player/player_start.h"
 
-#include "host/host_services.h"
 #include "player/launch_timing.h"
 #include "plugin/descriptor.h"
+#include "plugin/error_box.h"
 #include "plugin/state/plugin_state.h"
 
 #include <shellapi.h>
@@ -60,10 +60,9 @@ StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
 }
 
 void ShowLaunchFailure() {
-    // No allocation: this runs inside a window procedure that must not throw.
     char text[sizeof kLaunchFailureText - 1 + kPlayerPathSize];
     lstrcpynA(text, kLaunchFailureText, sizeof text);
     constexpr int kPathAt = sizeof kLaunchFailureText - 1;
     CopyPlayerPath(text + kPathAt, sizeof text - kPathAt);
-    ShowPluginMessage(hostContext, nullptr, kPluginName, text, MB_ICONERROR, false);
+    ShowErrorBoxApart(kPluginName, text);
 }

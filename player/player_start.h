@@ -46,5 +46,6 @@ enum class StartEnd : LPARAM {
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process);
 
 // "Error loading player!", a carriage return and the player path, as a
-// topmost error box with no owner. Host's thread only.
+// topmost error box with no owner, on a thread of its own. Host's thread
+// only.
 void ShowLaunchFailure();

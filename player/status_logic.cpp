@@ -18,8 +18,12 @@ constexpr int32_t kAnswerPaused = 3;
 StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs, bool positionKnown) {
     StatusReading reading{stateAnswer, positionKnown && positionMs == lastPositionMs, positionMs};
     if (stateAnswer == kAnswerStopped) reading.positionUnchanged = false;
-    if (stateAnswer == kAnswerPlaying && reading.positionUnchanged) reading.answer = kAnswerPaused;
+    reading.answer = StateShown(stateAnswer, reading.positionUnchanged);
     return reading;
+}
+
+int32_t StateShown(int32_t stateAnswer, bool positionUnchanged) {
+    return stateAnswer == kAnswerPlaying && positionUnchanged ? kAnswerPaused : stateAnswer;
 }
 
 int32_t MapPlayStatus(int32_t answer) {

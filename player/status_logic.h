@@ -19,6 +19,10 @@ struct StatusReading {
 // some players answer 0 to every position query.
 StatusReading ReadStatus(int32_t positionMs, int32_t stateAnswer, int32_t lastPositionMs, bool positionKnown);
 
+// The state the control shows for the player's answer: "playing" while its
+// position stands still reads as paused.
+int32_t StateShown(int32_t stateAnswer, bool positionUnchanged);
+
 // The player's answer as PlayerStatus: 0 -> stopped, 1 -> playing,
 // 3 -> paused; anything else is kept as received.
 int32_t MapPlayStatus(int32_t answer);

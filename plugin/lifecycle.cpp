@@ -7,6 +7,7 @@
 #include "control/button_tips.h"
 #include "control/control_window.h"
 #include "host/host_services.h"
+#include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/player_link.h"
 #include "plugin/exports.h"

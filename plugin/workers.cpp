@@ -26,15 +26,25 @@ HMODULE ThisModule(DWORD extraFlags) {
     return self;
 }
 
-DWORD WINAPI WorkerMain(LPVOID raw) {
+struct LibraryThreadStart {
+    LibraryThreadBody body;
+    void* parameter;
+};
+
+DWORD WINAPI LibraryThreadMain(LPVOID raw) {
     {
-        const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(raw));
-        start->body(start->link, start->parameter);
-        CloseHandle(start->link.stop);
+        const std::unique_ptr<LibraryThreadStart> start(static_cast<LibraryThreadStart*>(raw));
+        start->body(start->parameter);
     }
     // Gives up the reference taken for this thread, which may unload the
     // library, and ends without returning into its code.
     FreeLibraryAndExitThread(ThisModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT), 0);
+}
+
+void RunWorker(void* raw) {
+    const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(raw));
+    start->body(start->link, start->parameter);
+    CloseHandle(start->link.stop);
 }
 
 HANDLE DuplicateStop() {
@@ -52,12 +62,8 @@ HANDLE StartWorkerThread(WorkerBody body, void* parameter) {
     auto start =
         std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateStop(), pluginState.controlWindow}});
     if (start->link.stop == nullptr) return nullptr;
-    // Taken here, not by the thread: a stop and FreeLibrary may come before
-    // the new thread runs its first instruction.
-    const HMODULE held = ThisModule(0);
-    HANDLE thread = held ? CreateThread(nullptr, 0, WorkerMain, start.get(), 0, nullptr) : nullptr;
+    HANDLE thread = StartLibraryThread(RunWorker, start.get());
     if (thread == nullptr) {
-        if (held) FreeLibrary(held);
         CloseHandle(start->link.stop);
         return nullptr;
     }
@@ -65,9 +71,25 @@ HANDLE StartWorkerThread(WorkerBody body, void* parameter) {
     return thread;
 }
 
+HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter) {
+    auto start = std::make_unique<LibraryThreadStart>(LibraryThreadStart{body, parameter});
+    // Taken here, not by the thread: a stop and FreeLibrary may come before
+    // the new thread runs its first instruction.
+    const HMODULE held = ThisModule(0);
+    HANDLE thread = held ? CreateThread(nullptr, 0, LibraryThreadMain, start.get(), 0, nullptr) : nullptr;
+    if (thread == nullptr) {
+        if (held) FreeLibrary(held);
+        return nullptr;
+    }
+    start.release();  // the thread's now
+    return thread;
+}
+
 WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter) {
-    if (start != WorkerMain || parameter == nullptr) return nullptr;
-    return static_cast<const WorkerStart*>(parameter)->body;
+    if (start != LibraryThreadMain || parameter == nullptr) return nullptr;
+    const auto* thread = static_cast<const LibraryThreadStart*>(parameter);
+    if (thread->body != RunWorker || thread->parameter == nullptr) return nullptr;
+    return static_cast<const WorkerStart*>(thread->parameter)->body;
 }
 
 bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs) {

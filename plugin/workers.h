@@ -23,6 +23,12 @@ using WorkerBody = void (*)(const WorkerLink& link, void* parameter);
 // library loaded until it has ended. nullptr when no thread could be
 // started; parameter then stays the caller's.
 HANDLE StartWorkerThread(WorkerBody body, void* parameter);
+// Host's thread. Runs body(parameter) on a new thread that keeps the
+// library loaded until it has ended, whether or not the plug-in still runs
+// by then: for work that belongs to no start. nullptr when no thread could
+// be started; parameter then stays the caller's.
+using LibraryThreadBody = void (*)(void* parameter);
+HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter);
 // The body a thread started by StartWorkerThread runs, or nullptr for any
 // other thread (tests tell the workers apart with it).
 WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter);

@@ -75,10 +75,14 @@ void LoadTitleIcon() {
 TipSurroundings Surroundings() {
     HWND control = pluginState.controlWindow;
     TipSurroundings around = {};
-    GetWindowRect(control, &controlRect);
-    // At its own size: before the host has placed it the window is empty.
-    around.control = {controlRect.left, controlRect.top, controlRect.left + controlWidth,
-                      controlRect.top + controlHeight};
+    // As the host placed it, which may be narrower than the skin on a
+    // narrow vertical strip; at its own size only before the host has
+    // placed it, while the window is still empty.
+    GetWindowRect(control, &around.control);
+    if (IsRectEmpty(&around.control)) {
+        around.control.right = around.control.left + controlWidth;
+        around.control.bottom = around.control.top + controlHeight;
+    }
     HWND strip = GetParent(control);
     if (!strip || !GetWindowRect(strip, &around.taskbar)) around.taskbar = around.control;
     MONITORINFO monitor = {};

@@ -53,7 +53,7 @@ int IconSizeFor(int tipHeight, int previous);
 
 // Where the title tip has to fit in, in screen pixels.
 struct TipSurroundings {
-    RECT control;   // the control at its own size
+    RECT control;   // the control as the host placed it
     RECT taskbar;   // the strip that holds it
     RECT monitor;   // the control's monitor
     RECT workArea;  // that monitor's work area

@@ -47,6 +47,7 @@ struct Soak {
 
     std::vector<ExpectedDrop> drops;
     size_t logEntriesMatched = 0;  // the player's log up to here holds no drop still expected
+    size_t boxesRead = 0;          // the plug-in's boxes up to here are accounted for
     DWORD playerAwakeAt = 0;       // a hang asked for ends about then
     int dropCount = 0;
 

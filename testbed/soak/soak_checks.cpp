@@ -57,6 +57,27 @@ std::string QuotedName(const PlayerSimLogEntry& entry) {
     return entry.kind == "ENQUEUEW" ? InDropNameCodePage(name) : name;
 }
 
+// A file the plug-in names in a report ("...:", then a name a line) is
+// accounted for: the player went before it could be handed over.
+void AccountForReports(Soak& soak) {
+    const std::vector<ShownMessage> shown = ShownMessages();
+    for (size_t i = soak.boxesRead; i < shown.size(); ++i) {
+        const std::string& text = shown[i].text;
+        size_t at = text.find('\r');
+        if (at == std::string::npos || at == 0 || text[at - 1] != ':') continue;
+        while (at != std::string::npos) {
+            const size_t end = text.find('\r', at + 1);
+            const std::string name = InDropNameCodePage(text.substr(at + 1, end - at - 1));
+            for (ExpectedDrop& drop : soak.drops) drop.names.erase(std::remove(drop.names.begin(), drop.names.end(), name), drop.names.end());
+            at = end;
+        }
+    }
+    soak.boxesRead = shown.size();
+    soak.drops.erase(std::remove_if(soak.drops.begin(), soak.drops.end(),
+                                    [](const ExpectedDrop& drop) { return drop.names.empty(); }),
+                     soak.drops.end());
+}
+
 // key=value lines of the store's one section, in order.
 std::vector<std::pair<std::string, std::string>> StoreEntries(const std::string& text) {
     std::vector<std::pair<std::string, std::string>> entries;
@@ -140,6 +161,8 @@ bool DropPending(const Soak& soak) { return !soak.drops.empty(); }
 
 void CheckDrops(Soak& soak, bool final) {
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(soak.simLogPath);
+    // Read after the log: a report that came before a later drop's file is in.
+    AccountForReports(soak);
     // Each expected name must come next among the names the player took:
     // by message, handed over by a later start or, when the player had just
     // gone, on the command line of the instance that became the player.

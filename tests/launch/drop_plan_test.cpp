@@ -2,6 +2,8 @@
 // playlist's place, each name's form, and the messages in order.
 #include "player/drop_plan.h"
 
+#include "tests/support/iat_patch.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,6 +53,37 @@ TEST(NameForPlayer, ANameOutsideTheCodePageGoesWideToAUnicodeWindowElseByItsShor
     EXPECT_EQ(ChooseNameForPlayer(kChineseName, kCyrillic, false, L"").form, NameForPlayer::None);
     // "é" has a look-alike in 1251 that the player would not find.
     EXPECT_EQ(ChooseNameForPlayer(L"C:\\Caf\x00E9.mp3", kCyrillic, false, L"").form, NameForPlayer::None);
+}
+
+// Windows refuses, for UTF-8, any flag but WC_ERR_INVALID_CHARS and the
+// default-character report; Wine takes both, so the rule is kept here.
+decltype(&WideCharToMultiByte) wineWideCharToMultiByte = nullptr;
+int WINAPI WindowsWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
+                                      LPCCH defaultChar, LPBOOL usedDefault) {
+    if (codePage == CP_UTF8 && ((flags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0 || defaultChar || usedDefault)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return wineWideCharToMultiByte(codePage, flags, text, length, out, size, defaultChar, usedDefault);
+}
+
+// With "Use Unicode UTF-8 for worldwide language support" the system's
+// code page is UTF-8, which holds every name.
+TEST(NameForPlayer, AUtf8CodePageHoldsEveryName) {
+    ScopedImportPatch windowsRule(GetModuleHandleA(nullptr), "kernel32.dll", "WideCharToMultiByte",
+                                  reinterpret_cast<void*>(&WindowsWideCharToMultiByte));
+    ASSERT_TRUE(windowsRule.active());
+    wineWideCharToMultiByte = reinterpret_cast<decltype(wineWideCharToMultiByte)>(windowsRule.original());
+    for (const std::wstring& name : {kChineseName, kCyrillicName}) {
+        const NameForPlayer chosen = ChooseNameForPlayer(name, CP_UTF8, false, L"");
+        EXPECT_EQ(chosen.form, NameForPlayer::Ansi);
+        std::wstring back(name.size(), L'\0');
+        back.resize(MultiByteToWideChar(CP_UTF8, 0, chosen.ansi.data(), static_cast<int>(chosen.ansi.size()),
+                                        back.data(), static_cast<int>(back.size())));
+        EXPECT_EQ(back, name);
+    }
+    EXPECT_EQ(ChooseNameForPlayer(L"C:\\\xD800.mp3", CP_UTF8, false, L"").form, NameForPlayer::None)
+        << "a lone surrogate has no UTF-8 form";
 }
 
 std::vector<std::string> Described(const std::vector<HandOverStep>& steps) {

@@ -4,6 +4,7 @@
 // and what cannot be handed over is named to the user once.
 #include "tests/launch/launch_fixture.h"
 
+#include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_path.h"
@@ -243,12 +244,57 @@ TEST_F(DropTest, FilesAPlayerNeverTookAreNamedOnce) {
     DropFiles({kFiles[0], kFiles[1]});
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 2; }, 5000));
     PumpMessages(300);
-    const std::vector<ShownMessage> messages = Messages();
+    std::vector<ShownMessage> messages = Messages();
     ASSERT_EQ(messages.size(), 2u);
+    // Each box has a thread of its own: either may come first.
+    if (messages[0].text.rfind("Error", 0) != 0) std::swap(messages[0], messages[1]);
     EXPECT_EQ(messages[0].text, "Error loading player!\r" + simPath);
     EXPECT_EQ(messages[1].text, "The player did not get these files:\r" + kFiles[0] + "\r" + kFiles[1]);
     EXPECT_EQ(messages[1].flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
     EXPECT_TRUE(HandOver().empty());
+}
+
+// A start held in the system (a security prompt, a slow network drive)
+// holds the drop, and the control's input, only to the start limit.
+TEST_F(DropTest, AStartHeldInTheSystemHoldsTheDropOnlyToTheStartLimit) {
+    HoldStarts();
+    launchTiming.startLimitMs = 1000;
+    const DWORD dropped = GetTickCount();
+    DropFiles({kFiles[0]});
+    EXPECT_LT(GetTickCount() - dropped, 4000u);
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
+    EXPECT_EQ(Messages()[0].text, "The player did not get these files:\r" + kFiles[0]);
+}
+
+// A drop whose worker gets no thread is named, and the drops behind it
+// still go, in order.
+TEST_F(DropTest, ADropWithoutAWorkerIsNamedAndTheDropsBehindItGo) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    ASSERT_TRUE(SendPlayerSimControl(runningPlayer.window, "hang 1000"));
+    PostDrop(std::vector<std::string>{kFiles[0]});
+    ASSERT_TRUE(WaitUntil([] { return pluginState.dropBusy; }, 3000));
+    FailDropWorkers(1);
+    PostDrop(std::vector<std::string>{kFiles[1]});
+    DropFiles({kFiles[2]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000));
+    EXPECT_EQ(HandOver(), Added({kFiles[0], kFiles[2]}));
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
+    EXPECT_EQ(Messages()[0].text, "The player did not get these files:\r" + kFiles[1]);
+}
+
+// A playing player that the control shows standing still (paused) has its
+// playlist replaced, as a paused one; the replacement plays, so a drop
+// after it is added.
+TEST_F(DropTest, APlayerShownStandingStillIsTreatedAsPaused) {
+    StartRunningPlayer(PlayerSimState::Playing);
+    pluginState.positionUnchanged = true;
+    DropFiles({kFiles[0]});
+    DropFiles({kFiles[1]});
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000));
+    Steps expected = Replaced({kFiles[0]});
+    expected.push_back("add " + Quoted(kFiles[1]));
+    EXPECT_EQ(HandOver(), expected);
+    EXPECT_FALSE(pluginState.positionUnchanged);
 }
 
 // A stop while the drop waits for a hung player cancels its files.
@@ -264,6 +310,25 @@ TEST_F(DropTest, AStopCancelsTheFilesStillWaiting) {
     PumpMessages(2500);  // the player is awake again
     EXPECT_TRUE(HandOver().empty());
     EXPECT_TRUE(Messages().empty());
+    ArmWorkerStop();
+}
+
+// Once the playlist is cleared for the files, a stop no longer cancels
+// them: it would leave the user an empty playlist.
+TEST_F(DropTest, AStopAfterTheClearStillHandsTheFilesOver) {
+    PlayerSimOptions slow;
+    slow.state = PlayerSimState::Stopped;
+    slow.answerDelayMs = 300;  // within the bound of the question that finds it
+    slow.logPath = simLogPath;
+    runningPlayer = StartPlayerSim(slow);
+    ASSERT_TRUE(runningPlayer.window) << runningPlayer.failure;
+    PostDrop(kFiles);
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "USER", "0 101", 1, 5000));
+    StopWorkerThreads();
+    ForgetDrops();
+    EXPECT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 3, 10000));
+    PumpMessages(1500);
+    EXPECT_EQ(HandOver(), Replaced(kFiles));
     ArmWorkerStop();
 }
 

@@ -3,6 +3,8 @@
 
 #include "host/host_services.h"
 #include "player/commands.h"
+#include "player/drop_job.h"
+#include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
@@ -33,6 +35,8 @@ struct Watch {
     std::vector<LaunchDonePost> launchDone;
     std::vector<HANDLE> threads;  // launch threads, duplicated so the fixture can wait for them
     std::vector<UINT_PTR> timerIds;
+    HANDLE heldStarts = nullptr;  // set: every start waits for it, then fails
+    int dropWorkersToFail = 0;
     int dropsAccepted = 0;
     DWORD longestDropDispatchMs = 0;
     decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
@@ -50,6 +54,11 @@ void RecordStart(LPCSTR operation, LPCSTR file, LPCSTR parameters, INT show) {
 // Every start of the player, a launch's or a dropped file's.
 BOOL WINAPI WatchedShellExecuteEx(SHELLEXECUTEINFOA* start) {
     RecordStart(start->lpVerb, start->lpFile, start->lpParameters, start->nShow);
+    if (watch.heldStarts) {
+        WaitForSingleObject(watch.heldStarts, INFINITE);
+        start->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_FNF);
+        return FALSE;
+    }
     return watch.shellExecuteEx(start);
 }
 
@@ -79,6 +88,10 @@ int WINAPI CapturedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT f
 
 HANDLE WINAPI WatchedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
                                   LPVOID parameter, DWORD flags, LPDWORD id) {
+    if (WorkerBodyOf(start, parameter) == PassDroppedFiles && watch.dropWorkersToFail > 0) {
+        --watch.dropWorkersToFail;
+        return nullptr;
+    }
     HANDLE thread = watch.createThread(security, stack, start, parameter, flags, id);
     // Command threads end with their MSG_COMMAND_DONE, and GoogleTest makes
     // threads of its own through the same import.
@@ -215,6 +228,7 @@ void LaunchTest::SetUp() {
 }
 
 void LaunchTest::TearDown() {
+    if (watch.heldStarts) SetEvent(watch.heldStarts);
     std::vector<HANDLE> threads;
     {
         std::lock_guard<std::mutex> guard(watch.lock);
@@ -252,6 +266,9 @@ void LaunchTest::TearDown() {
         watch.timerIds.clear();
         watch.longestDropDispatchMs = 0;
     }
+    if (watch.heldStarts) CloseHandle(watch.heldStarts);
+    watch.heldStarts = nullptr;
+    watch.dropWorkersToFail = 0;
     SetPlayerPath("");
     HostTest::TearDown();
 }
@@ -339,6 +356,10 @@ std::vector<LaunchDonePost> LaunchTest::LaunchDonePosts() {
     std::lock_guard<std::mutex> guard(watch.lock);
     return watch.launchDone;
 }
+
+void LaunchTest::HoldStarts() { watch.heldStarts = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+
+void LaunchTest::FailDropWorkers(int count) { watch.dropWorkersToFail = count; }
 
 DWORD LaunchTest::LongestDropDispatchMs() { return watch.longestDropDispatchMs; }
 

@@ -64,6 +64,12 @@ protected:
     bool LaunchIdle() const;
     bool WaitForLaunchEnd(DWORD timeoutMs);
 
+    // From now on every start of a program is held, as by a security
+    // prompt, until TearDown; then it fails.
+    static void HoldStarts();
+    // The next count drop workers cannot get a thread.
+    static void FailDropWorkers(int count);
+
     // What the core asked of the system since SetUp.
     static std::vector<ShellStart> ShellStarts();
     static std::vector<ShownMessage> Messages();

@@ -238,7 +238,7 @@ TEST_F(LaunchTest, WrittenOffThreadCannotEndANewerLaunch) {
     EXPECT_EQ(posts[2].poster, LaunchThreadId(1));
     EXPECT_EQ(posts[2].threadAfter, nullptr);
     EXPECT_EQ(posts[2].watchdogAfter, 0u);
-    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_TRUE(WaitUntil([] { return Messages().size() == 2; }, 3000));
 }
 
 TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
@@ -255,7 +255,7 @@ TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
     EXPECT_GE(post.tick - pressed, 1500u);
     EXPECT_LT(post.tick - pressed, 5000u);
     EXPECT_TRUE(LaunchIdle());
-    ASSERT_EQ(Messages().size(), 1u);
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
     EXPECT_EQ(Messages()[0].text, kFailureText + simPath);
 }
 

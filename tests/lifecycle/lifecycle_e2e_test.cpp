@@ -142,10 +142,10 @@ TEST_F(PluginLifecycle, AnUnusableNormalSkinShowsOneMessageAndLeavesNothing) {
     WriteSettings("Normal Skin=" + icon + "\r\n");
     StartPlugin();
 
-    ASSERT_EQ(probe.messages.size(), 1u);
-    EXPECT_EQ(probe.messages[0].caption, "Pelorin");
-    EXPECT_EQ(probe.messages[0].text, "Load Main Bitmap Skin Please!!!");
-    EXPECT_EQ(probe.messages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].caption, "Pelorin");
+    EXPECT_EQ(ShownMessages()[0].text, "Load Main Bitmap Skin Please!!!");
+    EXPECT_EQ(ShownMessages()[0].flags, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
     EXPECT_EQ(host.modalMessages, (std::vector<UINT>{HM_MODAL_BEGIN, HM_MODAL_END}));
     EXPECT_TRUE(host.taskbarItems.empty());
     EXPECT_FALSE(ControlWindowIn(host.taskbarWindow));
@@ -159,7 +159,7 @@ TEST_F(PluginLifecycle, AnUnusableNormalSkinShowsOneMessageAndLeavesNothing) {
     StopPlugin();
     EXPECT_EQ(probe.windowTouches, 0);
     EXPECT_FALSE(ClassRegistered(plugin, "Pelorin"));
-    EXPECT_EQ(probe.messages.size(), 1u);
+    EXPECT_EQ(ShownMessages().size(), 1u);
 }
 
 TEST_F(PluginLifecycle, AStartAfterAStopWorksInTheSameLoad) {

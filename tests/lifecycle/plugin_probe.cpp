@@ -2,6 +2,7 @@
 #include "tests/lifecycle/plugin_probe.h"
 
 #include <tlhelp32.h>
+#include <mutex>
 
 ProbeRecord probe;
 
@@ -12,8 +13,16 @@ UINT_PTR WINAPI RecordSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC 
     return SetTimer(window, id, period, callback);
 }
 
+// Boxes come from threads of their own.
+std::mutex messagesLock;
+
+void Capture(ShownMessage message) {
+    std::lock_guard<std::mutex> guard(messagesLock);
+    probe.messages.push_back(std::move(message));
+}
+
 int WINAPI CaptureMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
-    probe.messages.push_back({caption ? caption : "", text ? text : "", flags});
+    Capture({caption ? caption : "", text ? text : "", flags});
     return IDOK;
 }
 
@@ -26,7 +35,7 @@ std::string Utf8(LPCWSTR text) {
 
 // Boxes in UTF-16 are kept in UTF-8.
 int WINAPI CaptureMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT flags) {
-    probe.messages.push_back({Utf8(caption), Utf8(text), flags});
+    Capture({Utf8(caption), Utf8(text), flags});
     return IDOK;
 }
 
@@ -167,6 +176,11 @@ PluginProbe::PluginProbe(HMODULE plugin) {
 }
 
 PluginProbe::~PluginProbe() = default;
+
+std::vector<ShownMessage> ShownMessages() {
+    std::lock_guard<std::mutex> guard(messagesLock);
+    return probe.messages;
+}
 
 int LiveKernelHandles() {
     EnterCriticalSection(&handles.lock);

@@ -28,11 +28,14 @@ struct ShownMessage {
 
 struct ProbeRecord {
     std::vector<PluginTimerStart> timers;
-    std::vector<ShownMessage> messages;  // never shown on the screen
+    std::vector<ShownMessage> messages;  // never shown on the screen; read with ShownMessages()
     int windowTouches = 0;               // DestroyWindow, KillTimer, SendMessageA, PostMessageA
     std::set<HGDIOBJ> liveGdi;           // made and not yet deleted
 };
 extern ProbeRecord probe;
+
+// The boxes captured so far.
+std::vector<ShownMessage> ShownMessages();
 
 // Kernel handles the plug-in made (threads, events, duplicates, processes)
 // and has not closed. Workers open and close handles too, so it is kept

@@ -64,6 +64,23 @@ TEST_P(TitleTipOnEdge, ShowsBesideTheTaskbarFacingTheMiddle) {
     EXPECT_EQ(ShotPixel(bmp, width, height, 0, 0), GetSysColor(COLOR_INFOTEXT)) << "the frame";
     // Right of the title, under the frame.
     EXPECT_EQ(ShotPixel(bmp, width, height, width - 2, 1), GetSysColor(COLOR_INFOBK));
+
+    if (edge != TaskbarEdge::Left && edge != TaskbarEdge::Right) return;
+    // A host may fit the control into a strip narrower than the skin: the
+    // tip still goes beside the strip, not over it.
+    constexpr int kNarrow = 40;
+    RECT narrow = taskbar;
+    if (edge == TaskbarEdge::Left)
+        narrow.right = narrow.left + kNarrow;
+    else
+        narrow.left = narrow.right - kNarrow;
+    MoveWindow(host.taskbarWindow, narrow.left, narrow.top, kNarrow, narrow.bottom - narrow.top, TRUE);
+    POINT at = {controlRect.left, controlRect.top};
+    ScreenToClient(host.taskbarWindow, &at);
+    MoveWindow(control, 0, at.y, kNarrow, controlRect.bottom - controlRect.top, TRUE);
+    PumpMessages(600);
+    GetWindowRect(tip, &placed);
+    EXPECT_EQ(edge == TaskbarEdge::Left ? placed.left - narrow.right : narrow.left - placed.right, 0);
 }
 
 std::string EdgeName(const ::testing::TestParamInfo<TaskbarEdge>& info) {

@@ -46,6 +46,23 @@ BOOL WINAPI StartNothingShellExecute(SHELLEXECUTEINFOA* start) {
     return TRUE;
 }
 
+BOOL WINAPI FailedShellExecute(SHELLEXECUTEINFOA* start) {
+    start->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_FNF);
+    return FALSE;
+}
+
+// A box as the system shows one: a modal loop on the caller's thread, here
+// until the test closes it.
+std::atomic<bool> boxUp{false};
+int WINAPI ModalBox(HWND, LPCSTR, LPCSTR, UINT) {
+    boxUp = true;
+    while (MsgWaitForMultipleObjects(1, &release, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    return IDOK;
+}
+
 BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const BOOL posted = forwardPost(window, message, wParam, lParam);
     if (message == kCommandDone) Hold();
@@ -85,9 +102,30 @@ protected:
 
     HWND Control() const { return ControlWindowIn(host.taskbarWindow); }
 
+public:
+    void UnloadUnderTheBox() {
+        boxPatch.reset();
+        patch.reset();
+        StopAndUnload();
+        SetEvent(release);
+    }
+
+protected:
+    std::unique_ptr<ScopedImportPatch> boxPatch;
+
     std::unique_ptr<ScopedImportPatch> patch;
     PlayerSimProcess sim;
 };
+
+WorkerLifetime* unloadingTest = nullptr;
+
+// Where the user quits the shell while the box is up: inside whatever
+// message loop runs on the shell's thread.
+void CALLBACK UnloadOnceTheBoxIsUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!boxUp) return;
+    KillTimer(nullptr, timer);
+    unloadingTest->UnloadUnderTheBox();
+}
 
 }  // namespace
 
@@ -191,4 +229,22 @@ TEST_F(WorkerLifetime, AStopReturnsAtOnceUnderAHungCommandAndAHeldLaunch) {
     EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "a worker kept the library";
     StartPlugin();
     EXPECT_TRUE(Control());
+}
+
+// "Error loading player!" is up when the shell stops and unloads the
+// plug-in: closing the box must not return into the unloaded code.
+TEST_F(WorkerLifetime, ABoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
+    StartPlugin();
+    Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&FailedShellExecute));
+    boxPatch = std::make_unique<ScopedImportPatch>(plugin, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&ModalBox));
+    ASSERT_TRUE(boxPatch->active());
+    boxUp = false;
+    unloadingTest = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, UnloadOnceTheBoxIsUp);
+    ClickCell(kPlayCell);
+    ASSERT_TRUE(WaitUntil([] { return !PluginMapped(); }, 10000)) << "the box kept the library";
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(boxUp);
+    PumpMessages(200);
+    EXPECT_TRUE(IsWindow(host.taskbarWindow)) << "the shell runs on";
 }

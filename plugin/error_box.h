@@ -1,0 +1,12 @@
+// Error boxes shown while the plug-in runs, after its start.
+#pragma once
+
+#include <string>
+
+// A topmost error box with no owner, shown on a thread of its own that
+// holds the library until the box is closed; returns at once. The host may
+// stop and unload the plug-in from inside any modal loop on its thread (the
+// user quits the shell, or confirms its setup page, while the box is up),
+// and a box shown on that thread would then return into unmapped code.
+void ShowErrorBoxApart(const char* caption, const char* text);
+void ShowErrorBoxApart(const std::wstring& caption, const std::wstring& text);
