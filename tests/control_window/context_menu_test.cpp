@@ -1,20 +1,44 @@
 // The context menu as the window procedure builds it (captured at
 // TrackPopupMenuEx through the import table, so no menu loop runs) and its
-// commands as the host and the store see them.
+// commands as the host, the store and the stand-in player see them.
 #include "tests/control_window/control_fixture.h"
 
 #include "control/control_handlers.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "testbed/player/player_sim_client.h"
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 class ContextMenuTest : public ControlWindowTest {
 protected:
+    void TearDown() override {
+        WaitUntil([] { return pluginState.modesThread == nullptr; }, 3000);
+        StopPlayerSim(&sim);
+        ControlWindowTest::TearDown();
+    }
+
+    void StartPlayer() {
+        sim = StartPlayerSim(PlayerSimOptions{});
+        ASSERT_NE(sim.window, nullptr) << sim.failure;
+    }
+
+    // Shuffle and repeat as the player's own protocol sets them.
+    void SetModes(bool shuffle, bool repeat) {
+        LRESULT ignored = 0;
+        ASSERT_TRUE(QueryPlayerSim(sim.window, shuffle, 252, 2000, &ignored));
+        ASSERT_TRUE(QueryPlayerSim(sim.window, repeat, 253, 2000, &ignored));
+    }
+
+    int Logged(const char* args) { return CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", args); }
+
+    PlayerSimProcess sim;
+
     int StoredHideOnMinimize() {
         ConfigCursor cursor = {};
         OpenCFGr(host.configId, &cursor);
@@ -92,10 +116,79 @@ TEST_F(ContextMenuTest, HideOnMinimizeFlipsAndIsStoredBothWays) {
 
 TEST_F(ContextMenuTest, IdsOutsideTheMenuDoNothing) {
     Send(WM_COMMAND, 1030);
-    Send(WM_COMMAND, 1032);
+    Send(WM_COMMAND, 1034);
     EXPECT_TRUE(host.setupRequests.empty());
     EXPECT_FALSE(pluginState.hideOnMinimize);
     EXPECT_EQ(pluginState.launchThread, nullptr);
+}
+
+const std::vector<UINT> kRunningMenu = {1029, 1031, 1032, 1033, 0, 1026, 0, 1028};
+
+TEST_F(ContextMenuTest, ShuffleAndRepeatShowWhatThePlayerAnswersAskedOffTheHostsThread) {
+    StartPlayer();
+    int asked = 0;
+    for (const auto& [shuffle, repeat] :
+         std::vector<std::pair<bool, bool>>{{false, false}, {true, false}, {false, true}, {true, true}}) {
+        SetModes(shuffle, repeat);
+        const SeenMenu menu = OpenContextMenu();
+        ASSERT_EQ(menu.shown, 1);
+        ASSERT_EQ(menu.Ids(), kRunningMenu);
+        EXPECT_EQ(menu.items[2].text, "Shuffle");
+        EXPECT_EQ(menu.items[3].text, "Repeat");
+        EXPECT_EQ(menu.items[2].checked, shuffle);
+        EXPECT_EQ(menu.items[3].checked, repeat);
+        EXPECT_FALSE(menu.items[2].grayed || menu.items[3].grayed);
+        EXPECT_EQ(menu.hostMessagesToPlayer, 0);
+        ++asked;
+        EXPECT_EQ(Logged("0 250"), asked);
+        EXPECT_EQ(Logged("0 251"), asked);
+    }
+}
+
+// A player that answers each message 300 ms late keeps the change out while
+// the next menu is asked for: that menu waits for it and shows it.
+TEST_F(ContextMenuTest, AClickSetsTheOppositeAndTheNextMenuShowsIt) {
+    StartPlayer();
+    SetModes(false, true);
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 300"));
+    EXPECT_EQ(OpenContextMenu(300, 700, CMD_SHUFFLE).shown, 1);
+    EXPECT_NE(pluginState.modesThread, nullptr) << "the change went from the host's thread or not at all";
+    SeenMenu menu = OpenContextMenu(300, 700, CMD_REPEAT);
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_TRUE(menu.items[2].checked);
+    EXPECT_TRUE(menu.items[3].checked);
+    EXPECT_EQ(menu.hostMessagesToPlayer, 0);
+
+    menu = OpenContextMenu();
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_TRUE(menu.items[2].checked);
+    EXPECT_FALSE(menu.items[3].checked);
+    EXPECT_EQ(Logged("1 252"), 1);
+    EXPECT_EQ(Logged("0 253"), 1);
+    // Nothing else: the two settings of SetModes, the changes and the questions.
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER"), 2 + 2 + 3 * 2);
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND"), 0);
+}
+
+TEST_F(ContextMenuTest, AHungPlayerGetsTheMenuWithinTheBoundItsModesGreyed) {
+    StartPlayer();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 3000"));
+    const SeenMenu menu = OpenContextMenu(300, 700, CMD_SHUFFLE);
+    EXPECT_LT(menu.contextMenuMs, 200u) << "the shell's loop was held";
+    ASSERT_EQ(menu.shown, 1);
+    EXPECT_LT(menu.shownAfterMs, 1500u);
+    EXPECT_EQ(menu.x, 300);
+    EXPECT_EQ(menu.y, 700);
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_EQ(menu.items[0].text, "Hide Winamp");
+    for (int i : {2, 3}) {
+        EXPECT_TRUE(menu.items[i].grayed) << i;
+        EXPECT_FALSE(menu.items[i].checked) << i;
+    }
+    for (int i : {0, 1, 5, 7}) EXPECT_FALSE(menu.items[i].grayed) << i;
+    EXPECT_EQ(menu.hostMessagesToPlayer, 0);
+    EXPECT_EQ(pluginState.modesThread, nullptr) << "a greyed item was chosen";
+    EXPECT_EQ(Logged("0 251"), 0) << "asked again after the first question ran out";
 }
 
 }  // namespace

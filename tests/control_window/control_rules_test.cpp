@@ -1,6 +1,8 @@
 // The control's pure rules: button tip texts in both languages, the times
 // over the bar and the Display cell, the seek percentage of a press on the
-// bar, the context menu's Russian texts, the setup request handed to the
+// bar, the context menu's shuffle and repeat items and its Russian texts,
+// the shuffle and repeat answers as they travel in a message, the setup
+// request handed to the
 // host, and wheel notches.
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -112,17 +115,66 @@ TEST(BarPercent, EndsAndRounding) {
     EXPECT_EQ(BarPercent(5, 0, 0), 0);   // no bar to divide by
 }
 
+constexpr ModeAnswer kOff = ModeAnswer::Off;
+constexpr ModeAnswer kOn = ModeAnswer::On;
+constexpr ModeAnswer kUnanswered = ModeAnswer::Unanswered;
+
+TEST(ContextMenuShape, ShuffleAndRepeatFollowHideOnMinimizeCheckedAsAnsweredGreyedWhenNot) {
+    struct Case {
+        PlayerModes modes;
+        bool shuffleChecked, repeatChecked, shuffleGreyed, repeatGreyed;
+    };
+    for (const Case& c : {Case{{kOff, kOff}, false, false, false, false}, Case{{kOn, kOff}, true, false, false, false},
+                          Case{{kOff, kOn}, false, true, false, false}, Case{{kOn, kOn}, true, true, false, false},
+                          Case{{kOn, kUnanswered}, true, false, false, true},
+                          Case{{kUnanswered, kUnanswered}, false, false, true, true}}) {
+        const MenuShape shape = ContextMenuShape({true, true, false, false, true, c.modes}, Language::English);
+        ASSERT_EQ(shape.count, 8);
+        const std::vector<UINT> ids = {shape.entries[0].id, shape.entries[1].id, shape.entries[2].id,
+                                       shape.entries[3].id, shape.entries[4].id, shape.entries[5].id,
+                                       shape.entries[6].id, shape.entries[7].id};
+        EXPECT_EQ(ids, (std::vector<UINT>{1029, 1031, 1032, 1033, 0, 1026, 0, 1028}));
+        const MenuEntry& shuffle = shape.entries[2];
+        const MenuEntry& repeat = shape.entries[3];
+        EXPECT_STREQ(shuffle.text, "Shuffle");
+        EXPECT_STREQ(repeat.text, "Repeat");
+        EXPECT_EQ(shuffle.checked, c.shuffleChecked);
+        EXPECT_EQ(repeat.checked, c.repeatChecked);
+        EXPECT_EQ(shuffle.grayed, c.shuffleGreyed);
+        EXPECT_EQ(repeat.grayed, c.repeatGreyed);
+        for (int i : {0, 1, 5, 7}) EXPECT_FALSE(shape.entries[i].grayed) << i;
+    }
+    // Without the player nothing asks it, and the items are not offered.
+    const MenuShape off = ContextMenuShape({false, false, false, true, false, {kOn, kOn}}, Language::English);
+    ASSERT_EQ(off.count, 3);
+    EXPECT_EQ(off.entries[0].id, CMD_RUN_PLAYER);
+}
+
+TEST(PackModes, EveryPairOfAnswersComesBackAndNothingPackedIsUnanswered) {
+    for (ModeAnswer shuffle : {kUnanswered, kOff, kOn})
+        for (ModeAnswer repeat : {kUnanswered, kOff, kOn}) {
+            const PlayerModes back = UnpackModes(PackModes({shuffle, repeat}));
+            EXPECT_EQ(back.shuffle, shuffle);
+            EXPECT_EQ(back.repeat, repeat);
+        }
+    EXPECT_EQ(UnpackModes(0).shuffle, kUnanswered);
+    EXPECT_EQ(UnpackModes(0).repeat, kUnanswered);
+}
+
 TEST(ContextMenuShape, RussianTexts) {
-    const MenuShape shape = ContextMenuShape({true, false, true, true, true}, Language::Russian);
-    ASSERT_EQ(shape.count, 6);
+    const MenuShape shape = ContextMenuShape({true, false, true, true, true, {kOn, kOff}}, Language::Russian);
+    ASSERT_EQ(shape.count, 8);
     EXPECT_STREQ(shape.entries[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
     // Скрыть при сворачивании
     EXPECT_STREQ(shape.entries[1].text,
                  "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8");
     EXPECT_TRUE(shape.entries[1].checked);
-    EXPECT_STREQ(shape.entries[3].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
-    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
-    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false}, Language::Russian);
+    // Случайный порядок
+    EXPECT_STREQ(shape.entries[2].text, "\xD1\xEB\xF3\xF7\xE0\xE9\xED\xFB\xE9 \xEF\xEE\xF0\xFF\xE4\xEE\xEA");
+    EXPECT_STREQ(shape.entries[3].text, "\xCF\xEE\xE2\xF2\xEE\xF0");  // Повтор
+    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
+    EXPECT_STREQ(shape.entries[7].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
+    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false, {}}, Language::Russian);
     EXPECT_STREQ(notRunning.entries[0].text, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp");  // Запустить Winamp
 }
 
