@@ -56,37 +56,6 @@ BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND
     return TRUE;
 }
 
-// Messages to the player made on the host's thread while a menu is asked for.
-DWORD menuThread = 0;
-int hostMessagesToPlayer = 0;
-using SendMessageFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-using PostMessageFn = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-using SendTimeoutFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR);
-SendMessageFn realSendMessage = nullptr;
-PostMessageFn realPostMessage = nullptr;
-SendTimeoutFn realSendTimeout = nullptr;
-
-void CountIfToPlayer(HWND window) {
-    if (GetCurrentThreadId() == menuThread && window && window == FindWindowA(kPlayerWindowClass, nullptr))
-        ++hostMessagesToPlayer;
-}
-
-LRESULT WINAPI CountingSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CountIfToPlayer(window);
-    return realSendMessage(window, message, wParam, lParam);
-}
-
-BOOL WINAPI CountingPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CountIfToPlayer(window);
-    return realPostMessage(window, message, wParam, lParam);
-}
-
-LRESULT WINAPI CountingSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
-                                   UINT timeout, PDWORD_PTR result) {
-    CountIfToPlayer(window);
-    return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
-}
-
 void RegisterClassesOnce() {
     static bool done = false;
     if (done) return;
@@ -210,24 +179,14 @@ const SeenMenuItem* SeenMenu::Item(UINT id) const {
 SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
     seenMenu = SeenMenu{};
     chosenItem = choose;
-    hostMessagesToPlayer = 0;
-    menuThread = GetCurrentThreadId();
-    const HMODULE self = GetModuleHandleA(nullptr);
-    ScopedImportPatch patch(self, "user32.dll", "TrackPopupMenuEx", reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
-    ScopedImportPatch send(self, "user32.dll", "SendMessageA", reinterpret_cast<void*>(&CountingSendMessage));
-    ScopedImportPatch post(self, "user32.dll", "PostMessageA", reinterpret_cast<void*>(&CountingPostMessage));
-    ScopedImportPatch bounded(self, "user32.dll", "SendMessageTimeoutA", reinterpret_cast<void*>(&CountingSendTimeout));
-    EXPECT_TRUE(patch.active() && send.active() && post.active() && bounded.active());
-    realSendMessage = reinterpret_cast<SendMessageFn>(send.original());
-    realPostMessage = reinterpret_cast<PostMessageFn>(post.original());
-    realSendTimeout = reinterpret_cast<SendTimeoutFn>(bounded.original());
-
+    ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "TrackPopupMenuEx",
+                            reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
+    EXPECT_TRUE(patch.active());
     menuAskedTick = GetTickCount();
     Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
     seenMenu.contextMenuMs = GetTickCount() - menuAskedTick;
     // With the player running the menu opens when a worker has its answers.
     EXPECT_TRUE(WaitUntil([] { return !pluginState.menuWanted; }, 5000));
-    seenMenu.hostMessagesToPlayer = hostMessagesToPlayer;
     return seenMenu;
 }
 

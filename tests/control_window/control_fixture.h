@@ -32,9 +32,8 @@ struct SeenMenu {
     int y = 0;
     HWND owner = nullptr;
     TPMPARAMS params = {};
-    DWORD contextMenuMs = 0;        // WM_CONTEXTMENU in the window procedure
-    DWORD shownAfterMs = 0;         // from WM_CONTEXTMENU to TrackPopupMenuEx
-    int hostMessagesToPlayer = 0;   // sent or posted to the player from this thread
+    DWORD contextMenuMs = 0;  // WM_CONTEXTMENU in the window procedure
+    DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
     std::vector<UINT> Ids() const;
     const SeenMenuItem* Item(UINT id) const;
 };
