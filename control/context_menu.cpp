@@ -1,6 +1,6 @@
 // The control's context menu: what it offers depends on whether the player
-// runs and whether a stored path could start it; "Setup Plug-in" is always
-// there.
+// runs, what it answered about shuffle and repeat, and whether a stored
+// path could start it; "Setup Plug-in" is always there.
 #include "control/control_handlers.h"
 
 #include "player/commands.h"
@@ -16,6 +16,9 @@ constexpr LocalText kShowPlayer = {"Show Winamp", "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\
 // Скрыть при сворачивании
 constexpr LocalText kHideOnMinimize = {
     "Hide on minimize", "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8"};
+// Случайный порядок
+constexpr LocalText kShuffle = {"Shuffle", "\xD1\xEB\xF3\xF7\xE0\xE9\xED\xFB\xE9 \xEF\xEE\xF0\xFF\xE4\xEE\xEA"};
+constexpr LocalText kRepeat = {"Repeat", "\xCF\xEE\xE2\xF2\xEE\xF0"};  // Повтор
 // Настройка Winamp
 constexpr LocalText kPlayerPreferences = {"Winamp preferences",
                                           "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp"};
@@ -25,7 +28,13 @@ constexpr LocalText kPluginSetup = {"Setup Plug-in",
                                     "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0"};
 
 void Add(MenuShape& shape, UINT id, const char* text, bool checked = false) {
-    shape.entries[shape.count++] = MenuEntry{id, text, checked};
+    shape.entries[shape.count++] = MenuEntry{id, text, checked, false};
+}
+
+// A mode the player did not answer for cannot be changed from here: the
+// change is the opposite of what the menu shows.
+void AddMode(MenuShape& shape, UINT id, const char* text, ModeAnswer answer) {
+    shape.entries[shape.count++] = MenuEntry{id, text, answer == ModeAnswer::On, answer == ModeAnswer::Unanswered};
 }
 
 bool PathIsUsable() {
@@ -34,8 +43,9 @@ bool PathIsUsable() {
     return path[0] != '\0' && FileExists(path);
 }
 
-MenuFacts GatherFacts() {
+MenuFacts GatherFacts(PlayerModes modes) {
     MenuFacts facts = {};
+    facts.modes = modes;
     facts.playerRuns = FindPlayer();
     // The label says what TogglePlayerWindow is about to do.
     facts.playerShown = facts.playerRuns && !PlayerWindowNeedsRestore();
@@ -51,7 +61,8 @@ void AppendEntries(HMENU menu, const MenuShape& shape) {
         if (entry.id == kSeparator)
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuA(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED), entry.id, entry.text);
+            AppendMenuA(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED) | (entry.grayed ? MF_GRAYED : 0),
+                        entry.id, entry.text);
     }
 }
 
@@ -62,6 +73,8 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
     if (facts.playerRuns) {
         Add(shape, CMD_TOGGLE_PLAYER_WINDOW, TextIn(language, facts.playerShown ? kHidePlayer : kShowPlayer));
         Add(shape, CMD_HIDE_ON_MINIMIZE, TextIn(language, kHideOnMinimize), facts.hideOnMinimize);
+        AddMode(shape, CMD_SHUFFLE, TextIn(language, kShuffle), facts.modes.shuffle);
+        AddMode(shape, CMD_REPEAT, TextIn(language, kRepeat), facts.modes.repeat);
         Add(shape, kSeparator, nullptr);
         Add(shape, CMD_PLAYER_PREFERENCES, TextIn(language, kPlayerPreferences));
     } else if (facts.pathUsable) {
@@ -72,7 +85,7 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
     return shape;
 }
 
-void OnContextMenu(LPARAM screenPoint) {
+void OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
     HWND control = pluginState.controlWindow;
     // Keep the menu off the taskbar.
     TPMPARAMS params = {};
@@ -82,7 +95,9 @@ void OnContextMenu(LPARAM screenPoint) {
 
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    AppendEntries(menu, ContextMenuShape(GatherFacts(), uiLanguage));
+    const MenuShape shape = ContextMenuShape(GatherFacts(modes), uiLanguage);
+    pluginState.shownModes = static_cast<int32_t>(PackModes(modes));
+    AppendEntries(menu, shape);
     // The chosen item comes back as WM_COMMAND.
     TrackPopupMenuEx(menu, TPM_RIGHTBUTTON, GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint), control,
                      &params);

@@ -2,6 +2,7 @@
 // handler per event, and the pure pieces they are built from.
 #pragma once
 
+#include "player/player_modes.h"
 #include "plugin/state/language.h"
 
 #include <windows.h>
@@ -27,6 +28,8 @@ constexpr UINT CMD_RUN_PLAYER = 1027;
 constexpr UINT CMD_PLUGIN_SETUP = 1028;
 constexpr UINT CMD_TOGGLE_PLAYER_WINDOW = 1029;
 constexpr UINT CMD_HIDE_ON_MINIMIZE = 1031;
+constexpr UINT CMD_SHUFFLE = 1032;
+constexpr UINT CMD_REPEAT = 1033;
 constexpr UINT kSeparator = 0;
 
 struct MenuFacts {
@@ -35,24 +38,37 @@ struct MenuFacts {
     bool hideOnMinimize;
     bool pathUsable;       // the stored path names an existing file
     bool playerRunsLater;  // found again just before the setup item
+    PlayerModes modes;     // the player's answers, asked off the host's thread
 };
 
 struct MenuEntry {
     UINT id;  // kSeparator for a separator
     const char* text;
     bool checked;
+    bool grayed;
 };
 
 struct MenuShape {
-    std::array<MenuEntry, 6> entries;
+    std::array<MenuEntry, 8> entries;
     int count;
 };
 
 // Pure: the items of the context menu, in order.
 MenuShape ContextMenuShape(const MenuFacts& facts, Language language);
 
+// Opens the menu at a screen point (WM_CONTEXTMENU's lParam) and returns
+// once it is closed; the modes are what the player answered.
+void OpenContextMenu(LPARAM screenPoint, PlayerModes modes);
+// WM_CONTEXTMENU. With the player running, the menu waits for a worker to
+// ask it for shuffle and repeat, and opens at MSG_MODES_DONE.
 void OnContextMenu(LPARAM screenPoint);
+// MSG_MODES_DONE, whose wParam is the menu worker's thread id: opens the
+// menu that waited for the answers, or asks for them once a change ended.
+void FinishModes(WPARAM poster, LPARAM packedModes);
 void OnMenuCommand(UINT id);
+// CMD_SHUFFLE or CMD_REPEAT: a worker sets that mode to the opposite of
+// what the last menu showed.
+void ChangePlayerMode(UINT id);
 
 // "/" and the plug-in's path, cut to fit and always terminated.
 constexpr int kSetupRequestSize = 262;

@@ -109,6 +109,9 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case MSG_DROP_DONE:
         FinishDrop(wParam);
         return 0;
+    case MSG_MODES_DONE:
+        FinishModes(wParam, lParam);
+        return 0;
     default:
         return byDefault();
     }

@@ -1,4 +1,4 @@
-// The context menu's five commands.
+// The context menu's commands.
 #include "control/control_handlers.h"
 
 #include "player/commands.h"
@@ -55,6 +55,10 @@ void OnMenuCommand(UINT id) {
         break;
     case CMD_HIDE_ON_MINIMIZE:
         ToggleHideOnMinimize();
+        break;
+    case CMD_SHUFFLE:
+    case CMD_REPEAT:
+        ChangePlayerMode(id);
         break;
     default:
         break;

@@ -163,10 +163,11 @@ void StopWorkers() {
     StopWorkerThreads();
     ForgetPollWorker();
     ForgetDrops();
-    for (HANDLE* thread : {&pluginState.commandThread, &pluginState.launchThread}) {
+    for (HANDLE* thread : {&pluginState.commandThread, &pluginState.launchThread, &pluginState.modesThread}) {
         if (*thread) CloseHandle(*thread);
         *thread = nullptr;
     }
+    pluginState.menuWanted = false;
 }
 
 void CloseControl() {

@@ -38,6 +38,11 @@ PluginState pluginState = {
     /* lastPositionMs */ 0,
     /* buttonTips */ false,
     /* songTitleTip */ true,
+    /* modesThread */ nullptr,
+    /* modesAsking */ false,
+    /* menuWanted */ false,
+    /* menuPoint */ 0,
+    /* shownModes */ 0,
 };
 
 HostContext hostContext = {};

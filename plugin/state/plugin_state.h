@@ -54,6 +54,9 @@ constexpr UINT MSG_LAUNCH_DONE = 1032;
 constexpr UINT MSG_DROP_DONE = 1034;
 // The poll worker has the player's answers (wParam: its thread id).
 constexpr UINT MSG_POLL_DONE = 1035;
+// The menu's worker has asked the player for shuffle and repeat, or set
+// one (wParam: its thread id; lParam: the packed answers, 0 after a set).
+constexpr UINT MSG_MODES_DONE = 1036;
 
 // Fields shared with the worker threads are single aligned 32-bit values
 // or single bytes, so a reader never sees one half written.
@@ -94,6 +97,13 @@ struct PluginState {
     int32_t lastPositionMs;
     bool buttonTips;
     bool songTitleTip;
+    // The context menu's worker, asking or setting shuffle and repeat; one
+    // at a time, so a menu's questions never overtake a change.
+    HANDLE modesThread;
+    bool modesAsking;   // the worker asks, rather than sets
+    bool menuWanted;    // a menu waits for the player's answers
+    int32_t menuPoint;  // where it opens: WM_CONTEXTMENU's lParam
+    int32_t shownModes; // what the last menu showed, packed
 };
 static_assert(sizeof(HWND) == 4 && sizeof(HANDLE) == 4 && sizeof(UINT_PTR) == 4, "");
 static_assert(sizeof(bool) == 1, "booleans are one byte");

@@ -63,8 +63,9 @@ PlayerModel Settle(PlayerModel model, uint32_t now) {
     if (!track) return Stop(model);
     if (!HasEnd(*track) || PositionMs(model, now) <= EndMs(*track)) break;
     const uint32_t endTick = model.anchorTick + static_cast<uint32_t>(EndMs(*track) - model.anchorPositionMs);
-    if (static_cast<size_t>(model.current) + 1 >= model.playlist.size()) return Stop(model);
-    model = StartTrackAt(model, model.current + 1, endTick);
+    const bool last = static_cast<size_t>(model.current) + 1 >= model.playlist.size();
+    if (last && !model.repeat) return Stop(model);
+    model = StartTrackAt(model, last ? 0 : model.current + 1, endTick);
   }
   return model;
 }
@@ -247,6 +248,18 @@ QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_
       break;
     case kPlaylistPosition:
       answer = model.current;
+      break;
+    case kShuffleQuery:
+      answer = model.shuffle ? 1 : 0;
+      break;
+    case kRepeatQuery:
+      answer = model.repeat ? 1 : 0;
+      break;
+    case kSetShuffle:
+      model.shuffle = wParam != 0;
+      break;
+    case kSetRepeat:
+      model.repeat = wParam != 0;
       break;
     default:
       break;

@@ -31,6 +31,8 @@ struct PlayerModel {
   int anchorPositionMs = 0;
   uint32_t anchorTick = 0;
   int volume = 200;
+  bool shuffle = false;
+  bool repeat = false;  // after the last track the first plays again
 };
 
 constexpr int kVolumeMax = 255;
@@ -48,7 +50,8 @@ Track* CurrentTrack(PlayerModel& model);
 int CurrentLengthSec(const PlayerModel& model);
 
 // Moves past tracks whose end the clock has passed; after the last track the
-// player stops, as a real player without repeat does.
+// player stops, as a real player without repeat does, or starts the first
+// again with repeat on.
 PlayerModel Settle(PlayerModel model, uint32_t now);
 
 PlayerModel Play(PlayerModel model, uint32_t now);
@@ -70,9 +73,9 @@ PlayerModel PlayCurrent(PlayerModel model, uint32_t now);
 // others leave it as it is.
 PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now);
 
-// A WM_USER message (code in lParam) answered: the status, time, volume
-// and playlist queries, the seek, which also moves the clock, and the
-// playlist's clear, select and play.
+// A WM_USER message (code in lParam) answered: the status, time, volume,
+// playlist, shuffle and repeat queries, the seek, which also moves the
+// clock, the playlist's clear, select and play, and shuffle and repeat set.
 struct QueryResult {
   PlayerModel model;
   long answer = 0;

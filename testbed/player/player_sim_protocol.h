@@ -50,6 +50,8 @@ constexpr char kKeyExitAfterMs[] = "exit_after_ms";
 constexpr char kKeyExitAtStart[] = "exit_at_start";
 // off: the player knows no position, as "positions off" makes it.
 constexpr char kKeyPositions[] = "positions";
+constexpr char kKeyShuffle[] = "shuffle";  // 1: on at start
+constexpr char kKeyRepeat[] = "repeat";    // 1: on at start
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;
@@ -65,6 +67,12 @@ constexpr LPARAM kPlayCurrent = 102;
 constexpr LPARAM kSetPlaylistPosition = 121;
 constexpr LPARAM kPlaylistLength = 124;
 constexpr LPARAM kPlaylistPosition = 125;
+// Shuffle and repeat: each answers 1 (on) or 0 (off); set with 1 or 0 in
+// wParam.
+constexpr LPARAM kShuffleQuery = 250;
+constexpr LPARAM kRepeatQuery = 251;
+constexpr LPARAM kSetShuffle = 252;
+constexpr LPARAM kSetRepeat = 253;
 
 constexpr WPARAM kTimePosition = 0;
 constexpr WPARAM kTimeLength = 1;

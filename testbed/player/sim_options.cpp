@@ -68,6 +68,10 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadInt(value, &options->exitAfterMs);
   } else if (key == kKeyExitAtStart) {
     ReadFlag(value, &options->exitAtStart);
+  } else if (key == kKeyShuffle) {
+    ReadFlag(value, &options->shuffle);
+  } else if (key == kKeyRepeat) {
+    ReadFlag(value, &options->repeat);
   } else if (key == kKeyPositions) {
     const std::string_view onOff = TrimBlanks(value);
     if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";
@@ -97,6 +101,8 @@ PlayerModel InitialModel(const SimOptions& options, uint32_t now) {
   if (!options.playlist.empty()) model.playlist = options.playlist;
   model.current = static_cast<int>(std::min(options.current, model.playlist.size() - 1));
   model.volume = std::clamp(options.volume, 0, kVolumeMax);
+  model.shuffle = options.shuffle;
+  model.repeat = options.repeat;
   model = SetState(model, options.state, now);
   // Stopped players stand at 0 whatever the option says.
   return SeekTo(model, options.positionMs, now);

@@ -35,6 +35,8 @@ struct SimOptions {
   int exitAfterMs = -1;            // 0 or more: ends this long after its window showed
   bool exitAtStart = false;        // ends before making any window
   bool reportsPosition = true;     // off: position and length read 0, seeks are ignored
+  bool shuffle = false;
+  bool repeat = false;
 };
 
 constexpr int kHangForever = -1;

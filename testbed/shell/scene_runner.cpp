@@ -17,6 +17,7 @@ namespace {
 
 constexpr char kControlClassName[] = "Pelorin";
 constexpr char kShotIndexName[] = "shots.txt";
+constexpr char kMenuWindowClass[] = "#32768";
 
 // A text command on the stand-in player's control channel.
 bool SendPlayerControl(const std::string& command) {
@@ -55,7 +56,14 @@ bool TakeShot(const SceneRun& run, const SceneStep& step) {
     HWND control = ControlWindow(run);
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
-    const RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), run.kit->edge);
+    RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), run.kit->edge);
+    // An open menu is part of the picture: the shot grows to hold it.
+    const HWND menu = FindWindowA(kMenuWindowClass, nullptr);
+    RECT menuRect;
+    if (menu && IsWindowVisible(menu) && GetWindowRect(menu, &menuRect)) {
+        shot.top = std::min(shot.top, menuRect.top);
+        shot.bottom = std::max(shot.bottom, menuRect.bottom);
+    }
     const std::string file = step.name + ".bmp";
     if (!CaptureScreenRect(shot, run.shotDir + "\\" + file)) return false;
     FILE* index = std::fopen((run.shotDir + "\\" + kShotIndexName).c_str(), "ab");
@@ -88,6 +96,12 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
         SendButton(MOUSEEVENTF_LEFTDOWN);
         SendButton(MOUSEEVENTF_LEFTUP);
         return true;
+    case SceneAction::RightClick:
+        if (!MovePointer(run, step.number)) return false;
+        SendButton(MOUSEEVENTF_RIGHTDOWN);
+        SendButton(MOUSEEVENTF_RIGHTUP);
+        return true;
+    case SceneAction::CloseMenu: return EndMenu() != FALSE;
     case SceneAction::Press:
         if (!MovePointer(run, step.number)) return false;
         SendButton(MOUSEEVENTF_LEFTDOWN);

@@ -57,19 +57,20 @@ std::string ParseStep(std::string_view verb, std::string_view rest, SceneStep& s
         step.text = std::string(caption);
         return "";
     }
-    if (verb == "move" || verb == "hover" || verb == "click" || verb == "press") {
-        step.action = verb == "move"    ? SceneAction::Move
-                      : verb == "hover" ? SceneAction::Hover
-                      : verb == "click" ? SceneAction::Click
-                                        : SceneAction::Press;
+    if (verb == "move" || verb == "hover" || verb == "click" || verb == "rightclick" || verb == "press") {
+        step.action = verb == "move"         ? SceneAction::Move
+                      : verb == "hover"      ? SceneAction::Hover
+                      : verb == "click"      ? SceneAction::Click
+                      : verb == "rightclick" ? SceneAction::RightClick
+                                             : SceneAction::Press;
         step.number = CellByName(rest);
         if (step.number == -2) return "unknown cell '" + std::string(rest) + "'";
         if (step.number == kCellAway && step.action != SceneAction::Move) return "only move can go away";
         return "";
     }
-    if (verb == "release") {
-        step.action = SceneAction::Release;
-        return rest.empty() ? "" : "release takes nothing";
+    if (verb == "release" || verb == "closemenu") {
+        step.action = verb == "release" ? SceneAction::Release : SceneAction::CloseMenu;
+        return rest.empty() ? "" : std::string(verb) + " takes nothing";
     }
     if (verb == "player") {
         step.action = SceneAction::Player;

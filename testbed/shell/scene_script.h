@@ -8,6 +8,8 @@
 //   hover play                   nudge the pointer inside a cell, as a resting
 //                                hand does: a tip waits for a move over its tool
 //   click next                   move there, press and release the left button
+//   rightclick display           the same with the right button: the menu opens
+//   closemenu                    close the open menu
 //   press stop / release         press and hold, then let go where the pointer is
 //   player state paused          a control command for the stand-in player
 //   drop "C:\a.mp3" "C:\b.mp3"   drop files on the control
@@ -23,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-enum class SceneAction { Wait, Shot, Move, Hover, Click, Press, Release, Player, Drop, Taskbar };
+enum class SceneAction { Wait, Shot, Move, Hover, Click, RightClick, Press, Release, CloseMenu, Player, Drop, Taskbar };
 
 // The cells of the control by name; kCellAway is off the control.
 constexpr int kCellAway = -1;
@@ -32,7 +34,7 @@ int CellByName(std::string_view name);  // -2 when unknown
 
 struct SceneStep {
     SceneAction action = SceneAction::Wait;
-    int number = 0;                  // Wait: ms; Move/Hover/Click/Press: cell
+    int number = 0;                  // Wait: ms; Move/Hover/Click/RightClick/Press: cell
     std::string name;                // Shot: file name without extension
     std::string text;                // Shot: caption; Player: the command
     std::vector<std::string> files;  // Drop

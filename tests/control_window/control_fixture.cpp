@@ -31,9 +31,12 @@ LRESULT CALLBACK RecordingTooltipProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 SeenMenu seenMenu;
+UINT chosenItem = 0;
+DWORD menuAskedTick = 0;
 
 BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     ++seenMenu.shown;
+    seenMenu.shownAfterMs = GetTickCount() - menuAskedTick;
     seenMenu.flags = flags;
     seenMenu.x = x;
     seenMenu.y = y;
@@ -44,9 +47,13 @@ BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
         const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
         const UINT id = (state & MF_SEPARATOR) ? 0 : GetMenuItemID(menu, i);
-        seenMenu.items.push_back({id, text, (state & MF_CHECKED) != 0});
+        seenMenu.items.push_back({id, text, (state & MF_CHECKED) != 0, (state & MF_GRAYED) != 0});
     }
-    return FALSE;  // as if the menu were dismissed
+    const SeenMenuItem* chosen = chosenItem ? seenMenu.Item(chosenItem) : nullptr;
+    if (!chosen || chosen->grayed) return FALSE;  // as if the menu were dismissed
+    // What the menu does with a click on an item: the command comes after it closes.
+    PostMessageA(owner, WM_COMMAND, chosenItem, 0);
+    return TRUE;
 }
 
 void RegisterClassesOnce() {
@@ -163,12 +170,23 @@ std::vector<UINT> SeenMenu::Ids() const {
     return ids;
 }
 
-SeenMenu ControlWindowTest::OpenContextMenu(short x, short y) {
+const SeenMenuItem* SeenMenu::Item(UINT id) const {
+    for (const SeenMenuItem& item : items)
+        if (item.id == id) return &item;
+    return nullptr;
+}
+
+SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
     seenMenu = SeenMenu{};
+    chosenItem = choose;
     ScopedImportPatch patch(GetModuleHandleA(nullptr), "user32.dll", "TrackPopupMenuEx",
                             reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
     EXPECT_TRUE(patch.active());
+    menuAskedTick = GetTickCount();
     Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
+    seenMenu.contextMenuMs = GetTickCount() - menuAskedTick;
+    // With the player running the menu opens when a worker has its answers.
+    EXPECT_TRUE(WaitUntil([] { return !pluginState.menuWanted; }, 5000));
     return seenMenu;
 }
 

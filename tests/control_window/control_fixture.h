@@ -21,6 +21,7 @@ struct SeenMenuItem {
     UINT id;  // 0 for a separator
     std::string text;
     bool checked;
+    bool grayed;
 };
 
 struct SeenMenu {
@@ -31,7 +32,10 @@ struct SeenMenu {
     int y = 0;
     HWND owner = nullptr;
     TPMPARAMS params = {};
+    DWORD contextMenuMs = 0;  // WM_CONTEXTMENU in the window procedure
+    DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
     std::vector<UINT> Ids() const;
+    const SeenMenuItem* Item(UINT id) const;
 };
 
 class ControlWindowTest : public HostTest {
@@ -49,8 +53,10 @@ protected:
     // One status poll, with the player's answers applied.
     void Poll();
     // WM_CONTEXTMENU at a screen point, with TrackPopupMenuEx replaced by a
-    // capture that reads the menu and dismisses it, so no menu loop runs.
-    SeenMenu OpenContextMenu(short x = 300, short y = 700);
+    // capture that reads the menu and dismisses it, so no menu loop runs;
+    // returns once the menu was shown or no menu waits any more. With
+    // choose, an enabled item of that id is chosen as a click would.
+    SeenMenu OpenContextMenu(short x = 300, short y = 700, UINT choose = 0);
 
     // Messages the host's tooltip window received since SetUp.
     int TooltipMessages(UINT message) const;

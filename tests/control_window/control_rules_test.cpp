@@ -1,6 +1,8 @@
 // The control's pure rules: button tip texts in both languages, the times
 // over the bar and the Display cell, the seek percentage of a press on the
-// bar, the context menu's Russian texts, the setup request handed to the
+// bar, the context menu's shuffle and repeat items and its Russian texts,
+// the shuffle and repeat answers as they travel in a message, the setup
+// request handed to the
 // host, and wheel notches.
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
@@ -112,17 +114,47 @@ TEST(BarPercent, EndsAndRounding) {
     EXPECT_EQ(BarPercent(5, 0, 0), 0);   // no bar to divide by
 }
 
+constexpr ModeAnswer kOff = ModeAnswer::Off;
+constexpr ModeAnswer kOn = ModeAnswer::On;
+constexpr ModeAnswer kUnanswered = ModeAnswer::Unanswered;
+
+// Each mode item's text, then + when checked and ~ when greyed.
+std::string ModeItems(PlayerModes modes) {
+    const MenuShape shape = ContextMenuShape({true, true, false, false, true, modes}, Language::English);
+    std::string items;
+    for (const MenuEntry& entry : {shape.entries[2], shape.entries[3]})
+        items += std::string(" ") + entry.text + (entry.checked ? "+" : "") + (entry.grayed ? "~" : "");
+    return items;
+}
+
+TEST(ContextMenuShape, ShuffleAndRepeatAreCheckedAsAnsweredAndGreyedWhenNot) {
+    EXPECT_EQ(ModeItems({kOff, kOn}), " Shuffle Repeat+");
+    EXPECT_EQ(ModeItems({kOn, kUnanswered}), " Shuffle+ Repeat~");
+    EXPECT_EQ(ModeItems({kUnanswered, kUnanswered}), " Shuffle~ Repeat~");
+}
+
+TEST(PackModes, EveryPairOfAnswersComesBack) {
+    for (ModeAnswer shuffle : {kUnanswered, kOff, kOn})
+        for (ModeAnswer repeat : {kUnanswered, kOff, kOn}) {
+            const PlayerModes back = UnpackModes(PackModes({shuffle, repeat}));
+            EXPECT_TRUE(back.shuffle == shuffle && back.repeat == repeat);
+        }
+}
+
 TEST(ContextMenuShape, RussianTexts) {
-    const MenuShape shape = ContextMenuShape({true, false, true, true, true}, Language::Russian);
-    ASSERT_EQ(shape.count, 6);
+    const MenuShape shape = ContextMenuShape({true, false, true, true, true, {kOn, kOff}}, Language::Russian);
+    ASSERT_EQ(shape.count, 8);
     EXPECT_STREQ(shape.entries[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
     // Скрыть при сворачивании
     EXPECT_STREQ(shape.entries[1].text,
                  "\xD1\xEA\xF0\xFB\xF2\xFC \xEF\xF0\xE8 \xF1\xE2\xEE\xF0\xE0\xF7\xE8\xE2\xE0\xED\xE8\xE8");
     EXPECT_TRUE(shape.entries[1].checked);
-    EXPECT_STREQ(shape.entries[3].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
-    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
-    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false}, Language::Russian);
+    // Случайный порядок
+    EXPECT_STREQ(shape.entries[2].text, "\xD1\xEB\xF3\xF7\xE0\xE9\xED\xFB\xE9 \xEF\xEE\xF0\xFF\xE4\xEE\xEA");
+    EXPECT_STREQ(shape.entries[3].text, "\xCF\xEE\xE2\xF2\xEE\xF0");  // Повтор
+    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
+    EXPECT_STREQ(shape.entries[7].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
+    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false, {}}, Language::Russian);
     EXPECT_STREQ(notRunning.entries[0].text, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp");  // Запустить Winamp
 }
 

@@ -17,9 +17,11 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
         "move away\n"
         "hover stop\n"
         "player title Someone - Something new\n"
-        "drop \"C:\\Music\\a b.mp3\" C:\\Music\\c.mp3\n");
+        "drop \"C:\\Music\\a b.mp3\" C:\\Music\\c.mp3\n"
+        "rightclick display\n"
+        "closemenu\n");
     ASSERT_EQ(scene.error, "");
-    ASSERT_EQ(scene.steps.size(), 9u);
+    ASSERT_EQ(scene.steps.size(), 11u);
     EXPECT_EQ(scene.steps[0].action, SceneAction::Wait);
     EXPECT_EQ(scene.steps[0].number, 1500);
     EXPECT_EQ(scene.steps[0].line, 2);
@@ -37,6 +39,9 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
     EXPECT_EQ(scene.steps[7].action, SceneAction::Player);
     EXPECT_EQ(scene.steps[7].text, "title Someone - Something new");
     EXPECT_EQ(scene.steps[8].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
+    EXPECT_EQ(scene.steps[9].action, SceneAction::RightClick);
+    EXPECT_EQ(scene.steps[9].number, 5);
+    EXPECT_EQ(scene.steps[10].action, SceneAction::CloseMenu);
 }
 
 TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
@@ -53,6 +58,8 @@ TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
     EXPECT_NE(ParseScene("drop").error, "");
     EXPECT_NE(ParseScene("player").error, "");
     EXPECT_NE(ParseScene("release now").error, "");
+    EXPECT_NE(ParseScene("closemenu now").error, "");
+    EXPECT_NE(ParseScene("rightclick away").error, "");
 }
 
 TEST(SceneScript, PointsLieInTheirCellsOfA55By23Control) {

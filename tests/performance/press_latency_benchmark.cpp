@@ -7,7 +7,11 @@
 // sent to another process is received between the last two, so both are
 // reported; the bound is held against the later one. The cost of creating
 // and starting an empty thread is measured in the same run, to tell how
-// much of a press is thread creation. Not part of the test run.
+// much of a press is thread creation. Then how long a right-click takes to
+// show the control's menu with the player running, from WM_CONTEXTMENU to
+// the menu on screen and idle (its owner's first WM_ENTERIDLE, where the
+// menu is closed again), over 100 menus, and how many messages the host's
+// thread sends or posts to the player meanwhile. Not part of the test run.
 #include "testbed/common/message_wait.h"
 #include "testbed/shell/scene_script.h"
 #include "tests/performance/plugin_session.h"
@@ -26,6 +30,9 @@ constexpr int kPlayCommand = 40045;
 constexpr double kBoundMs = 5;
 constexpr DWORD kPressTimeoutMs = 5000;
 constexpr DWORD kBetweenPressesMs = 10;
+constexpr int kMenus = 100;
+constexpr double kMenuBoundMs = 5;
+constexpr DWORD kMenuTimeoutMs = 3000;
 
 // The moments of one press, from the release on.
 struct PressTimes {
@@ -35,14 +42,33 @@ struct PressTimes {
 };
 PressTimes press;
 HWND player = nullptr;
+DWORD hostThread = 0;
+bool menuAsked = false;            // from WM_CONTEXTMENU until the menu is closed
+int hostMessagesToPlayerInMenus = 0;
+LARGE_INTEGER menuTracked{};
+LARGE_INTEGER menuOnScreen{};
+bool menuSeen = false;
+
+void CountIfFromHost(HWND window) {
+    if (menuAsked && window == player && GetCurrentThreadId() == hostThread) ++hostMessagesToPlayerInMenus;
+}
 HANDLE commandThread = nullptr;  // a duplicate, to wait on
 
 using CreateThreadFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
 using SendMessageFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 using PostMessageFn = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+using SendTimeoutFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR);
 CreateThreadFn realCreateThread = nullptr;
 SendMessageFn realSendMessage = nullptr;
 PostMessageFn realPostMessage = nullptr;
+SendTimeoutFn realSendTimeout = nullptr;
+using TrackMenuFn = BOOL(WINAPI*)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
+TrackMenuFn realTrackMenu = nullptr;
+
+BOOL WINAPI TimedTrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
+    menuTracked = PerformanceNow();
+    return realTrackMenu(menu, flags, x, y, owner, params);
+}
 
 struct ThreadStart {
     LPTHREAD_START_ROUTINE procedure;
@@ -74,6 +100,7 @@ bool IsPlayCommand(HWND window, UINT message, WPARAM wParam) {
 }
 
 LRESULT WINAPI TimedSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CountIfFromHost(window);
     if (!IsPlayCommand(window, message, wParam)) return realSendMessage(window, message, wParam, lParam);
     press.sent = PerformanceNow();
     const LRESULT result = realSendMessage(window, message, wParam, lParam);
@@ -83,11 +110,51 @@ LRESULT WINAPI TimedSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 BOOL WINAPI TimedPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CountIfFromHost(window);
     if (IsPlayCommand(window, message, wParam)) {
         press.sent = press.answered = PerformanceNow();
         press.commandSeen = press.posted = true;
     }
     return realPostMessage(window, message, wParam, lParam);
+}
+
+LRESULT WINAPI CountedSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                                  PDWORD_PTR result) {
+    CountIfFromHost(window);
+    return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
+}
+
+// The menu loop tells the owner once the menu is up and waiting for input.
+LRESULT CALLBACK WatchMenu(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && menuAsked && !menuSeen && sent->message == WM_ENTERIDLE && sent->wParam == MSGF_MENU) {
+        menuOnScreen = PerformanceNow();
+        menuSeen = true;
+        EndMenu();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A menu that never went idle is closed all the same.
+void CALLBACK CloseStuckMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
+std::vector<double> toTrack;
+
+// One right-click with the player running: the time until its menu is on
+// screen, or a negative value when it never was.
+double MenuMicros(HWND control) {
+    menuSeen = false;
+    menuAsked = true;
+    const UINT_PTR guard = SetTimer(nullptr, 0, kMenuTimeoutMs, CloseStuckMenu);
+    const LARGE_INTEGER asked = PerformanceNow();
+    SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 500));
+    WaitUntil([] { return menuSeen; }, kMenuTimeoutMs);
+    KillTimer(nullptr, guard);
+    menuAsked = false;
+    PumpMessages(kBetweenPressesMs);
+    if (!menuSeen) return -1;
+    toTrack.push_back(MicrosecondsBetween(asked, menuTracked));
+    return MicrosecondsBetween(asked, menuOnScreen);
 }
 
 // Waits for the command thread to end while the host's thread keeps
@@ -132,9 +199,9 @@ std::unique_ptr<ScopedImportPatch> Patch(HMODULE module, const char* dll, const 
     return patch;
 }
 
-void Report(const char* name, const std::vector<double>& micros) {
-    PrintFigure(Printed("press, %s (median)", name), Printed("%.3f ms", Median(micros) / 1000));
-    PrintFigure(Printed("press, %s (p95)", name), Printed("%.3f ms", Percentile(micros, 95) / 1000));
+void Report(const char* name, const std::vector<double>& micros, const char* part = "press") {
+    PrintFigure(Printed("%s, %s (median)", part, name), Printed("%.3f ms", Median(micros) / 1000));
+    PrintFigure(Printed("%s, %s (p95)", part, name), Printed("%.3f ms", Percentile(micros, 95) / 1000));
 }
 
 }  // namespace
@@ -184,6 +251,27 @@ int main() {
     }
 
     std::printf("%d presses on Play, the command %s\n", kPresses, posted ? "posted" : "sent");
+    hostThread = GetCurrentThreadId();
+    const auto sendTimeout =
+        Patch(session.plugin(), "user32.dll", "SendMessageTimeoutA", &CountedSendTimeout, &realSendTimeout);
+    const auto trackMenu =
+        Patch(session.plugin(), "user32.dll", "TrackPopupMenuEx", &TimedTrackMenu, &realTrackMenu);
+    HHOOK menuHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMenu, nullptr, hostThread);
+    if (!sendTimeout->active() || !postMessage->active() || !trackMenu->active() || !menuHook) {
+        std::printf("cannot watch the plug-in's messages and the menu\n");
+        return 1;
+    }
+    std::vector<double> toMenu;
+    for (int i = 0; i < kMenus; ++i) {
+        const double micros = MenuMicros(session.control());
+        if (micros < 0) {
+            std::printf("menu %d: never on screen\n", i + 1);
+            return 1;
+        }
+        toMenu.push_back(micros);
+    }
+    UnhookWindowsHookEx(menuHook);
+    std::printf("%d menus with the player running\n", kMenus);
     const double upper = Median(toAnswer) / 1000;
     PrintFigure("press, release to the player's WM_COMMAND (median, upper bound)", Printed("%.3f ms", upper),
                 Printed("<= %.0f ms", kBoundMs), upper <= kBoundMs);
@@ -194,5 +282,13 @@ int main() {
     Report("CreateThread to the thread running", createToStart);
     Report("thread running to the command leaving", startToSend);
     Report("empty thread, CreateThread to running", emptyThread);
+    const double menuMs = Median(toMenu) / 1000;
+    PrintFigure("menu, WM_CONTEXTMENU to the menu on screen, player running (median)", Printed("%.3f ms", menuMs),
+                Printed("<= %.0f ms", kMenuBoundMs), menuMs <= kMenuBoundMs);
+    PrintFigure("menu, WM_CONTEXTMENU to the menu on screen, player running (p95)",
+                Printed("%.3f ms", Percentile(toMenu, 95) / 1000));
+    Report("WM_CONTEXTMENU to TrackPopupMenuEx", toTrack, "menu");
+    PrintFigure("menu, messages to the player from the host's thread", Printed("%d", hostMessagesToPlayerInMenus),
+                "= 0", hostMessagesToPlayerInMenus == 0);
     return 0;
 }

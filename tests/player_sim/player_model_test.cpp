@@ -70,6 +70,16 @@ TEST(PlayerTransport, TrackEndMovesToTheNextAndTheLastEndStops) {
   EXPECT_EQ(model.current, 1);
 }
 
+TEST(PlayerTransport, ShuffleAndRepeatAreSetAndAnsweredAndRepeatWrapsToTheFirst) {
+  PlayerModel model = AnswerQuery(WithPlaylist({{"A - One", 2}, {"B - Two", 3}}), 1, kSetRepeat, 0).model;
+  EXPECT_EQ(AnswerQuery(model, 0, kRepeatQuery, 0).answer, 1);
+  EXPECT_EQ(AnswerQuery(model, 0, kShuffleQuery, 0).answer, 0) << "repeat set shuffle";
+  EXPECT_EQ(AnswerQuery(AnswerQuery(model, 1, kSetShuffle, 0).model, 0, kShuffleQuery, 0).answer, 1);
+  model = Settle(Play(model, 0), 5500);  // 0.5 s past the last track's end
+  EXPECT_EQ(model.current, 0);
+  EXPECT_EQ(PositionMs(model, 5500), 500);
+}
+
 TEST(PlayerTransport, StreamsAndZeroLengthTracksNeverEnd) {
   for (int length : {-1, 0}) {
     PlayerModel model = Play(WithPlaylist({{"Radio", length}, {"Next", 10}}), 0);

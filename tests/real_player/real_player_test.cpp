@@ -308,6 +308,52 @@ TEST_F(RealPlayerTest, FilesDroppedWhileItIsStoppedReplaceItsPlaylistAndTheFirst
     EXPECT_NE(Caption().find(L"First Drop"), std::wstring::npos) << Describe();
 }
 
+// The menu as the plug-in hands it to TrackPopupMenuEx, captured through
+// its import instead of shown; a chosen item is posted as a click on it is.
+constexpr UINT kShuffleItem = 1032;
+constexpr UINT kRepeatItem = 1033;
+int menusShown = 0;
+UINT menuChoice = 0;
+std::vector<std::pair<UINT, UINT>> menuItems;  // id and state
+
+BOOL WINAPI CaptureMenu(HMENU menu, UINT, int, int, HWND owner, LPTPMPARAMS) {
+    menuItems.clear();
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i)
+        menuItems.emplace_back(GetMenuItemID(menu, i), GetMenuState(menu, i, MF_BYPOSITION));
+    ++menusShown;
+    if (menuChoice) PostMessageA(owner, WM_COMMAND, menuChoice, 0);
+    return TRUE;
+}
+
+// It answers 0 to shuffle's and repeat's messages and ignores their settings.
+TEST_F(RealPlayerTest, ShuffleAndRepeatShowUncheckedAndAClickOnThemChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampPlaying());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kPlayCell)) << Describe();
+    const std::wstring caption = Caption();
+    ScopedImportPatch patch(plugin, "user32.dll", "TrackPopupMenuEx", reinterpret_cast<void*>(&CaptureMenu));
+    ASSERT_TRUE(patch.active());
+    // Each menu after a click waits for the click's setting to be sent.
+    for (UINT choice : {kShuffleItem, kRepeatItem, 0u}) {
+        menuChoice = choice;
+        const int before = menusShown;
+        SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 700));
+        ASSERT_TRUE(WaitUntil([&] { return menusShown > before; }, kControlMs)) << "no menu";
+        int modeItems = 0;
+        for (const auto& [id, state] : menuItems) {
+            if (id != kShuffleItem && id != kRepeatItem) continue;
+            ++modeItems;
+            EXPECT_EQ(state & (MF_CHECKED | MF_GRAYED), 0u) << id;
+        }
+        EXPECT_EQ(modeItems, 2);
+    }
+    EXPECT_EQ(Answer(kShuffleQuery), 0);
+    EXPECT_EQ(Answer(kRepeatQuery), 0);
+    EXPECT_EQ(Answer(kQueryStatus), kAnswerPlaying) << Describe();
+    EXPECT_EQ(Caption(), caption);
+    EXPECT_TRUE(probe.messages.empty()) << probe.messages.front().text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
