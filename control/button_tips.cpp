@@ -79,9 +79,8 @@ void UpdateButtonTip(const char* text) {
     if (std::strcmp(text, handedOver) == 0) return;
 
     HWND control = pluginState.controlWindow;
-    GetClientRect(control, &controlRect);
     CopyText(buttonTipText, text);
-    hostToolInfo.rect = controlRect;
+    GetClientRect(control, &hostToolInfo.rect);
     InflateRect(&hostToolInfo.rect, -1, -1);
     hostToolInfo.lpszText = buttonTipText;
 

@@ -12,11 +12,12 @@ namespace {
 
 const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
 
+WorkerSlot modesWorker(L"Pelorin menu", [] { pluginState.menuWanted = false; }, &pluginState.modesThread);
+
 void AskForMenu() {
     PluginState& s = pluginState;
-    s.modesThread = StartModeQuestions(s.playerWindow);
     s.modesAsking = true;
-    if (s.modesThread) return;
+    if (StartModeQuestions(modesWorker, s.playerWindow)) return;
     // Nothing can ask: as a player that does not answer.
     s.menuWanted = false;
     OpenContextMenu(s.menuPoint, kUnanswered);
@@ -34,14 +35,13 @@ void OnContextMenu(LPARAM screenPoint) {
     s.menuPoint = static_cast<int32_t>(screenPoint);
     if (s.menuWanted) return;
     s.menuWanted = true;
-    if (s.modesThread == nullptr) AskForMenu();
+    if (!modesWorker.Running()) AskForMenu();
 }
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     PluginState& s = pluginState;
-    if (s.modesThread == nullptr || GetThreadId(s.modesThread) != poster) return;
-    CloseHandle(s.modesThread);
-    s.modesThread = nullptr;
+    if (!modesWorker.Posted(poster)) return;
+    modesWorker.Release();
     if (!s.menuWanted) return;
     if (!s.modesAsking) {
         AskForMenu();
@@ -56,8 +56,8 @@ void ChangePlayerMode(UINT id) {
     PluginState& s = pluginState;
     const PlayerModes shown = UnpackModes(s.shownModes);
     const ModeAnswer answer = id == CMD_SHUFFLE ? shown.shuffle : shown.repeat;
-    if (answer == ModeAnswer::Unanswered || s.modesThread != nullptr) return;
-    s.modesThread = StartModeChange(s.playerWindow, id == CMD_SHUFFLE ? SET_SHUFFLE : SET_REPEAT,
-                                    answer == ModeAnswer::Off);
+    if (answer == ModeAnswer::Unanswered || modesWorker.Running()) return;
+    StartModeChange(modesWorker, s.playerWindow, id == CMD_SHUFFLE ? SET_SHUFFLE : SET_REPEAT,
+                    answer == ModeAnswer::Off);
     s.modesAsking = false;
 }

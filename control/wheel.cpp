@@ -49,11 +49,11 @@ void SendCountedNotches() {
     const int burst = BurstNotches(wheel.counted);
     wheel.counted = 0;
     if (!PlayerTakesVolume()) return;
-    // It stands in commandThread like a press's thread, so presses wait for
-    // it and its end is handled alike.
+    // The worker carries it out like a press, so presses wait for it and
+    // its end is handled alike.
     const int cell = burst > 0 ? HOT_VOLUME_UP : HOT_VOLUME_DOWN;
     const CommandPlan plan = PlanCommand(Press{cell, wheel.shift, pluginState.positionUnchanged, pluginState.volumeSteps});
-    StartCommandThread(CommandJob{pluginState.playerWindow, plan, std::abs(burst), true});
+    HandCommandToWorker(CommandJob{pluginState.playerWindow, plan, std::abs(burst), true});
 }
 
 void ForgetWheel() { wheel = {}; }

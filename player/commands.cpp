@@ -1,10 +1,10 @@
-// Button presses become player commands on a short-lived command thread, so
-// the host's thread never waits for the player to carry one out. What a
-// press sends is decided on the host's thread; the thread only sends it and
-// reports back, and the host's thread applies what the press changed. The
-// seek, showing or hiding the player and its preferences are asked for on
-// the host's thread, and posted or queued so that a hung player cannot
-// hold it.
+// Button presses become player commands on the command worker, which lives
+// from start to stop, so the host's thread never waits for the player to
+// carry one out, nor for a thread to start. What a press sends is decided
+// on the host's thread; the worker only sends it and reports back, and the
+// host's thread applies what the press changed. The seek, showing or
+// hiding the player and its preferences are asked for on the host's
+// thread, and posted or queued so that a hung player cannot hold it.
 #include "player/commands.h"
 
 #include "player/control_repaint.h"
@@ -16,7 +16,48 @@
 
 namespace {
 
+// The host's thread and the command worker take turns with it: the host's
+// thread writes the job and signals `asked` while the worker waits; the
+// worker sends, then posts MSG_COMMAND_DONE, and only then may the next
+// job be written. The worker owns it and frees it when it ends, at the stop.
+struct CommandExchange {
+    CommandExchange() = default;
+    CommandExchange(const CommandExchange&) = delete;
+    CommandExchange& operator=(const CommandExchange&) = delete;
+    ~CommandExchange() {
+        if (asked) CloseHandle(asked);
+    }
+    HANDLE asked = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    CommandJob job = {};
+};
+
+CommandExchange* commandExchange = nullptr;  // the worker's, alive while it runs
+WorkerSlot commandWorker(L"Pelorin command", [] {
+    commandExchange = nullptr;
+    pluginState.commandThread = nullptr;
+});
+
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+// A stop does not wait for the rest of a long burst: nothing more is sent.
+void CarryOut(const WorkerLink& link, const CommandJob& job) {
+    for (int time = 0; time < job.times; ++time) {
+        for (int i = 0; i < job.plan.count; ++i) {
+            if (StopRequestedWithin(link, 0)) return;
+            SendPlayerCommand(job.player, job.plan.rows[i]);
+        }
+    }
+}
+
+void RunCommandWorker(const WorkerLink& link, void* raw) {
+    const std::unique_ptr<CommandExchange> exchange(static_cast<CommandExchange*>(raw));
+    while (WaitInWorker(link, exchange->asked, INFINITE) == WaitEnd::Signalled) {
+        const CommandJob& job = exchange->job;
+        CarryOut(link, job);
+        if (job.repaint) RequestRepaint(link);
+        PostToControl(link, MSG_COMMAND_DONE, GetCurrentThreadId(), StandstillEffect(job.plan));
+    }
+}
 
 }  // namespace
 
@@ -25,31 +66,27 @@ void SendPlayerCommand(HWND player, int row) {
     SendMessageA(player, WM_COMMAND, static_cast<WPARAM>(PlayerCommandTable[row]), 0);
 }
 
-void RunPlayerCommand(const WorkerLink& link, void* raw) {
-    const std::unique_ptr<CommandJob> job(static_cast<CommandJob*>(raw));
-    for (int time = 0; time < job->times; ++time) {
-        // A stop does not wait for the rest of a long burst.
-        if (time > 0 && StopRequestedWithin(link, 0)) break;
-        for (int i = 0; i < job->plan.count; ++i) SendPlayerCommand(job->player, job->plan.rows[i]);
-    }
-    if (job->repaint) RequestRepaint(link);
-    // The thread names itself: one that outlived a stop must not close the
-    // handle of the next start's command thread.
-    PostToControl(link, MSG_COMMAND_DONE, GetCurrentThreadId(), StandstillEffect(job->plan));
+bool StartCommandWorker() {
+    if (commandExchange) return true;
+    auto exchange = std::make_unique<CommandExchange>();
+    if (exchange->asked == nullptr || !commandWorker.Start(RunCommandWorker, exchange.get())) return false;
+    commandExchange = exchange.release();  // and the worker's
+    return true;
 }
 
-void StartCommandThread(const CommandJob& job) {
-    if (pluginState.commandThread != nullptr) return;
-    auto owned = std::make_unique<CommandJob>(job);
-    pluginState.commandThread = StartWorkerThread(RunPlayerCommand, owned.get());
-    if (pluginState.commandThread) owned.release();
+bool HandCommandToWorker(const CommandJob& job) {
+    if (pluginState.commandThread != nullptr || !StartCommandWorker()) return false;
+    commandExchange->job = job;
+    pluginState.commandThread = commandWorker.Thread();
+    SetEvent(commandExchange->asked);
+    return true;
 }
 
 void StartCommand() {
     RepaintControlNow();
     if (pluginState.commandThread != nullptr) return;
     // Decided here, at the press: hotItem moves on with the pointer, and the
-    // thread must not read state a later start may own.
+    // worker must not read state a later start may own.
     CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};
     // Files being handed to the player own it until they are all in.
     if (!pluginState.dropBusy) {
@@ -57,13 +94,12 @@ void StartCommand() {
             Press{pluginState.hotItem, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps});
         job.repaint = true;
     }
-    StartCommandThread(job);
-    if (pluginState.commandThread && job.plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
+    if (HandCommandToWorker(job) && job.plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
 }
 
 void FinishCommand(WPARAM poster, LPARAM effect) {
     if (pluginState.commandThread == nullptr || GetThreadId(pluginState.commandThread) != poster) return;
-    CloseHandle(pluginState.commandThread);
+    // The handle is the worker's slot's: the worker lives on for the next press.
     pluginState.commandThread = nullptr;
     if (effect != kStandstillKept) pluginState.positionUnchanged = effect == kStandstillSet;
 }

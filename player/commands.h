@@ -1,4 +1,4 @@
-// Player commands: the command thread and the operations the control
+// Player commands: the command worker and the operations the control
 // window runs on its own thread.
 #pragma once
 
@@ -10,7 +10,7 @@
 // Opens the player's preferences; not a button, so not in the table.
 constexpr int kPreferencesCommand = 40012;
 
-// One command thread's work, decided on the host's thread at the press: the
+// One press's or wheel burst's work, decided on the host's thread: the
 // plan is sent `times` times in a row (a wheel burst sends one per notch).
 struct CommandJob {
     HWND player;
@@ -20,7 +20,7 @@ struct CommandJob {
 };
 
 // What MSG_COMMAND_DONE's lParam asks of the standstill flag: the command
-// thread posts its plan's effect, and the host's thread applies it.
+// worker posts its plan's effect, and the host's thread applies it.
 constexpr LPARAM kStandstillKept = 0;
 constexpr LPARAM kStandstillCleared = 1;
 constexpr LPARAM kStandstillSet = 2;
@@ -30,18 +30,20 @@ constexpr LPARAM StandstillEffect(const CommandPlan& plan) {
 }
 
 // Sends the table row's command and waits for the player to handle it.
-// Command thread only.
+// Command worker only.
 void SendPlayerCommand(HWND player, int row);
-// The command thread: carries its CommandJob out, asks for a repaint and
-// posts MSG_COMMAND_DONE with its thread id and the standstill effect.
-void RunPlayerCommand(const WorkerLink& link, void* job);
 
-// Host's thread: starts a command thread for job unless one exists.
-void StartCommandThread(const CommandJob& job);
-// Starts the command thread for the cell in hotItem unless one exists.
+// Host's thread. The command worker, from start to stop: it waits for a
+// job, sends it, asks for a repaint and posts MSG_COMMAND_DONE with its
+// thread id and the standstill effect. False when it cannot run.
+bool StartCommandWorker();
+// Host's thread: wakes the worker with job unless it is still sending
+// (pluginState.commandThread is then set); false when it was not handed.
+bool HandCommandToWorker(const CommandJob& job);
+// Hands the worker the cell in hotItem unless it is still sending.
 void StartCommand();
-// MSG_COMMAND_DONE: closes the finished thread's handle and applies its
-// standstill effect; a post from any other thread is ignored.
+// MSG_COMMAND_DONE: the worker is free again, and its standstill effect is
+// applied; a post from any other thread is ignored.
 void FinishCommand(WPARAM poster, LPARAM effect);
 // True when the player's window is hidden or minimised, so that showing it
 // is what TogglePlayerWindow would do.

@@ -9,7 +9,6 @@
 #include "player/drop_plan.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
-#include "player/player_start.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
 

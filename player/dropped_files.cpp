@@ -35,11 +35,17 @@ struct DroppedFiles {
 
 // The host's side; forgotten at every stop.
 struct Drops {
-    HANDLE thread = nullptr;
-    DropJob* job = nullptr;
+    DropJob* job = nullptr;  // the running drop's, shared with its worker
     std::deque<DroppedFiles> queued;
 };
 Drops drops;
+
+void ForgetDrops() {
+    LetGo(drops.job);
+    drops = Drops{};
+    pluginState.dropBusy = false;
+}
+WorkerSlot dropWorker(L"Pelorin drop", ForgetDrops);
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
@@ -98,8 +104,7 @@ bool BeginDrop(DroppedFiles& files) {
     job->standstill = pluginState.positionUnchanged;
     job->began = GetTickCount();
     job->launch = DuplicateForWorker(pluginState.launchThread);
-    drops.thread = StartWorkerThread(PassDroppedFiles, job.get());
-    if (drops.thread == nullptr) {
+    if (!dropWorker.Start(PassDroppedFiles, job.get())) {
         files.names = std::move(job->names);
         return false;
     }
@@ -110,12 +115,12 @@ bool BeginDrop(DroppedFiles& files) {
 // The queued drops in order until one has its worker running; a drop that
 // cannot get one is named, and those behind it still go.
 void BeginNextDrop() {
-    while (drops.thread == nullptr && !drops.queued.empty()) {
+    while (!dropWorker.Running() && !drops.queued.empty()) {
         DroppedFiles next = std::move(drops.queued.front());
         drops.queued.pop_front();
         if (!BeginDrop(next)) ReportFilesNotTaken(next.names);
     }
-    pluginState.dropBusy = drops.thread != nullptr;
+    pluginState.dropBusy = dropWorker.Running();
 }
 
 }  // namespace
@@ -129,21 +134,13 @@ void AcceptDroppedFiles(HDROP drop) {
 }
 
 void FinishDrop(WPARAM poster) {
-    if (drops.thread == nullptr || GetThreadId(drops.thread) != poster) return;
+    if (!dropWorker.Posted(poster)) return;
     const DroppedNames notTaken = std::move(drops.job->notTaken);
     // Play has set the player going, as the Play button does.
     if (drops.job->played) pluginState.positionUnchanged = false;
-    CloseHandle(drops.thread);
-    drops.thread = nullptr;
+    dropWorker.Release();
     LetGo(drops.job);
     drops.job = nullptr;
     if (!notTaken.empty()) ReportFilesNotTaken(notTaken);
     BeginNextDrop();
-}
-
-void ForgetDrops() {
-    if (drops.thread) CloseHandle(drops.thread);
-    LetGo(drops.job);
-    drops = Drops{};
-    pluginState.dropBusy = false;
 }

@@ -17,5 +17,3 @@ void AcceptDroppedFiles(HDROP drop);
 // MSG_DROP_DONE, with the worker's thread id: starts the next queued drop
 // or ends dropBusy, and names the files the player did not get.
 void FinishDrop(WPARAM poster);
-// Stop: forgets queued drops and the running one (the stop has ended it).
-void ForgetDrops();

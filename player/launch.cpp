@@ -1,7 +1,8 @@
-// Starting the player when a press, the context menu or the start-up timer
-// needs it: a launch thread that starts the program and follows it until
-// its window exists or it has gone, a watchdog that gives up on it after
-// the start limit, and the replay of the press that asked for the start.
+// Starting the player when a press, a drop, the context menu or the
+// start-up timer needs it: a launch thread that starts the program and
+// follows what it started until the player's window exists or it has gone,
+// a watchdog that gives up on it after the start limit, the replay of the
+// press that asked for the start, and the one message that says it failed.
 #include "player/launch.h"
 
 #include "host/host_services.h"
@@ -9,17 +10,98 @@
 #include "player/control_repaint.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
-#include "player/player_start.h"
+#include "plugin/descriptor.h"
+#include "plugin/error_box.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 
+#include <shellapi.h>
 #include <memory>
 
 namespace {
 
+// Shown in English whatever the user-interface language.
+constexpr char kLaunchFailureText[] = "Error loading player!\r";
+// Short: a press waits this long at most for the player's window to be
+// seen, and a player that went away is noticed at once by its process.
+constexpr DWORD kFollowStepMs = 50;
+
+// What a start needs, taken on the host's thread so that a worker reads
+// nothing a later start may change.
+struct PlayerProgram {
+    char path[kPlayerPathSize];  // empty when the stored path names no file
+    int show;                    // minimised or normal, as the user set
+};
+struct StartedProgram {
+    INT_PTR result;  // as ShellExecuteA's: 32 or less is a failure
+    HANDLE process;  // the caller closes it; nullptr when none is known
+};
+
+constexpr bool StartSucceeded(INT_PTR result) { return result > 32; }
+
+// How a start of the player ended. A launch posts it with MSG_LAUNCH_DONE;
+// the watchdog's post carries 0, a give-up.
+enum class StartEnd : LPARAM {
+    TimedOut = 0,  // launchTiming.startLimitMs passed without a window
+    SawWindow,     // the player's window exists
+    ProcessEnded,  // the started process ended and no player's window exists
+    StartFailed,   // no usable path, or the program could not be started
+    Stopped,       // the plug-in is stopping
+};
+
+// Host's thread.
+PlayerProgram PlayerProgramNow() {
+    PlayerProgram program = {};
+    CopyPlayerPath(program.path, sizeof program.path);
+    if (!FileExists(program.path)) program.path[0] = '\0';
+    program.show = pluginState.runMinimized ? SW_MINIMIZE : SW_SHOW;
+    return program;
+}
+
+// Runs the program with no parameters, keeping the started process.
+StartedProgram StartPlayerProgram(const PlayerProgram& program) {
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof start;
+    // As ShellExecuteA: no error box of the shell's own; the caller says it.
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    // An empty operation runs the file's default action, which for a
+    // program is to start it.
+    start.lpVerb = "";
+    start.lpFile = program.path;
+    start.nShow = program.show;
+    ShellExecuteExA(&start);
+    return {reinterpret_cast<INT_PTR>(start.hInstApp), start.hProcess};
+}
+
+// Looks at once, then in short steps, until the player's window exists or
+// the started process has ended (when it is known), within the start limit.
+StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
+    const DWORD started = GetTickCount();
+    for (;;) {
+        if (PlayerWindowNow()) return StartEnd::SawWindow;
+        // Looked at again after the process's end: a second instance that
+        // handed its command line over ends once a player's window exists.
+        if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
+            return PlayerWindowNow() ? StartEnd::SawWindow : StartEnd::ProcessEnded;
+        if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
+        if (WaitInWorker(link, process, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;
+    }
+}
+
+// "Error loading player!", a carriage return and the player path.
+void ShowLaunchFailure() {
+    char text[sizeof kLaunchFailureText - 1 + kPlayerPathSize];
+    lstrcpynA(text, kLaunchFailureText, sizeof text);
+    constexpr int kPathAt = sizeof kLaunchFailureText - 1;
+    CopyPlayerPath(text + kPathAt, sizeof text - kPathAt);
+    ShowErrorBoxApart(kPluginName, text);
+}
+
 // The watchdog's MSG_LAUNCH_DONE carries 0; the launch thread's carries its
 // thread id, which is never 0.
 constexpr WPARAM kWatchdogPost = 0;
+
+WorkerSlot launchWorker(L"Pelorin launch", nullptr, &pluginState.launchThread);
 
 void CALLBACK LaunchWatchdog(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageA(pluginState.controlWindow, MSG_LAUNCH_DONE, kWatchdogPost, static_cast<LPARAM>(StartEnd::TimedOut));
@@ -33,13 +115,13 @@ bool IsCurrentLaunchPost(WPARAM poster) {
     const bool launching = pluginState.launchThread != nullptr || pluginState.launchWatchdogTimer != 0;
     if (!launching) return false;
     if (poster == kWatchdogPost) return true;
-    return pluginState.launchThread != nullptr && poster == GetThreadId(pluginState.launchThread);
+    return launchWorker.Posted(poster);
 }
 
 StartEnd StartUnlessRunning(const WorkerLink& link, const PlayerProgram& program) {
     if (PlayerWindowNow()) return StartEnd::SawWindow;
     if (program.path[0] == '\0') return StartEnd::StartFailed;
-    const StartedProgram started = StartPlayerProgram(program, nullptr);
+    const StartedProgram started = StartPlayerProgram(program);
     if (!StartSucceeded(started.result)) return StartEnd::StartFailed;
     const StartEnd end = FollowStartedPlayer(link, started.process);
     if (started.process) CloseHandle(started.process);
@@ -55,8 +137,8 @@ bool LoadFailed(WPARAM poster, LPARAM end) {
     return how == StartEnd::StartFailed || how == StartEnd::TimedOut;
 }
 
-}  // namespace
-
+// The launch thread: starts the player unless it runs, follows it, then
+// posts MSG_LAUNCH_DONE with its own thread id and how it ended.
 void LaunchPlayer(const WorkerLink& link, void* raw) {
     const std::unique_ptr<PlayerProgram> program(static_cast<PlayerProgram*>(raw));
     RequestRepaint(link);
@@ -64,6 +146,8 @@ void LaunchPlayer(const WorkerLink& link, void* raw) {
     if (end != StartEnd::Stopped)
         PostToControl(link, MSG_LAUNCH_DONE, GetCurrentThreadId(), static_cast<LPARAM>(end));
 }
+
+}  // namespace
 
 void ActivateCell() {
     const int cell = pluginState.hotItem;
@@ -85,18 +169,14 @@ void StartLaunch() {
                                                    launchTiming.watchdogMs, LaunchWatchdog);
     }
     auto program = std::make_unique<PlayerProgram>(PlayerProgramNow());
-    pluginState.launchThread = StartWorkerThread(LaunchPlayer, program.get());
-    if (pluginState.launchThread) program.release();
+    if (launchWorker.Start(LaunchPlayer, program.get())) program.release();
 }
 
 void FinishLaunch(WPARAM poster, LPARAM end) {
     if (!IsCurrentLaunchPost(poster)) return;
     StopTimer(pluginState.controlWindow, &pluginState.launchWatchdogTimer);
     // A thread the watchdog gave up on goes on by itself.
-    if (pluginState.launchThread != nullptr) {
-        CloseHandle(pluginState.launchThread);
-        pluginState.launchThread = nullptr;
-    }
+    launchWorker.Release();
     // Cleared before the failure box: a press made inside the box's modal
     // loop may start a new launch, and its pending cell must outlive the box.
     const int pending = pluginState.pendingCommand;

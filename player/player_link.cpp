@@ -8,7 +8,6 @@
 
 #include "host/host_services.h"
 #include "player/bounded_send.h"
-#include "player/player_path.h"
 #include "player/process_image.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
@@ -16,9 +15,11 @@
 #include "settings/setting_keys.h"
 #include "settings/settings.h"
 
+#include <cstring>
 #include <memory>
 #include <optional>
 
+char playerPath[kPlayerPathSize] = {};
 int32_t songLengthSec = 0;
 int32_t songPositionSec = 0;
 int32_t positionPercent = 0;
@@ -34,10 +35,21 @@ struct PollAnswers {
     std::optional<int32_t> barPositionMs;
 };
 
-// The host's thread and the poll worker take turns with it: the host's
-// thread names the player and signals `asked`; the worker writes the
-// answers, then posts MSG_POLL_DONE. The worker owns it and frees it when
-// it ends, which is only at the stop.
+// Where a poll stands. The host's thread and the worker move it on with
+// interlocked exchanges, so that one of them at a time owns the answers.
+enum PollStage : LONG {
+    kPollIdle,     // nothing asked, or the answers were taken
+    kPollForTick,  // a tick found no answers ready: the worker asks and posts
+    kPollAhead,    // the worker asks ahead of the next tick, without a post
+    kPollReady,    // answers wait for the host's thread
+};
+
+// The host's thread and the poll worker take turns with it. A tick that
+// finds no answers names the player and signals `asked`; the worker asks
+// and posts MSG_POLL_DONE. While the ticks come once a period, the worker
+// also asks on its own shortly before each tick, and the tick takes those
+// answers without a post: the post would wake the host's thread once more
+// a second. The worker owns it and frees it when it ends, at the stop.
 struct PollExchange {
     PollExchange() = default;
     PollExchange(const PollExchange&) = delete;
@@ -46,17 +58,29 @@ struct PollExchange {
         if (asked) CloseHandle(asked);
     }
     HANDLE asked = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HWND player = nullptr;
+    HWND player = nullptr;   // written by the host's thread before it signals
+    DWORD askAheadAt = 0;    // likewise; 0 when the ticks are not regular
+    LONG stage = kPollIdle;
     PollAnswers answers;
+    DWORD answeredAt = 0;
 };
+
+// Asked this long before the tick, so that even a player slow to answer
+// has answered by then; answers older than kFreshMs at the tick are asked
+// again.
+constexpr DWORD kAskAheadMs = 150;
+constexpr DWORD kFreshMs = 400;
+// How far a tick may stray from the period and still count as regular.
+constexpr DWORD kTickJitterMs = 100;
 
 // The host's side of the poll worker; forgotten at every stop.
 struct PollWorker {
-    HANDLE thread = nullptr;
     PollExchange* exchange = nullptr;  // the worker's, alive while it runs
-    bool out = false;                  // asked, and not answered yet
+    bool out = false;                  // asked for a tick, and not answered yet
+    DWORD lastTick = 0;
 };
 PollWorker pollWorker;
+WorkerSlot pollThread(L"Pelorin poll", [] { pollWorker = PollWorker{}; });
 
 // Whether the player has answered a position other than 0 since its window
 // was found. One that never does (some answer 0 and ignore the seek) would
@@ -78,10 +102,32 @@ PollAnswers AskPlayer(HWND player) {
     return answers;
 }
 
+DWORD WaitUntilTick(DWORD at) {
+    if (at == 0) return INFINITE;
+    const LONG left = static_cast<LONG>(at - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
 void RunPollWorker(const WorkerLink& link, void* raw) {
     const std::unique_ptr<PollExchange> exchange(static_cast<PollExchange*>(raw));
-    while (WaitUnlessStopped(link, exchange->asked, INFINITE)) {
+    DWORD askAheadAt = 0;
+    for (;;) {
+        const WaitEnd end = WaitInWorker(link, exchange->asked, WaitUntilTick(askAheadAt));
+        if (end == WaitEnd::Stopped) return;
+        if (end == WaitEnd::Signalled) {
+            askAheadAt = exchange->askAheadAt;
+        } else {
+            askAheadAt += POLL_PERIOD_MS;
+            // Answers not taken yet, or a tick asking: nothing to ask ahead for.
+            if (InterlockedCompareExchange(&exchange->stage, kPollAhead, kPollIdle) != kPollIdle) continue;
+        }
         exchange->answers = AskPlayer(exchange->player);
+        exchange->answeredAt = GetTickCount();
+        // A tick that came while the worker asked ahead waits for a post.
+        if (end == WaitEnd::TimedOut &&
+            InterlockedCompareExchange(&exchange->stage, kPollReady, kPollAhead) == kPollAhead)
+            continue;
+        InterlockedExchange(&exchange->stage, kPollReady);
         PostToControl(link, MSG_POLL_DONE, GetCurrentThreadId(), 0);
     }
 }
@@ -148,6 +194,18 @@ void ShowNotRunning() {
 
 }  // namespace
 
+void CopyPlayerPath(char* out, int size) {
+    if (out == nullptr || size <= 0) return;
+    lstrcpynA(out, playerPath, size);
+}
+
+void PublishPlayerPath(const char* path) {
+    std::memset(playerPath, 0, sizeof playerPath);
+    lstrcpynA(playerPath, path, sizeof playerPath - 1);
+}
+
+HWND PlayerWindowNow() { return FindWindowA(kPlayerWindowClass, nullptr); }
+
 bool FindPlayer() {
     const HWND player = FindWindowA(kPlayerWindowClass, nullptr);
     if (player != pluginState.playerWindow) positionReported = false;
@@ -167,17 +225,26 @@ bool FindPlayer() {
     return true;
 }
 
-void StartPollWorker() {
-    if (pollWorker.thread) return;
-    auto exchange = std::make_unique<PollExchange>();
-    if (exchange->asked == nullptr) return;
-    pollWorker.thread = StartWorkerThread(RunPollWorker, exchange.get());
-    if (pollWorker.thread) pollWorker.exchange = exchange.release();
+namespace {
+
+// The answers the worker asked ahead, when they are there, for the player
+// there is now and recent enough. Copied before they are let go: the
+// worker may ask again as soon as they are.
+std::optional<PollAnswers> TakeAnswersAhead(PollExchange& exchange, DWORD now) {
+    if (InterlockedCompareExchange(&exchange.stage, kPollReady, kPollReady) != kPollReady) return std::nullopt;
+    const bool usable = exchange.player == pluginState.playerWindow && now - exchange.answeredAt <= kFreshMs;
+    const PollAnswers answers = exchange.answers;
+    InterlockedExchange(&exchange.stage, kPollIdle);
+    if (!usable) return std::nullopt;
+    return answers;
 }
 
-void ForgetPollWorker() {
-    if (pollWorker.thread) CloseHandle(pollWorker.thread);
-    pollWorker = PollWorker{};
+}  // namespace
+
+void StartPollWorker() {
+    auto exchange = std::make_unique<PollExchange>();
+    if (exchange->asked == nullptr) return;
+    if (pollThread.Start(RunPollWorker, exchange.get())) pollWorker.exchange = exchange.release();
 }
 
 void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
@@ -185,26 +252,47 @@ void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
         ShowNotRunning();
         return;
     }
+    const DWORD now = GetTickCount();
+    const DWORD sinceLast = now - pollWorker.lastTick;
+    const bool regular = pollWorker.lastTick != 0 && sinceLast + kTickJitterMs >= POLL_PERIOD_MS &&
+                         sinceLast <= POLL_PERIOD_MS + kTickJitterMs;
+    pollWorker.lastTick = now;
     // A tick while a poll is out starts no second one: a slow player is
     // asked as often as it can answer.
     if (pollWorker.out) return;
-    if (pollWorker.exchange == nullptr) {
+    PollExchange* exchange = pollWorker.exchange;
+    if (exchange == nullptr) {
         // Without a worker nothing can be asked: as a player that does not answer.
         ApplyAnswers(PollAnswers{});
         return;
     }
-    pollWorker.exchange->player = pluginState.playerWindow;
+    if (const std::optional<PollAnswers> ahead = TakeAnswersAhead(*exchange, now)) {
+        ApplyAnswers(*ahead);
+        return;
+    }
+    // Asking ahead now: its answers come by post, for this tick.
+    if (InterlockedCompareExchange(&exchange->stage, kPollForTick, kPollAhead) == kPollAhead) {
+        pollWorker.out = true;
+        return;
+    }
+    if (InterlockedCompareExchange(&exchange->stage, kPollForTick, kPollIdle) != kPollIdle) return;
+    exchange->player = pluginState.playerWindow;
+    exchange->askAheadAt = regular ? now + POLL_PERIOD_MS - kAskAheadMs : 0;
     pollWorker.out = true;
-    SetEvent(pollWorker.exchange->asked);
+    SetEvent(exchange->asked);
 }
 
 bool PollOut() { return pollWorker.out; }
 
 void FinishPoll(WPARAM poster) {
-    if (!pollWorker.out || pollWorker.thread == nullptr || GetThreadId(pollWorker.thread) != poster) return;
+    if (!pollWorker.out || !pollThread.Posted(poster)) return;
     pollWorker.out = false;
+    PollExchange& exchange = *pollWorker.exchange;
+    const PollAnswers answers = exchange.answers;
+    const HWND asked = exchange.player;
+    InterlockedExchange(&exchange.stage, kPollIdle);
     // The player went, or another took its place, while it was asked: the
     // next tick asks the one there is now.
-    if (pollWorker.exchange->player != pluginState.playerWindow) return;
-    ApplyAnswers(pollWorker.exchange->answers);
+    if (asked != pluginState.playerWindow) return;
+    ApplyAnswers(answers);
 }

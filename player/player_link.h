@@ -18,24 +18,29 @@ constexpr WPARAM LENGTH_SECONDS = 1;
 constexpr int kPlayerPathSize = 262;  // 260 characters and the terminator
 
 // The player's executable. Read from the store at start and relearned by
-// FindPlayer, which may run on the launch thread: other threads take a
-// consistent copy with CopyPlayerPath.
+// FindPlayer, both on the host's thread; CopyPlayerPath copies it whole
+// and terminated.
 extern char playerPath[kPlayerPathSize];
 void CopyPlayerPath(char* out, int size);
+// Puts path (cut to 260 characters) into playerPath, zero-filled behind it.
+void PublishPlayerPath(const char* path);
 
 extern int32_t songLengthSec;
 // The whole seconds played, as the last poll of a loaded track read them.
 extern int32_t songPositionSec;
 extern int32_t positionPercent;
 
+// The player's window as it is now. Workers look with this rather than
+// FindPlayer, which keeps what it finds for the host's thread.
+HWND PlayerWindowNow();
+
 // Refreshes pluginState.playerWindow; learns and stores playerPath when the
 // stored one names no file. True when the player's window exists.
 bool FindPlayer();
 
 // Host's thread, at start: the worker that puts each poll's questions to
-// the player. The stop ends it; ForgetPollWorker then lets go of it.
+// the player, from start to stop.
 void StartPollWorker();
-void ForgetPollWorker();
 
 // TIMER_POLL callback: finds the player and, unless a poll is still out,
 // has the worker ask it; the answers come back as MSG_POLL_DONE.

@@ -68,11 +68,11 @@ LPARAM PackModes(PlayerModes modes) {
 
 PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(packed >> kRepeatShift)}; }
 
-HANDLE StartModeQuestions(HWND player) { return StartWorkerThread(AskModes, player); }
+bool StartModeQuestions(WorkerSlot& slot, HWND player) { return slot.Start(AskModes, player); }
 
-HANDLE StartModeChange(HWND player, LPARAM setting, bool on) {
+bool StartModeChange(WorkerSlot& slot, HWND player, LPARAM setting, bool on) {
     auto change = std::make_unique<ModeChange>(ModeChange{player, setting, on});
-    const HANDLE thread = StartWorkerThread(ChangeMode, change.get());
-    if (thread) change.release();
-    return thread;
+    if (!slot.Start(ChangeMode, change.get())) return false;
+    change.release();  // the worker's
+    return true;
 }

@@ -4,6 +4,8 @@
 // bounded like the poll's questions.
 #pragma once
 
+#include "plugin/workers.h"
+
 #include <windows.h>
 #include <cstdint>
 
@@ -26,11 +28,11 @@ struct PlayerModes {
 LPARAM PackModes(PlayerModes modes);
 PlayerModes UnpackModes(LPARAM packed);
 
-// Host's thread. A worker asks the player for shuffle, then repeat, and
-// posts MSG_MODES_DONE with its thread id and the packed answers; a
-// player that does not answer the first is not asked the second. nullptr
-// when no worker could start.
-HANDLE StartModeQuestions(HWND player);
-// Host's thread. A worker sets one mode (SET_SHUFFLE or SET_REPEAT) and
-// posts MSG_MODES_DONE with its thread id and no answers.
-HANDLE StartModeChange(HWND player, LPARAM setting, bool on);
+// Host's thread. A worker in slot asks the player for shuffle, then
+// repeat, and posts MSG_MODES_DONE with its thread id and the packed
+// answers; a player that does not answer the first is not asked the
+// second. False when no worker could start.
+bool StartModeQuestions(WorkerSlot& slot, HWND player);
+// Host's thread. A worker in slot sets one mode (SET_SHUFFLE or
+// SET_REPEAT) and posts MSG_MODES_DONE with its thread id and no answers.
+bool StartModeChange(WorkerSlot& slot, HWND player, LPARAM setting, bool on);

@@ -7,7 +7,7 @@
 #include "control/button_tips.h"
 #include "control/control_window.h"
 #include "host/host_services.h"
-#include "player/dropped_files.h"
+#include "player/commands.h"
 #include "player/launch.h"
 #include "player/player_link.h"
 #include "plugin/exports.h"
@@ -93,6 +93,7 @@ void StartTimers() {
     pluginState.titleTipTimer =
         SetTimer(pluginState.titleTipWindow, TIMER_TITLE_TIP, TitleTipFirstStepMs(FindPlayer()), nullptr);
     StartPollWorker();
+    StartCommandWorker();
     pluginState.pollTimer = SetTimer(pluginState.controlWindow, TIMER_POLL, POLL_PERIOD_MS, PollPlayer);
     pluginState.titleRefreshTimer =
         SetTimer(pluginState.controlWindow, TIMER_TITLE_REFRESH, TITLE_REFRESH_PERIOD_MS, UpdateTitleTip);
@@ -130,7 +131,6 @@ void Start(const HostContext& context) {
         return;
     }
     RegisterWithTaskbar();
-    GetWindowRect(pluginState.controlWindow, &controlRect);
 
     if (!RegisterWindowClass(kTitleTipClass, kTitleTipClassStyle, TitleTipWindowProc)) return;
     if (!CreateTitleTip()) return;
@@ -157,22 +157,11 @@ void CloseTitleTip() {
     ReleaseTipFont();
 }
 
-// Signals the workers and forgets them without waiting: each keeps the
-// library loaded until it has ended, and posts nothing once stopped.
-void StopWorkers() {
-    StopWorkerThreads();
-    ForgetPollWorker();
-    ForgetDrops();
-    for (HANDLE* thread : {&pluginState.commandThread, &pluginState.launchThread, &pluginState.modesThread}) {
-        if (*thread) CloseHandle(*thread);
-        *thread = nullptr;
-    }
-    pluginState.menuWanted = false;
-}
-
 void CloseControl() {
     const HWND window = pluginState.controlWindow;
-    StopWorkers();
+    // Signals the workers and forgets them without waiting: each keeps the
+    // library loaded until it has ended, and posts nothing once stopped.
+    StopWorkerThreads();
     StopTimer(window, &pluginState.hoverTimer);
     StopTimer(window, &pluginState.pollTimer);
     StopTimer(window, &pluginState.startupTimer);

@@ -1,5 +1,5 @@
-// Worker threads that cannot outlive the code they run, and the stop signal
-// that ends their waits.
+// Worker threads that cannot outlive the code they run, the stop signal
+// that ends their waits, and the slots the host's thread keeps them in.
 #include "plugin/workers.h"
 
 #include "plugin/state/plugin_state.h"
@@ -12,6 +12,9 @@ namespace {
 // start makes a new one, so a worker that outlived a stop never sees its
 // own signal cleared. Each worker has a handle of its own on it.
 HANDLE stopEvent = nullptr;
+
+// Every slot of the library, linked as they are made at load.
+WorkerSlot* slots = nullptr;
 
 struct WorkerStart {
     WorkerBody body;
@@ -47,20 +50,27 @@ void RunWorker(void* raw) {
     CloseHandle(start->link.stop);
 }
 
-HANDLE DuplicateStop() {
+HANDLE DuplicateForWorker(HANDLE stop) {
     HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), stopEvent, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
     return copy;
 }
 
-bool Stopped(const WorkerLink& link) { return WaitForSingleObject(link.stop, 0) == WAIT_OBJECT_0; }
+bool Stopped(const WorkerLink& link) { return WaitForSingleObject(link.stop, 0) != WAIT_TIMEOUT; }
+
+// Before Windows 10 there is nothing to name a thread with.
+void NameThread(HANDLE thread, const wchar_t* name) {
+    using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    const auto set = reinterpret_cast<SetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
+    if (set) set(thread, name);
+}
 
 }  // namespace
 
-HANDLE StartWorkerThread(WorkerBody body, void* parameter) {
-    if (stopEvent == nullptr) ArmWorkerStop();
-    auto start =
-        std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateStop(), pluginState.controlWindow}});
+HANDLE StartWorkerThread(WorkerBody body, void* parameter, HWND control, HANDLE stop) {
+    if (stop == nullptr) return nullptr;
+    auto start = std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateForWorker(stop), control}});
     if (start->link.stop == nullptr) return nullptr;
     HANDLE thread = StartLibraryThread(RunWorker, start.get());
     if (thread == nullptr) {
@@ -85,20 +95,16 @@ HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter) {
     return thread;
 }
 
-WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter) {
-    if (start != LibraryThreadMain || parameter == nullptr) return nullptr;
-    const auto* thread = static_cast<const LibraryThreadStart*>(parameter);
-    if (thread->body != RunWorker || thread->parameter == nullptr) return nullptr;
-    return static_cast<const WorkerStart*>(thread->parameter)->body;
-}
-
-bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs) {
-    return WaitForSingleObject(link.stop, waitMs) == WAIT_OBJECT_0;
-}
-
-bool WaitUnlessStopped(const WorkerLink& link, HANDLE handle, DWORD waitMs) {
+WaitEnd WaitInWorker(const WorkerLink& link, HANDLE handle, DWORD waitMs) {
     const HANDLE either[] = {link.stop, handle};
-    return WaitForMultipleObjects(2, either, FALSE, waitMs) != WAIT_OBJECT_0;
+    switch (WaitForMultipleObjects(handle ? 2 : 1, either, FALSE, waitMs)) {
+    case WAIT_OBJECT_0 + 1:
+        return WaitEnd::Signalled;
+    case WAIT_TIMEOUT:
+        return WaitEnd::TimedOut;
+    default:
+        return WaitEnd::Stopped;
+    }
 }
 
 void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,15 +118,41 @@ void RequestRepaint(const WorkerLink& link) {
     if (link.control && !Stopped(link)) InvalidateRect(link.control, nullptr, FALSE);
 }
 
-void ArmWorkerStop() {
+WorkerSlot::WorkerSlot(const wchar_t* name, void (*forget)(), HANDLE* thread)
+    : name_(name), thread_(thread ? thread : &own_), forget_(forget), next_(slots) {
+    slots = this;
+}
+
+bool WorkerSlot::Start(WorkerBody body, void* parameter) {
+    if (*thread_ != nullptr) return false;
+    *thread_ = StartWorkerThread(body, parameter, pluginState.controlWindow, stopEvent);
+    if (*thread_ == nullptr) return false;
+    NameThread(*thread_, name_);
+    return true;
+}
+
+bool WorkerSlot::Posted(WPARAM poster) const { return *thread_ != nullptr && GetThreadId(*thread_) == poster; }
+
+void WorkerSlot::Release() {
+    if (*thread_) CloseHandle(*thread_);
+    *thread_ = nullptr;
+}
+
+HANDLE ArmWorkerStop() {
     // Workers of a start that was never stopped belong to no start now.
     StopWorkerThreads();
     stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return stopEvent;
 }
 
 void StopWorkerThreads() {
-    if (stopEvent == nullptr) return;
-    SetEvent(stopEvent);
-    CloseHandle(stopEvent);
-    stopEvent = nullptr;
+    if (stopEvent) {
+        SetEvent(stopEvent);
+        CloseHandle(stopEvent);
+        stopEvent = nullptr;
+    }
+    for (WorkerSlot* slot = slots; slot; slot = slot->next_) {
+        slot->Release();
+        if (slot->forget_) slot->forget_();
+    }
 }

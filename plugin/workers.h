@@ -20,34 +20,71 @@ struct WorkerLink {
 using WorkerBody = void (*)(const WorkerLink& link, void* parameter);
 
 // Host's thread. Runs body(link, parameter) on a new thread that keeps the
-// library loaded until it has ended. nullptr when no thread could be
-// started; parameter then stays the caller's.
-HANDLE StartWorkerThread(WorkerBody body, void* parameter);
+// library loaded until it has ended, linked to that start's control window
+// and stop signal. nullptr when no start is armed (stop is nullptr) or no
+// thread could be started; parameter then stays the caller's.
+HANDLE StartWorkerThread(WorkerBody body, void* parameter, HWND control, HANDLE stop);
+
 // Host's thread. Runs body(parameter) on a new thread that keeps the
 // library loaded until it has ended, whether or not the plug-in still runs
 // by then: for work that belongs to no start. nullptr when no thread could
 // be started; parameter then stays the caller's.
 using LibraryThreadBody = void (*)(void* parameter);
 HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter);
-// The body a thread started by StartWorkerThread runs, or nullptr for any
-// other thread (tests tell the workers apart with it).
-WorkerBody WorkerBodyOf(LPTHREAD_START_ROUTINE start, LPVOID parameter);
 
-// A worker's sleep: false when it lasted waitMs, true when its start has
-// stopped and the worker should end.
-bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs);
-// A worker's wait for a handle: true when it was signalled or waitMs
-// passed, false when the start stopped first.
-bool WaitUnlessStopped(const WorkerLink& link, HANDLE handle, DWORD waitMs);
+// How a worker's wait ended. A wait that fails reads as Stopped: a worker
+// that cannot wait must end, not spin.
+enum class WaitEnd { Signalled, TimedOut, Stopped };
+// A worker's wait for handle, or only for its stop when handle is nullptr.
+WaitEnd WaitInWorker(const WorkerLink& link, HANDLE handle, DWORD waitMs);
+// A worker's sleep: true when its start has stopped and it should end.
+inline bool StopRequestedWithin(const WorkerLink& link, DWORD waitMs) {
+    return WaitInWorker(link, nullptr, waitMs) == WaitEnd::Stopped;
+}
 // Posts to the worker's own control window, unless its start has stopped.
 void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM lParam);
 // Marks the worker's control for painting and returns at once: painting at
 // once would wait for the host's thread.
 void RequestRepaint(const WorkerLink& link);
 
-// Host's thread, at start: a new stop signal for this start's workers.
-void ArmWorkerStop();
-// Host's thread, at stop and at unload: signals this start's workers and
-// returns; a worker still running ends by itself, holding the library
-// until then.
+// One kind of worker as the host's thread keeps it: its thread, told apart
+// from any older one by the thread id its done messages carry. Slots are
+// module globals; the stop forgets every one, and with it what its module
+// keeps for that worker (forget), without knowing any module's inside. The
+// handle lives in the slot, or where the control looks for it (thread).
+// Each worker's thread bears the slot's name, for debuggers and tests.
+class WorkerSlot {
+public:
+    explicit WorkerSlot(const wchar_t* name, void (*forget)() = nullptr, HANDLE* thread = nullptr);
+    WorkerSlot(const WorkerSlot&) = delete;
+    WorkerSlot& operator=(const WorkerSlot&) = delete;
+
+    // Host's thread. Starts body for the running start (its control window
+    // and stop signal); false when this slot's worker still runs, no start
+    // is armed or no thread could be had (parameter then stays the caller's).
+    bool Start(WorkerBody body, void* parameter);
+    bool Running() const { return *thread_ != nullptr; }
+    HANDLE Thread() const { return *thread_; }
+    // Whether a message carrying poster (a thread id) is the running
+    // worker's: a worker of a stopped start, or one given up on, may still post.
+    bool Posted(WPARAM poster) const;
+    // Lets go of the running worker: it has ended, or is given up on and
+    // ends by itself.
+    void Release();
+
+private:
+    friend void StopWorkerThreads();
+    const wchar_t* name_;
+    HANDLE own_ = nullptr;
+    HANDLE* thread_;
+    void (*forget_)();
+    WorkerSlot* next_;
+};
+
+// Host's thread, at start: a new stop signal for this start's workers,
+// after signalling any earlier start's. It stays the workers module's.
+HANDLE ArmWorkerStop();
+// Host's thread, at stop and at unload: signals this start's workers,
+// forgets every slot and returns; a worker still running ends by itself,
+// holding the library until then.
 void StopWorkerThreads();

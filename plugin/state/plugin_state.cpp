@@ -47,6 +47,5 @@ PluginState pluginState = {
 
 HostContext hostContext = {};
 LCID systemLcid = 0;
-RECT controlRect = {};
 RECT titleTipClientRect = {};
 HINSTANCE pluginInstance = nullptr;

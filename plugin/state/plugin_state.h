@@ -87,7 +87,7 @@ struct PluginState {
     int32_t drawnPlayerStatus;
     bool startupPending;
     int32_t pendingCommand;
-    HANDLE commandThread;
+    HANDLE commandThread;  // the command worker while it sends a press's commands, else nullptr
     HANDLE launchThread;
     bool blinkPhase;
     bool dropBusy;
@@ -111,6 +111,5 @@ static_assert(sizeof(bool) == 1, "booleans are one byte");
 extern PluginState pluginState;
 extern HostContext hostContext;
 extern LCID systemLcid;
-extern RECT controlRect;
 extern RECT titleTipClientRect;
 extern HINSTANCE pluginInstance;

@@ -122,7 +122,6 @@ void ControlWindowTest::SetUp() {
 
 void ControlWindowTest::TearDown() {
     StopWorkerThreads();
-    ForgetPollWorker();
     PointAway();
     StopTimer(control, &pluginState.hoverTimer);
     StopTimer(titleTip, &pluginState.titleTipTimer);

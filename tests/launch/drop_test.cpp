@@ -7,7 +7,7 @@
 #include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/launch_timing.h"
-#include "player/player_path.h"
+#include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "testbed/player/player_sim_protocol.h"
@@ -305,7 +305,6 @@ TEST_F(DropTest, AStopCancelsTheFilesStillWaiting) {
     ASSERT_TRUE(WaitUntil([] { return pluginState.dropBusy; }, 3000));
     PumpMessages(300);
     StopWorkerThreads();
-    ForgetDrops();
     EXPECT_FALSE(pluginState.dropBusy);
     PumpMessages(2500);  // the player is awake again
     EXPECT_TRUE(HandOver().empty());
@@ -325,7 +324,6 @@ TEST_F(DropTest, AStopAfterTheClearStillHandsTheFilesOver) {
     PostDrop(kFiles);
     ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "USER", "0 101", 1, 5000));
     StopWorkerThreads();
-    ForgetDrops();
     EXPECT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 3, 10000));
     PumpMessages(1500);
     EXPECT_EQ(HandOver(), Replaced(kFiles));

@@ -3,7 +3,6 @@
 
 #include "host/host_services.h"
 #include "player/commands.h"
-#include "player/drop_job.h"
 #include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/launch_timing.h"
@@ -17,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -33,14 +33,17 @@ struct Watch {
     std::vector<ShellStart> starts;
     std::vector<ShownMessage> messages;
     std::vector<LaunchDonePost> launchDone;
-    std::vector<HANDLE> threads;  // launch threads, duplicated so the fixture can wait for them
+    std::vector<HANDLE> threads;  // every thread started, duplicated so the fixture can wait for them
     std::vector<UINT_PTR> timerIds;
     HANDLE heldStarts = nullptr;  // set: every start waits for it, then fails
-    int dropWorkersToFail = 0;
+    int dropWorkersToFail = 0;  // threads that fail while the next drop ends
+    int failingThreads = 0;
     int dropsAccepted = 0;
     DWORD longestDropDispatchMs = 0;
     decltype(&ShellExecuteExA) shellExecuteEx = nullptr;
+    std::map<DWORD, std::wstring> threadNames;  // by thread id
     decltype(&CreateThread) createThread = nullptr;
+    decltype(&GetProcAddress) getProcAddress = nullptr;
     decltype(&SetTimer) setTimer = nullptr;
 };
 Watch watch;
@@ -86,22 +89,46 @@ int WINAPI CapturedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT f
     return CaptureMessageBox(owner, Utf8(text), Utf8(caption), flags);
 }
 
+// Every thread the core starts; which worker each is, its name tells.
 HANDLE WINAPI WatchedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
                                   LPVOID parameter, DWORD flags, LPDWORD id) {
-    if (WorkerBodyOf(start, parameter) == PassDroppedFiles && watch.dropWorkersToFail > 0) {
-        --watch.dropWorkersToFail;
+    if (watch.failingThreads > 0) {
+        --watch.failingThreads;
         return nullptr;
     }
     HANDLE thread = watch.createThread(security, stack, start, parameter, flags, id);
-    // Command threads end with their MSG_COMMAND_DONE, and GoogleTest makes
-    // threads of its own through the same import.
-    if (thread != nullptr && WorkerBodyOf(start, parameter) == LaunchPlayer) {
+    if (thread != nullptr) {
         HANDLE copy = nullptr;
         DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
         std::lock_guard<std::mutex> guard(watch.lock);
         watch.threads.push_back(copy);
     }
     return thread;
+}
+
+// Threads are named as they start; a name is gone once its thread has
+// ended, so the names are kept as they are given.
+HRESULT WINAPI RecordThreadName(HANDLE thread, PCWSTR name) {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    watch.threadNames[GetThreadId(thread)] = name ? name : L"";
+    return S_OK;
+}
+
+FARPROC WINAPI WatchedGetProcAddress(HMODULE module, LPCSTR name) {
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::strcmp(name, "SetThreadDescription") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordThreadName));
+    return watch.getProcAddress(module, name);
+}
+
+// The launch threads among them, in start order.
+std::vector<HANDLE> LaunchThreads() {
+    std::lock_guard<std::mutex> guard(watch.lock);
+    std::vector<HANDLE> launches;
+    for (HANDLE thread : watch.threads) {
+        const auto named = watch.threadNames.find(GetThreadId(thread));
+        if (named != watch.threadNames.end() && named->second == L"Pelorin launch") launches.push_back(thread);
+    }
+    return launches;
 }
 
 UINT_PTR WINAPI WatchedSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
@@ -133,7 +160,10 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     case MSG_DROP_DONE:
+        watch.failingThreads = watch.dropWorkersToFail;
+        watch.dropWorkersToFail = 0;
         FinishDrop(wParam);
+        watch.failingThreads = 0;
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -222,6 +252,8 @@ void LaunchTest::SetUp() {
     PatchOwnImport("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&CapturedMessageBoxW), nullptr);
     PatchOwnImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&WatchedCreateThread),
                    reinterpret_cast<void**>(&watch.createThread));
+    PatchOwnImport("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&WatchedGetProcAddress),
+                   reinterpret_cast<void**>(&watch.getProcAddress));
     PatchOwnImport("user32.dll", "SetTimer", reinterpret_cast<void*>(&WatchedSetTimer),
                    reinterpret_cast<void**>(&watch.setTimer));
     for (const auto& patch : patches) ASSERT_TRUE(patch->active());
@@ -229,11 +261,7 @@ void LaunchTest::SetUp() {
 
 void LaunchTest::TearDown() {
     if (watch.heldStarts) SetEvent(watch.heldStarts);
-    std::vector<HANDLE> threads;
-    {
-        std::lock_guard<std::mutex> guard(watch.lock);
-        threads = watch.threads;
-    }
+    const std::vector<HANDLE> threads = LaunchThreads();
     // Launch threads repaint the control, so this thread keeps serving it.
     for (HANDLE thread : threads) {
         EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, kThreadEndTimeoutMs))
@@ -241,7 +269,6 @@ void LaunchTest::TearDown() {
     }
     WaitUntil([] { return pluginState.launchThread == nullptr && pluginState.commandThread == nullptr; }, 3000);
     StopWorkerThreads();
-    ForgetDrops();
     StopTimer(control, &pluginState.launchWatchdogTimer);
     StopTimer(control, &pluginState.startupTimer);
     if (pluginState.launchThread) CloseHandle(pluginState.launchThread);
@@ -256,9 +283,10 @@ void LaunchTest::TearDown() {
     EXPECT_TRUE(WaitUntil([] { return FindPlayerSimWindow() == nullptr; }, 5000));
 
     patches.clear();
-    for (HANDLE thread : threads) CloseHandle(thread);
     {
         std::lock_guard<std::mutex> guard(watch.lock);
+        for (HANDLE thread : watch.threads) CloseHandle(thread);
+        watch.threadNames.clear();
         watch.starts.clear();
         watch.messages.clear();
         watch.launchDone.clear();
@@ -363,15 +391,9 @@ void LaunchTest::FailDropWorkers(int count) { watch.dropWorkersToFail = count; }
 
 DWORD LaunchTest::LongestDropDispatchMs() { return watch.longestDropDispatchMs; }
 
-int LaunchTest::LaunchThreadsCreated() {
-    std::lock_guard<std::mutex> guard(watch.lock);
-    return static_cast<int>(watch.threads.size());
-}
+int LaunchTest::LaunchThreadsCreated() { return static_cast<int>(LaunchThreads().size()); }
 
-DWORD LaunchTest::LaunchThreadId(int index) {
-    std::lock_guard<std::mutex> guard(watch.lock);
-    return GetThreadId(watch.threads.at(static_cast<size_t>(index)));
-}
+DWORD LaunchTest::LaunchThreadId(int index) { return GetThreadId(LaunchThreads().at(static_cast<size_t>(index))); }
 
 int LaunchTest::TimersSet(UINT_PTR id) {
     std::lock_guard<std::mutex> guard(watch.lock);

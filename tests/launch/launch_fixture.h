@@ -67,7 +67,8 @@ protected:
     // From now on every start of a program is held, as by a security
     // prompt, until TearDown; then it fails.
     static void HoldStarts();
-    // The next count drop workers cannot get a thread.
+    // The next drop that ends starts no thread for the next count the
+    // core asks for (its next drop's worker first).
     static void FailDropWorkers(int count);
 
     // What the core asked of the system since SetUp.

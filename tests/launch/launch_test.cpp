@@ -7,7 +7,6 @@
 #include "player/launch.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
-#include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 
 #include <atomic>
@@ -257,34 +256,6 @@ TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
     EXPECT_TRUE(LaunchIdle());
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
     EXPECT_EQ(Messages()[0].text, kFailureText + simPath);
-}
-
-TEST_F(LaunchTest, LaunchReadsThePlayerPathWhole) {
-    // Two programs whose paths differ only in one letter, both there but
-    // unable to run, so each launch ends after one step.
-    const std::string first = scratchDir + "\\a.exe";
-    const std::string second = scratchDir + "\\b.exe";
-    WriteWholeFile(first, "");
-    WriteWholeFile(second, "");
-    PublishPlayerPath(first.c_str());
-    std::atomic<bool> stop{false};
-    std::thread rewriter([&] {
-        while (!stop) {
-            PublishPlayerPath(first.c_str());
-            PublishPlayerPath(second.c_str());
-        }
-    });
-    constexpr int kLaunches = 3;
-    for (int i = 0; i < kLaunches; ++i) {
-        StartLaunch();
-        EXPECT_TRUE(WaitForLaunchEnd(5000));
-    }
-    stop = true;
-    rewriter.join();
-
-    const std::vector<ShellStart> starts = ShellStarts();
-    ASSERT_EQ(starts.size(), static_cast<size_t>(kLaunches)) << "a launch saw a path half rewritten";
-    for (const ShellStart& start : starts) EXPECT_TRUE(start.file == first || start.file == second) << start.file;
 }
 
 }  // namespace

@@ -231,6 +231,23 @@ TEST_F(WorkerLifetime, AStopReturnsAtOnceUnderAHungCommandAndAHeldLaunch) {
     EXPECT_TRUE(Control());
 }
 
+// The player hangs in a command when the shell stops and starts the
+// plug-in again: the new start's presses have a worker of their own.
+TEST_F(WorkerLifetime, AStartAfterAStopWhoseWorkerHangsInACommandHasWorkingPresses) {
+    sim = StartPlayerSim(PlayerSimOptions{});
+    ASSERT_TRUE(sim.window) << sim.failure;
+    StartPlugin();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 3000"));
+    LRESULT answer = 0;
+    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    ClickCell(kStopCell);
+    StopPlugin();
+    StartPlugin();
+    ClickCell(kPlayCell);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 10000)) << "the new start's press";
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", "40047"), 1);
+}
+
 // "Error loading player!" is up when the shell stops and unloads the
 // plug-in: closing the box must not return into the unloaded code.
 TEST_F(WorkerLifetime, ABoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {

@@ -53,13 +53,17 @@ protected:
         pingsFromWorkers = 0;
         pluginState.controlWindow = MakeControl();
         ASSERT_TRUE(pluginState.controlWindow);
-        ArmWorkerStop();
+        stop = ArmWorkerStop();
     }
     void TearDown() override {
         StopWorkerThreads();
         DestroyWindow(pluginState.controlWindow);
         pluginState.controlWindow = nullptr;
     }
+    HANDLE Start(WorkerBody body, void* parameter) {
+        return StartWorkerThread(body, parameter, pluginState.controlWindow, stop);
+    }
+    HANDLE stop = nullptr;
 };
 
 }  // namespace
@@ -69,8 +73,8 @@ protected:
 TEST_F(WorkerStop, ReturnsAtOnceEndsWaitsAndAStoppedWorkerPostsNothing) {
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Sleeper sleeper;
-    HANDLE sleeping = StartWorkerThread(SleepThenPing, &sleeper);
-    HANDLE held = StartWorkerThread(HeldThenPing, release);
+    HANDLE sleeping = Start(SleepThenPing, &sleeper);
+    HANDLE held = Start(HeldThenPing, release);
     ASSERT_TRUE(sleeping && held);
     PumpMessages(100);
     const DWORD start = GetTickCount();
@@ -87,15 +91,15 @@ TEST_F(WorkerStop, ReturnsAtOnceEndsWaitsAndAStoppedWorkerPostsNothing) {
 
 TEST_F(WorkerStop, AWorkerOfAStoppedStartReachesNothingOfTheNextStart) {
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE old = StartWorkerThread(HeldThenPing, release);
+    HANDLE old = Start(HeldThenPing, release);
     ASSERT_TRUE(old);
     StopWorkerThreads();
     HWND oldControl = pluginState.controlWindow;
     pluginState.controlWindow = MakeControl();
     DestroyWindow(oldControl);
-    ArmWorkerStop();
+    stop = ArmWorkerStop();
     Sleeper sleeper;
-    HANDLE current = StartWorkerThread(SleepThenPing, &sleeper);
+    HANDLE current = Start(SleepThenPing, &sleeper);
     ASSERT_TRUE(current);
 
     SetEvent(release);
@@ -110,4 +114,16 @@ TEST_F(WorkerStop, AWorkerOfAStoppedStartReachesNothingOfTheNextStart) {
     CloseHandle(old);
     CloseHandle(current);
     CloseHandle(release);
+}
+
+// A worker with no start to belong to would never see a stop; one whose
+// wait fails would spin instead of waiting.
+TEST_F(WorkerStop, NoStartArmedStartsNoWorkerAndAFailedWaitIsAStop) {
+    Sleeper sleeper;
+    EXPECT_EQ(StartWorkerThread(SleepThenPing, &sleeper, pluginState.controlWindow, nullptr), nullptr);
+    HANDLE gone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(gone);
+    const WorkerLink broken = {gone, pluginState.controlWindow};
+    EXPECT_EQ(WaitInWorker(broken, nullptr, 1000), WaitEnd::Stopped);
+    EXPECT_TRUE(StopRequestedWithin(broken, 1000));
 }

@@ -1,4 +1,4 @@
-// Presses carried out by the command thread, counted in the stand-in
+// Presses carried out by the command worker, counted in the stand-in
 // player's own log, and the operations the control runs on its own thread:
 // seek, show or hide, preferences.
 #include "tests/player_link/player_link_fixture.h"
@@ -119,6 +119,25 @@ TEST_F(PlayerCommandTest, AThreadOutlivingTheControlNeitherRepaintsTheDesktopNor
     ASSERT_TRUE(WaitForCommandDone());
     EXPECT_EQ(commandDoneCount, 2);
     EXPECT_EQ(pluginState.commandThread, nullptr) << "only the thread's own post closes its handle";
+}
+
+// The worker lives from start to stop; a stop in the middle of a long
+// press ends what it sends.
+TEST_F(PlayerCommandTest, AStopWhileTheWorkerSendsSendsNothingMore) {
+    StopPlayerSim(&sim);
+    PlayerSimOptions slow;
+    slow.commandDelayMs = 200;
+    sim = StartPlayerSim(slow);
+    ASSERT_NE(sim.window, nullptr) << sim.failure;
+    pluginState.playerWindow = sim.window;
+    MarkLog();
+    pluginState.volumeSteps = 5;
+    pluginState.hotItem = 4;  // Vol +: six commands
+    StartCommand();
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40058", 1, 3000));
+    StopWorkerThreads();
+    PumpMessages(1500);
+    EXPECT_LE(LoggedSinceMark("COMMAND").size(), 2u) << "commands went on after the stop";
 }
 
 TEST_F(PlayerCommandTest, WhileFilesAreDroppedAPressOnlyFinishes) {

@@ -5,7 +5,6 @@
 #include "tests/player_link/player_link_fixture.h"
 
 #include "player/player_link.h"
-#include "player/player_path.h"
 #include "player/process_image.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/starter/standin_api.h"

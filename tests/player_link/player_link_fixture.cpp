@@ -3,7 +3,6 @@
 
 #include "player/commands.h"
 #include "player/player_link.h"
-#include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "testbed/starter/standin_api.h"
@@ -99,7 +98,6 @@ void PlayerLinkTest::TearDown() {
     // A thread still running would post to a window that is gone.
     if (pluginState.commandThread) WaitForCommandDone();
     StopWorkerThreads();
-    ForgetPollWorker();
     if (sim.process) StopPlayerSim(&sim);
     DestroyWindow(control_);
     redrawWatch_.reset();

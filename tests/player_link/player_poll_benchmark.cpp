@@ -8,7 +8,6 @@
 // which happens while the stored path names no file. Not part of the test
 // run.
 #include "player/player_link.h"
-#include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "testbed/player/player_sim_client.h"
@@ -138,7 +137,6 @@ int main() {
                     Measure("stopped", PlayerSimState::Stopped, 0, kPolls) &&
                     Measure("answering 400 ms late", PlayerSimState::Playing, kSlowAnswerMs, kSlowPolls);
     StopWorkerThreads();
-    ForgetPollWorker();
     DestroyWindow(pluginState.controlWindow);
     return ok ? 0 : 1;
 }

@@ -4,7 +4,6 @@
 
 #include "player/commands.h"
 #include "player/player_link.h"
-#include "player/player_path.h"
 #include "plugin/state/plugin_state.h"
 
 namespace {
