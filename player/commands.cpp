@@ -83,18 +83,20 @@ bool HandCommandToWorker(const CommandJob& job) {
 }
 
 void StartCommand() {
-    RepaintControlNow();
-    if (pluginState.commandThread != nullptr) return;
-    // Decided here, at the press: hotItem moves on with the pointer, and the
-    // worker must not read state a later start may own.
-    CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};
-    // Files being handed to the player own it until they are all in.
-    if (!pluginState.dropBusy) {
-        job.plan = PlanCommand(
-            Press{pluginState.hotItem, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps});
-        job.repaint = true;
+    if (pluginState.commandThread == nullptr) {
+        // Decided here, at the press: hotItem moves on with the pointer, and
+        // the worker must not read state a later start may own.
+        CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};
+        // Files being handed to the player own it until they are all in.
+        if (!pluginState.dropBusy) {
+            job.plan = PlanCommand(
+                Press{pluginState.hotItem, ShiftHeld(), pluginState.positionUnchanged, pluginState.volumeSteps});
+            job.repaint = true;
+        }
+        if (HandCommandToWorker(job) && job.plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
     }
-    if (HandCommandToWorker(job) && job.plan.playInsteadOfPause) pluginState.hotItem = HOT_PLAY;
+    // Painted once the worker is on its way: the player need not wait for it.
+    RepaintControlNow();
 }
 
 void FinishCommand(WPARAM poster, LPARAM effect) {

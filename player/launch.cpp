@@ -152,7 +152,10 @@ void LaunchPlayer(const WorkerLink& link, void* raw) {
 void ActivateCell() {
     const int cell = pluginState.hotItem;
     if (cell < 0 || cell == HOT_DISPLAY) return;
-    if (FindPlayer()) {
+    // The window the poll knows, still there, needs no second look at the
+    // path: the press goes to the player at once.
+    const bool known = pluginState.playerWindow != nullptr && PlayerWindowNow() == pluginState.playerWindow;
+    if (known || FindPlayer()) {
         StartCommand();
         return;
     }

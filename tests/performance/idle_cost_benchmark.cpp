@@ -19,6 +19,7 @@
 namespace {
 
 constexpr DWORD kMeasureMs = 20000;
+constexpr DWORD kSettleMs = 3000;
 
 HWND player = nullptr;
 DWORD hostThread = 0;
@@ -128,6 +129,9 @@ int main() {
     hostThread = GetCurrentThreadId();
     // The pointer well away, so nothing hovers.
     SetCursorPos(0, 0);
+    // What a start does once (the title tip's first step, the polls before
+    // the ticks have come regularly) is not what idling costs.
+    PumpMessages(kSettleMs);
     const auto send = Patch(session.plugin(), "SendMessageA", &CountSendMessage, &realSendMessage);
     const auto post = Patch(session.plugin(), "PostMessageA", &CountPostMessage, &realPostMessage);
     const auto timed = Patch(session.plugin(), "SendMessageTimeoutA", &CountSendTimeout, &realSendTimeout);

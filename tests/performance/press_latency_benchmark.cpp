@@ -229,7 +229,7 @@ int main() {
     std::printf("%d menus with the player running\n", kMenus);
     const double upper = Median(toAnswer) / 1000;
     PrintFigure("press, release to the player's WM_COMMAND (median, upper bound)", Printed("%.3f ms", upper),
-                Printed("<= %.0f ms", kBoundMs), upper <= kBoundMs);
+                Printed("<= %.1f ms", kBoundMs), upper <= kBoundMs);
     const double upperP95 = Percentile(toAnswer, 95) / 1000;
     PrintFigure("press, release to the player's WM_COMMAND (p95, upper bound)", Printed("%.3f ms", upperP95),
                 Printed("<= %.0f ms", kP95BoundMs), upperP95 <= kP95BoundMs);
