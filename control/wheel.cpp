@@ -1,5 +1,5 @@
 // The mouse wheel as the volume buttons: notches become presses of Vol + or
-// Vol - sent by the command thread; high-resolution wheels add up to
+// Vol - sent by the command worker; high-resolution wheels add up to
 // notches, and notches that come while a command runs go in the next burst.
 #include "control/wheel.h"
 
@@ -15,7 +15,7 @@ namespace {
 // Lives with the control window: ForgetWheel runs when one is created.
 struct WheelState {
     int remainder;
-    int counted;  // notches waiting for a command thread, up minus down
+    int counted;  // notches waiting for the command worker, up minus down
     bool shift;   // Shift as the last counted notch came
 };
 WheelState wheel = {};

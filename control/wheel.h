@@ -1,14 +1,14 @@
 // The mouse wheel over the control sets the player's volume: each notch is
 // one press of Vol + (up) or Vol - (down), with their step count and Shift
-// rule. Notches that come while a command runs wait, counted, for the next
-// command thread.
+// rule. Notches that come while the command worker sends wait, counted,
+// until it is free.
 #pragma once
 
 #include <windows.h>
 
 // One notch of a wheel.
 constexpr int kWheelNotch = WHEEL_DELTA;
-// The most notches one command thread sends; more waiting are dropped.
+// The most notches one burst sends; more waiting are dropped.
 constexpr int kMaxWheelBurst = 20;
 
 struct WheelTurn {
@@ -25,8 +25,8 @@ int BurstNotches(int counted);
 // WM_MOUSEWHEEL on the control; false when the wheel does not act now
 // (no player, or files being dropped) and the message is not taken.
 bool OnMouseWheel(WPARAM wParam);
-// Starts a command thread for counted notches, if there are any and no
-// command thread runs; the command's completion calls it.
+// Hands the counted notches to the command worker, if there are any and
+// it is free; the command's completion calls it.
 void SendCountedNotches();
 // A new control window starts with no remainder and nothing counted.
 void ForgetWheel();

@@ -1,6 +1,6 @@
 // The player's command numbers by button row, and what one press sends:
 // a pure function of the cell, Shift, the standstill flag and the volume
-// steps, so the command thread only carries the plan out.
+// steps, so the command worker only carries the plan out.
 #pragma once
 
 #include "plugin/state/plugin_state.h"

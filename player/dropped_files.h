@@ -3,7 +3,7 @@
 // releases it, notes Shift and starts the player when it is not running. A
 // drop worker then hands the files to the player by message, one drop
 // after another in drop order; dropBusy keeps the control's own input and
-// the command thread out until the last has ended. Files the player could
+// the command worker out until the last has ended. Files the player could
 // not be given are named to the user once their drop has ended.
 #pragma once
 
