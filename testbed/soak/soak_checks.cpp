@@ -24,21 +24,20 @@ bool OurWindowsExist() {
     return FindWindowA("Pelorin", nullptr) != nullptr || FindWindowA("Pelorin_Tip", nullptr) != nullptr;
 }
 
-// A name the player logged in UTF-8, in the code page the soak names files
-// in; empty when a character has no place there, since no dropped name
-// can then be it.
-std::string InDropNameCodePage(const std::string& utf8) {
+// A name in UTF-8, in the code page the soak names files in; empty when a
+// character has no place there, since no dropped name can then be it.
+std::string InCodePage(const std::string& utf8, UINT codePage) {
     const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
                                                static_cast<int>(utf8.size()), nullptr, 0);
     if (wideLength <= 0) return std::string();
     std::wstring wide(static_cast<size_t>(wideLength), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wideLength);
     BOOL lost = FALSE;
-    const int length = WideCharToMultiByte(kDropNameCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr,
-                                           0, nullptr, &lost);
+    const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+                                           nullptr, &lost);
     if (length <= 0 || lost) return std::string();
     std::string name(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(kDropNameCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, &name[0], length, nullptr,
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, &name[0], length, nullptr,
                         nullptr);
     return name;
 }
@@ -54,7 +53,7 @@ std::string QuotedName(const PlayerSimLogEntry& entry) {
     const size_t close = line.rfind('"');
     if (!taken || open == std::string::npos || close <= open) return std::string();
     const std::string name = line.substr(open + 1, close - open - 1);
-    return entry.kind == "ENQUEUEW" ? InDropNameCodePage(name) : name;
+    return entry.kind == "ENQUEUEW" ? InCodePage(name, kDropNameCodePage) : name;
 }
 
 // A file the plug-in names in a report ("...:", then a name a line) is
@@ -67,7 +66,8 @@ void AccountForReports(Soak& soak) {
         if (at == std::string::npos || at == 0 || text[at - 1] != ':') continue;
         while (at != std::string::npos) {
             const size_t end = text.find('\r', at + 1);
-            const std::string name = InDropNameCodePage(text.substr(at + 1, end - at - 1));
+            // The plug-in read the dropped bytes in this process's code page.
+            const std::string name = InCodePage(text.substr(at + 1, end - at - 1), CP_ACP);
             for (ExpectedDrop& drop : soak.drops) drop.names.erase(std::remove(drop.names.begin(), drop.names.end(), name), drop.names.end());
             at = end;
         }
