@@ -1,8 +1,8 @@
 // The context menu's wait for the player's shuffle and repeat. The host's
 // thread sends nothing to the player: a worker asks, and the menu opens
-// when its answers come back, at the point it was asked for. One worker at
-// a time asks or sets, so a menu asked for while a change is still out is
-// asked for once the change has ended.
+// when its answers come back, at the point it was asked for. The worker
+// does one job at a time, asking or setting, so a menu asked for while a
+// change is still out is asked for once the change has ended.
 #include "control/control_handlers.h"
 
 #include "player/player_link.h"
@@ -12,12 +12,10 @@ namespace {
 
 const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
 
-WorkerSlot modesWorker(L"Pelorin menu", [] { pluginState.menuWanted = false; }, &pluginState.modesThread);
-
 void AskForMenu() {
     PluginState& s = pluginState;
     s.modesAsking = true;
-    if (StartModeQuestions(modesWorker, s.playerWindow)) return;
+    if (StartModeQuestions(s.playerWindow)) return;
     // Nothing can ask: as a player that does not answer.
     s.menuWanted = false;
     OpenContextMenu(s.menuPoint, kUnanswered);
@@ -35,13 +33,12 @@ void OnContextMenu(LPARAM screenPoint) {
     s.menuPoint = static_cast<int32_t>(screenPoint);
     if (s.menuWanted) return;
     s.menuWanted = true;
-    if (!modesWorker.Running()) AskForMenu();
+    if (s.modesThread == nullptr) AskForMenu();
 }
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     PluginState& s = pluginState;
-    if (!modesWorker.Posted(poster)) return;
-    modesWorker.Release();
+    if (!FinishModesJob(poster)) return;
     if (!s.menuWanted) return;
     if (!s.modesAsking) {
         AskForMenu();
@@ -56,8 +53,8 @@ void ChangePlayerMode(UINT id) {
     PluginState& s = pluginState;
     const PlayerModes shown = UnpackModes(s.shownModes);
     const ModeAnswer answer = id == CMD_SHUFFLE ? shown.shuffle : shown.repeat;
-    if (answer == ModeAnswer::Unanswered || modesWorker.Running()) return;
-    StartModeChange(modesWorker, s.playerWindow, id == CMD_SHUFFLE ? SET_SHUFFLE : SET_REPEAT,
+    if (answer == ModeAnswer::Unanswered || s.modesThread != nullptr) return;
+    StartModeChange(s.playerWindow, id == CMD_SHUFFLE ? SET_SHUFFLE : SET_REPEAT,
                     answer == ModeAnswer::Off);
     s.modesAsking = false;
 }

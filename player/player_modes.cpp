@@ -1,4 +1,5 @@
-// Shuffle and repeat asked and set from workers for the context menu.
+// Shuffle and repeat asked and set for the context menu by its worker,
+// which lives from its first menu to the stop.
 #include "player/player_modes.h"
 
 #include "player/bounded_send.h"
@@ -14,11 +15,34 @@ namespace {
 constexpr int kRepeatShift = 2;
 constexpr LPARAM kAnswerMask = 3;
 
-struct ModeChange {
+// One job of the menu's worker: the two questions, or one setting.
+struct ModesJob {
     HWND player;
-    LPARAM setting;
+    LPARAM setting;  // 0: ask; SET_SHUFFLE or SET_REPEAT: set it to `on`
     bool on;
 };
+
+// The host's thread and the menu's worker take turns with it, as with the
+// command worker: the host's thread writes the job and signals `asked`;
+// the worker carries it out and posts MSG_MODES_DONE, and only then may
+// the next job be written. The worker owns it and frees it at the stop.
+struct ModesExchange {
+    ModesExchange() = default;
+    ModesExchange(const ModesExchange&) = delete;
+    ModesExchange& operator=(const ModesExchange&) = delete;
+    ~ModesExchange() {
+        if (asked) CloseHandle(asked);
+    }
+    HANDLE asked = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ModesJob job = {};
+};
+
+ModesExchange* modesExchange = nullptr;  // the worker's, alive while it runs
+WorkerSlot modesWorker(L"Pelorin menu", [] {
+    modesExchange = nullptr;
+    pluginState.modesThread = nullptr;
+    pluginState.menuWanted = false;
+});
 
 std::optional<ModeAnswer> Ask(HWND player, LPARAM question) {
     const std::optional<int32_t> answer = SendToPlayerBounded(player, PLAYER_QUERY, 0, question);
@@ -37,27 +61,47 @@ ModeAnswer AnswerFrom(LPARAM bits) {
     }
 }
 
-// Mode workers. The player is the parameter itself: nothing to free.
-void AskModes(const WorkerLink& link, void* player) {
-    const HWND window = static_cast<HWND>(player);
+// A player that let the first question run out is hung or gone: a second
+// would only keep the menu waiting as long again.
+LPARAM AskModes(HWND player) {
     PlayerModes modes = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
-    // A player that let the first question run out is hung or gone: a
-    // second would only keep the menu waiting as long again.
-    if (const std::optional<ModeAnswer> shuffle = Ask(window, QUERY_SHUFFLE)) {
+    if (const std::optional<ModeAnswer> shuffle = Ask(player, QUERY_SHUFFLE)) {
         modes.shuffle = *shuffle;
-        modes.repeat = Ask(window, QUERY_REPEAT).value_or(ModeAnswer::Unanswered);
+        modes.repeat = Ask(player, QUERY_REPEAT).value_or(ModeAnswer::Unanswered);
     }
-    PostToControl(link, MSG_MODES_DONE, GetCurrentThreadId(), PackModes(modes));
+    return PackModes(modes);
 }
 
-void ChangeMode(const WorkerLink& link, void* raw) {
-    const std::unique_ptr<ModeChange> change(static_cast<ModeChange*>(raw));
-    // Sent, not posted: the next menu's questions are sent too, and a
-    // player serves sent messages before posted ones, so a posted change
-    // could be answered as not made yet. One the player cannot take in
-    // time is dropped, and the next menu shows the mode unchanged.
-    SendToPlayerBounded(change->player, PLAYER_QUERY, change->on ? 1 : 0, change->setting);
-    PostToControl(link, MSG_MODES_DONE, GetCurrentThreadId(), 0);
+void RunModesWorker(const WorkerLink& link, void* raw) {
+    const std::unique_ptr<ModesExchange> exchange(static_cast<ModesExchange*>(raw));
+    while (WaitInWorker(link, exchange->asked, INFINITE) == WaitEnd::Signalled) {
+        const ModesJob& job = exchange->job;
+        LPARAM answers = 0;
+        if (job.setting == 0) {
+            answers = AskModes(job.player);
+        } else {
+            // Sent, not posted: the next menu's questions are sent too, and
+            // a player serves sent messages before posted ones, so a posted
+            // change could be answered as not made yet. One the player
+            // cannot take in time is dropped, and the next menu shows the
+            // mode unchanged.
+            SendToPlayerBounded(job.player, PLAYER_QUERY, job.on ? 1 : 0, job.setting);
+        }
+        PostToControl(link, MSG_MODES_DONE, GetCurrentThreadId(), answers);
+    }
+}
+
+bool HandToModesWorker(const ModesJob& job) {
+    if (pluginState.modesThread != nullptr) return false;
+    if (modesExchange == nullptr) {
+        auto exchange = std::make_unique<ModesExchange>();
+        if (exchange->asked == nullptr || !modesWorker.Start(RunModesWorker, exchange.get())) return false;
+        modesExchange = exchange.release();  // and the worker's
+    }
+    modesExchange->job = job;
+    pluginState.modesThread = modesWorker.Thread();
+    SetEvent(modesExchange->asked);
+    return true;
 }
 
 }  // namespace
@@ -68,11 +112,13 @@ LPARAM PackModes(PlayerModes modes) {
 
 PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(packed >> kRepeatShift)}; }
 
-bool StartModeQuestions(WorkerSlot& slot, HWND player) { return slot.Start(AskModes, player); }
+bool StartModeQuestions(HWND player) { return HandToModesWorker({player, 0, false}); }
 
-bool StartModeChange(WorkerSlot& slot, HWND player, LPARAM setting, bool on) {
-    auto change = std::make_unique<ModeChange>(ModeChange{player, setting, on});
-    if (!slot.Start(ChangeMode, change.get())) return false;
-    change.release();  // the worker's
+bool StartModeChange(HWND player, LPARAM setting, bool on) { return HandToModesWorker({player, setting, on}); }
+
+bool FinishModesJob(WPARAM poster) {
+    if (pluginState.modesThread == nullptr || GetThreadId(pluginState.modesThread) != poster) return false;
+    // The handle is the worker's slot's: the worker lives on for the next menu.
+    pluginState.modesThread = nullptr;
     return true;
 }

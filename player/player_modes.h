@@ -4,8 +4,6 @@
 // bounded like the poll's questions.
 #pragma once
 
-#include "plugin/workers.h"
-
 #include <windows.h>
 #include <cstdint>
 
@@ -28,11 +26,15 @@ struct PlayerModes {
 LPARAM PackModes(PlayerModes modes);
 PlayerModes UnpackModes(LPARAM packed);
 
-// Host's thread. A worker in slot asks the player for shuffle, then
+// Host's thread. The menu's worker asks the player for shuffle, then
 // repeat, and posts MSG_MODES_DONE with its thread id and the packed
 // answers; a player that does not answer the first is not asked the
-// second. False when no worker could start.
-bool StartModeQuestions(WorkerSlot& slot, HWND player);
-// Host's thread. A worker in slot sets one mode (SET_SHUFFLE or
+// second. False when the worker is still busy (pluginState.modesThread is
+// set) or cannot run.
+bool StartModeQuestions(HWND player);
+// Host's thread. The menu's worker sets one mode (SET_SHUFFLE or
 // SET_REPEAT) and posts MSG_MODES_DONE with its thread id and no answers.
-bool StartModeChange(WorkerSlot& slot, HWND player, LPARAM setting, bool on);
+bool StartModeChange(HWND player, LPARAM setting, bool on);
+// Host's thread, at MSG_MODES_DONE: true, and the worker free again, when
+// the post is from the menu's worker busy with a job.
+bool FinishModesJob(WPARAM poster);

@@ -97,8 +97,9 @@ struct PluginState {
     int32_t lastPositionMs;
     bool buttonTips;
     bool songTitleTip;
-    // The context menu's worker, asking or setting shuffle and repeat; one
-    // at a time, so a menu's questions never overtake a change.
+    // The context menu's worker while it asks or sets shuffle and repeat,
+    // else nullptr; one job at a time, so a menu's questions never overtake
+    // a change.
     HANDLE modesThread;
     bool modesAsking;   // the worker asks, rather than sets
     bool menuWanted;    // a menu waits for the player's answers
