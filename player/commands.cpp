@@ -10,54 +10,27 @@
 #include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "player/status_logic.h"
+#include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
-
-#include <memory>
 
 namespace {
 
-// The host's thread and the command worker take turns with it: the host's
-// thread writes the job and signals `asked` while the worker waits; the
-// worker sends, then posts MSG_COMMAND_DONE, and only then may the next
-// job be written. The worker owns it and frees it when it ends, at the stop.
-struct CommandExchange {
-    CommandExchange() = default;
-    CommandExchange(const CommandExchange&) = delete;
-    CommandExchange& operator=(const CommandExchange&) = delete;
-    ~CommandExchange() {
-        if (asked) CloseHandle(asked);
-    }
-    HANDLE asked = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CommandJob job = {};
-};
-
-CommandExchange* commandExchange = nullptr;  // the worker's, alive while it runs
-WorkerSlot commandWorker(L"Pelorin command", [] {
-    commandExchange = nullptr;
-    pluginState.commandThread = nullptr;
-});
-
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-// A stop does not wait for the rest of a long burst: nothing more is sent.
-void CarryOut(const WorkerLink& link, const CommandJob& job) {
+// Worker thread. A stop does not wait for the rest of a long burst:
+// nothing more is sent.
+LPARAM CarryOut(const WorkerLink& link, const CommandJob& job) {
     for (int time = 0; time < job.times; ++time) {
         for (int i = 0; i < job.plan.count; ++i) {
-            if (StopRequestedWithin(link, 0)) return;
+            if (StopRequestedWithin(link, 0)) return StandstillEffect(job.plan);
             SendPlayerCommand(job.player, job.plan.rows[i]);
         }
     }
+    if (job.repaint) RequestRepaint(link);
+    return StandstillEffect(job.plan);
 }
 
-void RunCommandWorker(const WorkerLink& link, void* raw) {
-    const std::unique_ptr<CommandExchange> exchange(static_cast<CommandExchange*>(raw));
-    while (WaitInWorker(link, exchange->asked, INFINITE) == WaitEnd::Signalled) {
-        const CommandJob& job = exchange->job;
-        CarryOut(link, job);
-        if (job.repaint) RequestRepaint(link);
-        PostToControl(link, MSG_COMMAND_DONE, GetCurrentThreadId(), StandstillEffect(job.plan));
-    }
-}
+JobWorker<CommandJob> commandWorker(L"Pelorin command", MSG_COMMAND_DONE, CarryOut, &pluginState.commandThread);
 
 }  // namespace
 
@@ -66,21 +39,9 @@ void SendPlayerCommand(HWND player, int row) {
     SendMessageA(player, WM_COMMAND, static_cast<WPARAM>(PlayerCommandTable[row]), 0);
 }
 
-bool StartCommandWorker() {
-    if (commandExchange) return true;
-    auto exchange = std::make_unique<CommandExchange>();
-    if (exchange->asked == nullptr || !commandWorker.Start(RunCommandWorker, exchange.get())) return false;
-    commandExchange = exchange.release();  // and the worker's
-    return true;
-}
+bool StartCommandWorker() { return commandWorker.Ready(); }
 
-bool HandCommandToWorker(const CommandJob& job) {
-    if (pluginState.commandThread != nullptr || !StartCommandWorker()) return false;
-    commandExchange->job = job;
-    pluginState.commandThread = commandWorker.Thread();
-    SetEvent(commandExchange->asked);
-    return true;
-}
+bool HandCommandToWorker(const CommandJob& job) { return commandWorker.Hand(job); }
 
 void StartCommand() {
     if (pluginState.commandThread == nullptr) {
@@ -100,9 +61,7 @@ void StartCommand() {
 }
 
 void FinishCommand(WPARAM poster, LPARAM effect) {
-    if (pluginState.commandThread == nullptr || GetThreadId(pluginState.commandThread) != poster) return;
-    // The handle is the worker's slot's: the worker lives on for the next press.
-    pluginState.commandThread = nullptr;
+    if (!commandWorker.Finish(poster)) return;
     if (effect != kStandstillKept) pluginState.positionUnchanged = effect == kStandstillSet;
 }
 

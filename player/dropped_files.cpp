@@ -65,12 +65,6 @@ DroppedNames ReadDroppedNames(HDROP drop) {
     return names;
 }
 
-HANDLE DuplicateForWorker(HANDLE thread) {
-    HANDLE copy = nullptr;
-    if (thread) DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
-    return copy;
-}
-
 std::wstring Widened(const char* text) {
     // The Russian texts are code page 1251; the English ones are ASCII.
     const int size = MultiByteToWideChar(kRussianCodePage, 0, text, -1, nullptr, 0);
@@ -103,7 +97,7 @@ bool BeginDrop(DroppedFiles& files) {
     job->shiftHeld = files.shiftHeld;
     job->standstill = pluginState.positionUnchanged;
     job->began = GetTickCount();
-    job->launch = DuplicateForWorker(pluginState.launchThread);
+    job->launch = DuplicateToWaitOn(pluginState.launchThread);
     if (!dropWorker.Start(PassDroppedFiles, job.get())) {
         files.names = std::move(job->names);
         return false;

@@ -51,13 +51,7 @@ enum PollStage : LONG {
 // answers without a post: the post would wake the host's thread once more
 // a second. The worker owns it and frees it when it ends, at the stop.
 struct PollExchange {
-    PollExchange() = default;
-    PollExchange(const PollExchange&) = delete;
-    PollExchange& operator=(const PollExchange&) = delete;
-    ~PollExchange() {
-        if (asked) CloseHandle(asked);
-    }
-    HANDLE asked = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    WakeEvent asked;
     HWND player = nullptr;   // written by the host's thread before it signals
     DWORD askAheadAt = 0;    // likewise; 0 when the ticks are not regular
     LONG stage = kPollIdle;
@@ -112,7 +106,7 @@ void RunPollWorker(const WorkerLink& link, void* raw) {
     const std::unique_ptr<PollExchange> exchange(static_cast<PollExchange*>(raw));
     DWORD askAheadAt = 0;
     for (;;) {
-        const WaitEnd end = WaitInWorker(link, exchange->asked, WaitUntilTick(askAheadAt));
+        const WaitEnd end = WaitInWorker(link, exchange->asked.Handle(), WaitUntilTick(askAheadAt));
         if (end == WaitEnd::Stopped) return;
         if (end == WaitEnd::Signalled) {
             askAheadAt = exchange->askAheadAt;
@@ -243,7 +237,7 @@ std::optional<PollAnswers> TakeAnswersAhead(PollExchange& exchange, DWORD now) {
 
 void StartPollWorker() {
     auto exchange = std::make_unique<PollExchange>();
-    if (exchange->asked == nullptr) return;
+    if (exchange->asked.Handle() == nullptr) return;
     if (pollThread.Start(RunPollWorker, exchange.get())) pollWorker.exchange = exchange.release();
 }
 
@@ -279,7 +273,7 @@ void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
     exchange->player = pluginState.playerWindow;
     exchange->askAheadAt = regular ? now + POLL_PERIOD_MS - kAskAheadMs : 0;
     pollWorker.out = true;
-    SetEvent(exchange->asked);
+    exchange->asked.Wake();
 }
 
 bool PollOut() { return pollWorker.out; }

@@ -50,12 +50,6 @@ void RunWorker(void* raw) {
     CloseHandle(start->link.stop);
 }
 
-HANDLE DuplicateForWorker(HANDLE stop) {
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
-    return copy;
-}
-
 bool Stopped(const WorkerLink& link) { return WaitForSingleObject(link.stop, 0) != WAIT_TIMEOUT; }
 
 // Before Windows 10 there is nothing to name a thread with.
@@ -68,9 +62,15 @@ void NameThread(HANDLE thread, const wchar_t* name) {
 
 }  // namespace
 
+HANDLE DuplicateToWaitOn(HANDLE handle) {
+    HANDLE copy = nullptr;
+    if (handle) DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    return copy;
+}
+
 HANDLE StartWorkerThread(WorkerBody body, void* parameter, HWND control, HANDLE stop) {
     if (stop == nullptr) return nullptr;
-    auto start = std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateForWorker(stop), control}});
+    auto start = std::make_unique<WorkerStart>(WorkerStart{body, parameter, {DuplicateToWaitOn(stop), control}});
     if (start->link.stop == nullptr) return nullptr;
     HANDLE thread = StartLibraryThread(RunWorker, start.get());
     if (thread == nullptr) {
@@ -138,6 +138,10 @@ void WorkerSlot::Release() {
     *thread_ = nullptr;
 }
 
+void WorkerSlot::Forget() {
+    if (forget_) forget_();
+}
+
 HANDLE ArmWorkerStop() {
     // Workers of a start that was never stopped belong to no start now.
     StopWorkerThreads();
@@ -153,6 +157,6 @@ void StopWorkerThreads() {
     }
     for (WorkerSlot* slot = slots; slot; slot = slot->next_) {
         slot->Release();
-        if (slot->forget_) slot->forget_();
+        slot->Forget();
     }
 }

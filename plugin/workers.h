@@ -47,6 +47,27 @@ void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM l
 // once would wait for the host's thread.
 void RequestRepaint(const WorkerLink& link);
 
+// A copy of handle that a worker may wait on and closes itself; nullptr
+// for nullptr.
+HANDLE DuplicateToWaitOn(HANDLE handle);
+
+// The auto-reset event a long-lived worker sleeps on between jobs, closed
+// with the exchange that owns it.
+class WakeEvent {
+public:
+    WakeEvent() : handle_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+    ~WakeEvent() {
+        if (handle_) CloseHandle(handle_);
+    }
+    WakeEvent(const WakeEvent&) = delete;
+    WakeEvent& operator=(const WakeEvent&) = delete;
+    HANDLE Handle() const { return handle_; }
+    void Wake() const { SetEvent(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
 // One kind of worker as the host's thread keeps it: its thread, told apart
 // from any older one by the thread id its done messages carry. Slots are
 // module globals; the stop forgets every one, and with it what its module
@@ -71,6 +92,10 @@ public:
     // Lets go of the running worker: it has ended, or is given up on and
     // ends by itself.
     void Release();
+
+protected:
+    // At the stop, after the thread is let go: what the module keeps for it.
+    virtual void Forget();
 
 private:
     friend void StopWorkerThreads();

@@ -1,0 +1,79 @@
+// A worker that lives from its first job to the stop and is woken for each
+// one, so that a job never waits for a thread to start. The host's thread
+// hands it one job at a time; the worker carries it out and posts
+// doneMessage with its thread id and what carry returned, and only that
+// post frees it for the next job. While it works, *busy holds its thread,
+// where the control looks for it; while it waits, nullptr.
+#pragma once
+
+#include "plugin/workers.h"
+
+#include <windows.h>
+#include <memory>
+
+template <typename Job>
+class JobWorker : public WorkerSlot {
+public:
+    // Worker thread: carries one job out.
+    using Carry = LPARAM (*)(const WorkerLink& link, const Job& job);
+
+    JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, HANDLE* busy, void (*forget)() = nullptr)
+        : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy) {}
+
+    // Host's thread: starts the worker unless it runs; false when it cannot.
+    bool Ready() {
+        if (exchange_) return true;
+        auto exchange = std::make_unique<Exchange>();
+        exchange->doneMessage = doneMessage_;
+        exchange->carry = carry_;
+        if (!exchange->wake.Handle() || !Start(Run, exchange.get())) return false;
+        exchange_ = exchange.release();  // and the worker's
+        return true;
+    }
+
+    // Host's thread: wakes the worker with job; false while it still works
+    // on the last one, or when it cannot run.
+    bool Hand(const Job& job) {
+        if (*busy_ != nullptr || !Ready()) return false;
+        exchange_->job = job;
+        *busy_ = Thread();
+        exchange_->wake.Wake();
+        return true;
+    }
+
+    // Host's thread, at doneMessage: true, and the worker free again, when
+    // the post is from this worker while it works on a job.
+    bool Finish(WPARAM poster) {
+        if (*busy_ == nullptr || GetThreadId(*busy_) != poster) return false;
+        // The handle stays the slot's: the worker lives on for the next job.
+        *busy_ = nullptr;
+        return true;
+    }
+
+private:
+    // The host's thread writes the job only while the worker waits, and
+    // the wake-up hands it over. The worker owns it and frees it at the end.
+    struct Exchange {
+        WakeEvent wake;
+        Job job = {};
+        UINT doneMessage = 0;
+        Carry carry = nullptr;
+    };
+
+    static void Run(const WorkerLink& link, void* raw) {
+        const std::unique_ptr<Exchange> exchange(static_cast<Exchange*>(raw));
+        while (WaitInWorker(link, exchange->wake.Handle(), INFINITE) == WaitEnd::Signalled)
+            PostToControl(link, exchange->doneMessage, GetCurrentThreadId(), exchange->carry(link, exchange->job));
+    }
+
+    void Forget() override {
+        exchange_ = nullptr;
+        *busy_ = nullptr;
+        WorkerSlot::Forget();
+    }
+
+    const UINT doneMessage_;
+    const Carry carry_;
+    HANDLE* const busy_;
+    Exchange* exchange_ = nullptr;  // the worker's, alive while it runs
+};
