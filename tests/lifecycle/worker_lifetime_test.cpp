@@ -9,6 +9,7 @@
 #include <shellapi.h>
 #include <atomic>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -102,6 +103,18 @@ protected:
 
     HWND Control() const { return ControlWindowIn(host.taskbarWindow); }
 
+    void StartPlayer() {
+        sim = StartPlayerSim(PlayerSimOptions{});
+        ASSERT_TRUE(sim.window) << sim.failure;
+    }
+
+    // The player hangs for hangMs from now: it takes nothing until then.
+    void HangPlayer(int hangMs) {
+        ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang " + std::to_string(hangMs)));
+        LRESULT answer = 0;
+        EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    }
+
 public:
     void UnloadUnderTheBox() {
         boxPatch.reset();
@@ -140,8 +153,7 @@ TEST_F(WorkerLifetime, ALaunchThreadTheWatchdogGaveUpOnKeepsTheLibraryUntilItEnd
 }
 
 TEST_F(WorkerLifetime, ACommandThreadPastItsDonePostKeepsTheLibraryUntilItEnds) {
-    sim = StartPlayerSim(PlayerSimOptions{});
-    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
     StartPlugin();
     Patch("user32.dll", "PostMessageA", reinterpret_cast<void*>(&HeldAfterCommandDone));
     forwardPost = reinterpret_cast<decltype(forwardPost)>(patch->original());
@@ -165,8 +177,7 @@ TEST_F(WorkerLifetime, AStopEndsALaunchWaitingForAWindowAtOnce) {
 }
 
 TEST_F(WorkerLifetime, ASecondStartMeasuresTheTitleAfresh) {
-    sim = StartPlayerSim(PlayerSimOptions{});
-    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
     StartPlugin();
     HWND tip = FindWindowA("Pelorin_Tip", nullptr);
     ASSERT_TRUE(tip);
@@ -186,12 +197,9 @@ TEST_F(WorkerLifetime, ASecondStartMeasuresTheTitleAfresh) {
 // The player is hung for four seconds; what the user does on the control
 // meanwhile must not wait for it.
 TEST_F(WorkerLifetime, AHungPlayerNeverHoldsTheShellsThread) {
-    sim = StartPlayerSim(PlayerSimOptions{});
-    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
     StartPlugin();
-    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 4000"));
-    LRESULT answer = 0;
-    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    ASSERT_NO_FATAL_FAILURE(HangPlayer(4000));
 
     DWORD start = GetTickCount();
     SendMessageA(Control(), WM_MBUTTONUP, 0, 0);
@@ -211,11 +219,8 @@ TEST_F(WorkerLifetime, AStopReturnsAtOnceUnderAHungCommandAndAHeldLaunch) {
     Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&HeldShellExecute));
     ClickCell(kPlayCell);
     ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
-    sim = StartPlayerSim(PlayerSimOptions{});
-    ASSERT_TRUE(sim.window) << sim.failure;
-    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 4000"));
-    LRESULT answer = 0;
-    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
+    ASSERT_NO_FATAL_FAILURE(HangPlayer(4000));
     ClickCell(kStopCell);
 
     const DWORD start = GetTickCount();
@@ -234,12 +239,9 @@ TEST_F(WorkerLifetime, AStopReturnsAtOnceUnderAHungCommandAndAHeldLaunch) {
 // The player hangs in a command when the shell stops and starts the
 // plug-in again: the new start's presses have a worker of their own.
 TEST_F(WorkerLifetime, AStartAfterAStopWhoseWorkerHangsInACommandHasWorkingPresses) {
-    sim = StartPlayerSim(PlayerSimOptions{});
-    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
     StartPlugin();
-    ASSERT_TRUE(SendPlayerSimControl(sim.window, "hang 3000"));
-    LRESULT answer = 0;
-    EXPECT_FALSE(QueryPlayerSim(sim.window, 0, 104, 50, &answer)) << "the player hangs";
+    ASSERT_NO_FATAL_FAILURE(HangPlayer(3000));
     ClickCell(kStopCell);
     StopPlugin();
     StartPlugin();
