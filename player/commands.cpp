@@ -19,7 +19,7 @@ bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 // Worker thread. A stop does not wait for the rest of a long burst:
 // nothing more is sent.
-LPARAM CarryOut(const WorkerLink& link, const CommandJob& job) {
+LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
     for (int time = 0; time < job.times; ++time) {
         for (int i = 0; i < job.plan.count; ++i) {
             if (StopRequestedWithin(link, 0)) return StandstillEffect(job.plan);
@@ -61,7 +61,7 @@ void StartCommand() {
 }
 
 void FinishCommand(WPARAM poster, LPARAM effect) {
-    if (!commandWorker.Finish(poster)) return;
+    if (commandWorker.Finish(poster) == nullptr) return;
     if (effect != kStandstillKept) pluginState.positionUnchanged = effect == kStandstillSet;
 }
 

@@ -49,7 +49,7 @@ Wait WaitForAnsweringPlayer(const WorkerLink& link, const DropJob& job, Answerin
                 *player = AnsweringPlayer{window, *state};
                 return Wait::Answered;
             }
-        } else if (job.launch == nullptr || WaitForSingleObject(job.launch, 0) == WAIT_OBJECT_0) {
+        } else if (!job.launch || WaitForSingleObject(job.launch.get(), 0) == WAIT_OBJECT_0) {
             // A launch ends once its player's window exists, once the player
             // has gone, or at its own limit.
             return Wait::NoPlayer;
@@ -108,8 +108,9 @@ struct SendableName {
     size_t dropped;
 };
 
+// What a hand-over that was not stopped leaves for the host's thread; once
+// stopped it is nobody's.
 struct HandOverEnd {
-    bool stopped = false;
     DroppedNames notTaken;
     bool played = false;
 };
@@ -123,8 +124,7 @@ HandOverEnd HandOver(const WorkerLink& link, const DropJob& job) {
     AnsweringPlayer player = {};
     const Wait wait = WaitForAnsweringPlayer(link, job, &player);
     if (wait != Wait::Answered) {
-        end.stopped = wait == Wait::Stopped;
-        if (!end.stopped) end.notTaken = job.names;
+        if (wait == Wait::NoPlayer) end.notTaken = job.names;
         return end;
     }
     const bool unicodeWindow = IsWindowUnicode(player.window) != FALSE;
@@ -143,10 +143,7 @@ HandOverEnd HandOver(const WorkerLink& link, const DropJob& job) {
         // A stop cancels the files still waiting, but never once the
         // playlist they replace is gone: an emptied playlist would be all
         // the user had left.
-        if (!cleared && StopRequestedWithin(link, 0)) {
-            end.stopped = true;
-            return end;
-        }
+        if (!cleared && StopRequestedWithin(link, 0)) return end;
         if (step.kind == HandOverStep::Ipc) {
             const bool sent = SendBefore(job.began, player.window, PLAYER_IPC, step.argument, step.ipc);
             if (step.ipc == IPC_CLEAR_PLAYLIST) {
@@ -170,13 +167,10 @@ HandOverEnd HandOver(const WorkerLink& link, const DropJob& job) {
 
 }  // namespace
 
-void PassDroppedFiles(const WorkerLink& link, void* parameter) {
-    DropJob* job = static_cast<DropJob*>(parameter);
-    HandOverEnd end = HandOver(link, *job);
-    if (!end.stopped) {
-        job->notTaken = std::move(end.notTaken);
-        job->played = end.played;
-        PostToControl(link, MSG_DROP_DONE, GetCurrentThreadId(), 0);
-    }
-    LetGo(job);
+LPARAM PassDroppedFiles(const WorkerLink& link, DropJob& job) {
+    HandOverEnd end = HandOver(link, job);
+    job.launch.reset();
+    job.notTaken = std::move(end.notTaken);
+    job.played = end.played;
+    return 0;
 }

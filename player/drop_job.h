@@ -1,43 +1,37 @@
-// One drop as the host's thread and its worker share it.
+// One drop as the host's thread hands it to the drop worker.
 #pragma once
 
 #include "plugin/workers.h"
 
 #include <windows.h>
+#include <memory>
 #include <string>
 #include <vector>
 
 using DroppedNames = std::vector<std::wstring>;
 
-// Held by the host's thread and by the drop worker: the worker fills
-// notTaken and played before it posts MSG_DROP_DONE, and the host's thread
-// reads them on that message. Whichever lets go last frees it, so a worker
-// that outlived a stop keeps it alone. (Counted by hand: the standard
-// shared pointer would bring the threads library into the plug-in.)
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
+// The worker carries it out and fills notTaken and played before it posts
+// MSG_DROP_DONE; the host's thread reads them on that message. A worker
+// that outlived a stop keeps it alone.
 struct DropJob {
-    DropJob() = default;
-    DropJob(const DropJob&) = delete;
-    DropJob& operator=(const DropJob&) = delete;
-    ~DropJob() {
-        if (launch) CloseHandle(launch);
-    }
-    LONG holders = 2;
     DroppedNames names;
     bool shiftHeld = false;
     // As the control showed the player when the hand-over began: playing,
     // yet standing still (shown paused).
     bool standstill = false;
-    DWORD began = 0;          // every wait of the hand-over counts from here
-    HANDLE launch = nullptr;  // the launch under way when the drop began
+    DWORD began = 0;  // every wait of the hand-over counts from here
+    // The launch under way when the drop began; the worker lets go of it
+    // once the drop is handed over.
+    std::unique_ptr<void, HandleCloser> launch;
     DroppedNames notTaken;
     bool played = false;  // the files took the playlist's place and the first plays
 };
 
-inline void LetGo(DropJob* job) {
-    if (job && InterlockedDecrement(&job->holders) == 0) delete job;
-}
-
-// The drop worker: waits until the player answers (or a launch under way
-// has ended without one), within the start limit from job->began, then
-// hands it the files by message. Its parameter is the drop's job.
-void PassDroppedFiles(const WorkerLink& link, void* job);
+// The drop worker's job: waits until the player answers (or a launch under
+// way has ended without one), within the start limit from job.began, then
+// hands it the files by message.
+LPARAM PassDroppedFiles(const WorkerLink& link, DropJob& job);

@@ -1,5 +1,6 @@
-// Files dropped on the control, the host's side: the queue of drops, the
-// start of each one's worker, and the report of what the player did not get.
+// Files dropped on the control, the host's side: the queue of drops, their
+// worker, which lives from the first drop to the stop and is woken for each,
+// and the report of what the player did not get.
 #include "player/dropped_files.h"
 
 #include "player/drop_job.h"
@@ -7,12 +8,12 @@
 #include "player/player_link.h"
 #include "plugin/descriptor.h"
 #include "plugin/error_box.h"
+#include "plugin/job_worker.h"
 #include "plugin/state/language.h"
 #include "plugin/state/plugin_state.h"
 
 #include <algorithm>
 #include <deque>
-#include <memory>
 #include <string>
 
 namespace {
@@ -33,19 +34,14 @@ struct DroppedFiles {
     bool shiftHeld = false;
 };
 
-// The host's side; forgotten at every stop.
-struct Drops {
-    DropJob* job = nullptr;  // the running drop's, shared with its worker
-    std::deque<DroppedFiles> queued;
-};
-Drops drops;
+// The drops behind the one the worker hands over; forgotten at every stop.
+std::deque<DroppedFiles> queuedDrops;
 
 void ForgetDrops() {
-    LetGo(drops.job);
-    drops = Drops{};
+    queuedDrops.clear();
     pluginState.dropBusy = false;
 }
-WorkerSlot dropWorker(L"Pelorin drop", ForgetDrops);
+JobWorker<DropJob> dropWorker(L"Pelorin drop", MSG_DROP_DONE, PassDroppedFiles, nullptr, ForgetDrops);
 
 bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
@@ -89,32 +85,29 @@ void ReportFilesNotTaken(const DroppedNames& names) {
     ShowErrorBoxApart(Widened(kPluginName), text);
 }
 
-// The drop's worker, or false when no thread could be started for it.
+// Hands the drop to the worker, or false when it has none.
 bool BeginDrop(DroppedFiles& files) {
     if (!FindPlayer()) StartLaunch();
-    auto job = std::make_unique<DropJob>();
-    job->names = std::move(files.names);
-    job->shiftHeld = files.shiftHeld;
-    job->standstill = pluginState.positionUnchanged;
-    job->began = GetTickCount();
-    job->launch = DuplicateToWaitOn(pluginState.launchThread);
-    if (!dropWorker.Start(PassDroppedFiles, job.get())) {
-        files.names = std::move(job->names);
-        return false;
-    }
-    drops.job = job.release();  // and the worker's
-    return true;
+    if (!dropWorker.Ready()) return false;
+    DropJob job;
+    job.names = std::move(files.names);
+    job.shiftHeld = files.shiftHeld;
+    job.standstill = pluginState.positionUnchanged;
+    job.began = GetTickCount();
+    job.launch.reset(DuplicateToWaitOn(pluginState.launchThread));
+    // The worker runs and is free: the hand cannot fail.
+    return dropWorker.Hand(std::move(job));
 }
 
-// The queued drops in order until one has its worker running; a drop that
-// cannot get one is named, and those behind it still go.
+// The queued drops in order until the worker has one; a drop that has no
+// worker is named, and those behind it still go.
 void BeginNextDrop() {
-    while (!dropWorker.Running() && !drops.queued.empty()) {
-        DroppedFiles next = std::move(drops.queued.front());
-        drops.queued.pop_front();
+    while (!dropWorker.Busy() && !queuedDrops.empty()) {
+        DroppedFiles next = std::move(queuedDrops.front());
+        queuedDrops.pop_front();
         if (!BeginDrop(next)) ReportFilesNotTaken(next.names);
     }
-    pluginState.dropBusy = dropWorker.Running();
+    pluginState.dropBusy = dropWorker.Busy();
 }
 
 }  // namespace
@@ -123,18 +116,15 @@ void AcceptDroppedFiles(HDROP drop) {
     DroppedFiles files{ReadDroppedNames(drop), ShiftHeld()};
     // The drag source may wait for this; nothing of the drop is needed after.
     DragFinish(drop);
-    drops.queued.push_back(std::move(files));
+    queuedDrops.push_back(std::move(files));
     BeginNextDrop();
 }
 
 void FinishDrop(WPARAM poster) {
-    if (!dropWorker.Posted(poster)) return;
-    const DroppedNames notTaken = std::move(drops.job->notTaken);
+    DropJob* done = dropWorker.Finish(poster);
+    if (done == nullptr) return;
     // Play has set the player going, as the Play button does.
-    if (drops.job->played) pluginState.positionUnchanged = false;
-    dropWorker.Release();
-    LetGo(drops.job);
-    drops.job = nullptr;
-    if (!notTaken.empty()) ReportFilesNotTaken(notTaken);
+    if (done->played) pluginState.positionUnchanged = false;
+    if (!done->notTaken.empty()) ReportFilesNotTaken(done->notTaken);
     BeginNextDrop();
 }

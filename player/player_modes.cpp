@@ -50,7 +50,7 @@ LPARAM AskModes(HWND player) {
 }
 
 // Worker thread: the answers packed, or 0 after a setting.
-LPARAM CarryOut(const WorkerLink&, const ModesJob& job) {
+LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
     if (job.setting == 0) return AskModes(job.player);
     // Sent, not posted: the next menu's questions are sent too, and a player
     // serves sent messages before posted ones, so a posted change could be
@@ -75,4 +75,4 @@ bool StartModeQuestions(HWND player) { return modesWorker.Hand({player, 0, false
 
 bool StartModeChange(HWND player, LPARAM setting, bool on) { return modesWorker.Hand({player, setting, on}); }
 
-bool FinishModesJob(WPARAM poster) { return modesWorker.Finish(poster); }
+bool FinishModesJob(WPARAM poster) { return modesWorker.Finish(poster) != nullptr; }

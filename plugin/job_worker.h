@@ -1,24 +1,29 @@
 // A worker that lives from its first job to the stop and is woken for each
 // one, so that a job never waits for a thread to start. The host's thread
-// hands it one job at a time; the worker carries it out and posts
-// doneMessage with its thread id and what carry returned, and only that
-// post frees it for the next job. While it works, *busy holds its thread,
-// where the control looks for it; while it waits, nullptr.
+// hands it one job at a time; the worker carries it out, leaving in the job
+// what the host's thread should learn of it, and posts doneMessage with its
+// thread id and what carry returned. Only that post frees it for the next
+// job. While it works, *busy holds its thread, where the control looks for
+// it (or the worker's own, when no busy is given); while it waits, nullptr.
 #pragma once
 
 #include "plugin/workers.h"
 
 #include <windows.h>
 #include <memory>
+#include <utility>
 
 template <typename Job>
 class JobWorker : public WorkerSlot {
 public:
     // Worker thread: carries one job out.
-    using Carry = LPARAM (*)(const WorkerLink& link, const Job& job);
+    using Carry = LPARAM (*)(const WorkerLink& link, Job& job);
 
-    JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, HANDLE* busy, void (*forget)() = nullptr)
-        : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy) {}
+    JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, HANDLE* busy = nullptr,
+              void (*forget)() = nullptr)
+        : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy ? busy : &ownBusy_) {}
+
+    bool Busy() const { return *busy_ != nullptr; }
 
     // Host's thread: starts the worker unless it runs; false when it cannot.
     bool Ready() {
@@ -33,21 +38,23 @@ public:
 
     // Host's thread: wakes the worker with job; false while it still works
     // on the last one, or when it cannot run.
-    bool Hand(const Job& job) {
-        if (*busy_ != nullptr || !Ready()) return false;
-        exchange_->job = job;
+    bool Hand(Job job) {
+        if (Busy() || !Ready()) return false;
+        exchange_->job = std::move(job);
         *busy_ = Thread();
         exchange_->wake.Wake();
         return true;
     }
 
-    // Host's thread, at doneMessage: true, and the worker free again, when
-    // the post is from this worker while it works on a job.
-    bool Finish(WPARAM poster) {
-        if (*busy_ == nullptr || GetThreadId(*busy_) != poster) return false;
+    // Host's thread, at doneMessage: the job carried out, and the worker
+    // free again, when the post is from this worker while it works on a
+    // job; else nullptr. The job is the host's thread's to read until it
+    // hands the next one.
+    Job* Finish(WPARAM poster) {
+        if (!Busy() || GetThreadId(*busy_) != poster) return nullptr;
         // The handle stays the slot's: the worker lives on for the next job.
         *busy_ = nullptr;
-        return true;
+        return &exchange_->job;
     }
 
 private:
@@ -74,6 +81,7 @@ private:
 
     const UINT doneMessage_;
     const Carry carry_;
+    HANDLE ownBusy_ = nullptr;
     HANDLE* const busy_;
     Exchange* exchange_ = nullptr;  // the worker's, alive while it runs
 };

@@ -36,7 +36,7 @@ struct Watch {
     std::vector<HANDLE> threads;  // every thread started, duplicated so the fixture can wait for them
     std::vector<UINT_PTR> timerIds;
     HANDLE heldStarts = nullptr;  // set: every start waits for it, then fails
-    int dropWorkersToFail = 0;  // threads that fail while the next drop ends
+    int dropWorkersToFail = 0;  // threads that fail while the next drop is accepted
     int failingThreads = 0;
     int dropsAccepted = 0;
     DWORD longestDropDispatchMs = 0;
@@ -154,16 +154,16 @@ LRESULT CALLBACK TestControlProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_DROPFILES: {
         const DWORD start = GetTickCount();
+        watch.failingThreads = watch.dropWorkersToFail;
+        watch.dropWorkersToFail = 0;
         AcceptDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        watch.failingThreads = 0;
         watch.longestDropDispatchMs = std::max(watch.longestDropDispatchMs, GetTickCount() - start);
         ++watch.dropsAccepted;
         break;
     }
     case MSG_DROP_DONE:
-        watch.failingThreads = watch.dropWorkersToFail;
-        watch.dropWorkersToFail = 0;
         FinishDrop(wParam);
-        watch.failingThreads = 0;
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -67,8 +67,8 @@ protected:
     // From now on every start of a program is held, as by a security
     // prompt, until TearDown; then it fails.
     static void HoldStarts();
-    // The next drop that ends starts no thread for the next count the
-    // core asks for (its next drop's worker first).
+    // The next drop accepted gets no thread for the next count the core
+    // asks for (the drop worker first, unless it already runs).
     static void FailDropWorkers(int count);
 
     // What the core asked of the system since SetUp.
