@@ -73,6 +73,9 @@ constexpr LPARAM kShuffleQuery = 250;
 constexpr LPARAM kRepeatQuery = 251;
 constexpr LPARAM kSetShuffle = 252;
 constexpr LPARAM kSetRepeat = 253;
+// Ours, for timing: the low 32 bits of QueryPerformanceCounter as the last
+// WM_COMMAND came in, before it was logged or carried out. Not logged.
+constexpr LPARAM kLastCommandArrival = 0x5045;
 
 constexpr WPARAM kTimePosition = 0;
 constexpr WPARAM kTimeLength = 1;

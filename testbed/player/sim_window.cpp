@@ -168,13 +168,21 @@ void OnPaint(HWND window) {
   EndPaint(window, &paint);
 }
 
+// What a sender cannot see for itself: when its command got here.
+LONG lastCommandArrival = 0;
+
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kQueryMessage:
+      if (lParam == kLastCommandArrival) return lastCommandArrival;
       return OnQuery(window, wParam, lParam);
-    case WM_COMMAND:
+    case WM_COMMAND: {
+      LARGE_INTEGER now;
+      QueryPerformanceCounter(&now);
+      lastCommandArrival = static_cast<LONG>(now.LowPart);
       OnCommand(window, wParam);
       return 0;
+    }
     case WM_COPYDATA:
       return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_TIMER:
