@@ -129,9 +129,10 @@ INSTANTIATE_TEST_SUITE_P(PlayerAndShift, DropModeTest,
                                            ModeCase{PlayerSimState::Stopped, false, true},
                                            ModeCase{PlayerSimState::Stopped, true, false}));
 
-// The second drop is handed over after the first, and by the state the
-// first left: the player plays by then, so its files are added.
-TEST_F(DropTest, TwoQuickDropsKeepTheirOrder) {
+// The second drop is handed over after the first, by the same worker, and
+// by the state the first left: the player plays by then, so its files are
+// added.
+TEST_F(DropTest, TwoQuickDropsKeepTheirOrderOnOneWorker) {
     StartRunningPlayer(PlayerSimState::Stopped);
     PostDrop(std::vector<std::string>{kFiles[0], kFiles[1]});
     DropFiles({kFiles[2], "E:\\four.mp3"});
@@ -140,6 +141,7 @@ TEST_F(DropTest, TwoQuickDropsKeepTheirOrder) {
     const Steps added = Added({kFiles[2], "E:\\four.mp3"});
     expected.insert(expected.end(), added.begin(), added.end());
     EXPECT_EQ(HandOver(), expected);
+    EXPECT_EQ(DropWorkersCreated(), 1);
 }
 
 TEST_F(DropTest, ANameOfAnyLengthReachesThePlayerWhole) {

@@ -120,16 +120,18 @@ FARPROC WINAPI WatchedGetProcAddress(HMODULE module, LPCSTR name) {
     return watch.getProcAddress(module, name);
 }
 
-// The launch threads among them, in start order.
-std::vector<HANDLE> LaunchThreads() {
+// Those of them given name, in start order.
+std::vector<HANDLE> ThreadsNamed(const wchar_t* name) {
     std::lock_guard<std::mutex> guard(watch.lock);
-    std::vector<HANDLE> launches;
+    std::vector<HANDLE> named;
     for (HANDLE thread : watch.threads) {
-        const auto named = watch.threadNames.find(GetThreadId(thread));
-        if (named != watch.threadNames.end() && named->second == L"Pelorin launch") launches.push_back(thread);
+        const auto found = watch.threadNames.find(GetThreadId(thread));
+        if (found != watch.threadNames.end() && found->second == name) named.push_back(thread);
     }
-    return launches;
+    return named;
 }
+
+std::vector<HANDLE> LaunchThreads() { return ThreadsNamed(L"Pelorin launch"); }
 
 UINT_PTR WINAPI WatchedSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
     {
@@ -392,6 +394,8 @@ void LaunchTest::FailDropWorkers(int count) { watch.dropWorkersToFail = count; }
 DWORD LaunchTest::LongestDropDispatchMs() { return watch.longestDropDispatchMs; }
 
 int LaunchTest::LaunchThreadsCreated() { return static_cast<int>(LaunchThreads().size()); }
+
+int LaunchTest::DropWorkersCreated() { return static_cast<int>(ThreadsNamed(L"Pelorin drop").size()); }
 
 DWORD LaunchTest::LaunchThreadId(int index) { return GetThreadId(LaunchThreads().at(static_cast<size_t>(index))); }
 

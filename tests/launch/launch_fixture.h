@@ -76,6 +76,7 @@ protected:
     static std::vector<ShownMessage> Messages();
     static std::vector<LaunchDonePost> LaunchDonePosts();
     static int LaunchThreadsCreated();
+    static int DropWorkersCreated();
     // The longest time WM_DROPFILES held the control's thread.
     static DWORD LongestDropDispatchMs();
     static DWORD LaunchThreadId(int index);
