@@ -66,13 +66,6 @@ LRESULT WINAPI CountSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM
     return sent;
 }
 
-template <typename Fn>
-std::unique_ptr<ScopedImportPatch> Patch(HMODULE module, const char* name, Fn wrapper, Fn* real) {
-    auto patch = std::make_unique<ScopedImportPatch>(module, "user32.dll", name, reinterpret_cast<void*>(wrapper));
-    *real = reinterpret_cast<Fn>(patch->original());
-    return patch;
-}
-
 double ThreadCpuMs() {
     FILETIME created, exited, kernel, user;
     GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
@@ -135,9 +128,10 @@ int main() {
     // What a start does once (the title tip's first step, the polls before
     // the ticks have come regularly) is not what idling costs.
     PumpMessages(kSettleMs);
-    const auto send = Patch(session.plugin(), "SendMessageA", &CountSendMessage, &realSendMessage);
-    const auto post = Patch(session.plugin(), "PostMessageA", &CountPostMessage, &realPostMessage);
-    const auto timed = Patch(session.plugin(), "SendMessageTimeoutA", &CountSendTimeout, &realSendTimeout);
+    const HMODULE plugin = session.plugin();
+    const auto send = PatchTyped(plugin, "user32.dll", "SendMessageA", &CountSendMessage, &realSendMessage);
+    const auto post = PatchTyped(plugin, "user32.dll", "PostMessageA", &CountPostMessage, &realPostMessage);
+    const auto timed = PatchTyped(plugin, "user32.dll", "SendMessageTimeoutA", &CountSendTimeout, &realSendTimeout);
     if (!timed->active()) {
         std::printf("cannot watch the plug-in's SendMessageTimeoutA\n");
         return 1;

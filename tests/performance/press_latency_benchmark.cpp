@@ -161,13 +161,6 @@ bool FinishPress() {
     return true;
 }
 
-template <typename Fn>
-std::unique_ptr<ScopedImportPatch> Patch(HMODULE module, const char* dll, const char* name, Fn wrapper, Fn* real) {
-    auto patch = std::make_unique<ScopedImportPatch>(module, dll, name, reinterpret_cast<void*>(wrapper));
-    *real = reinterpret_cast<Fn>(patch->original());
-    return patch;
-}
-
 void Report(const char* name, const std::vector<double>& micros, const char* part = "press") {
     PrintFigure(Printed("%s, %s (median)", part, name), Printed("%.3f ms", Median(micros) / 1000));
     PrintFigure(Printed("%s, %s (p95)", part, name), Printed("%.3f ms", Percentile(micros, 95) / 1000));
@@ -182,9 +175,10 @@ int main() {
         return 1;
     }
     player = session.player();
-    const auto setEvent = Patch(session.plugin(), "kernel32.dll", "SetEvent", &TimedSetEvent, &realSetEvent);
-    const auto sendMessage = Patch(session.plugin(), "user32.dll", "SendMessageA", &TimedSendMessage, &realSendMessage);
-    const auto postMessage = Patch(session.plugin(), "user32.dll", "PostMessageA", &TimedPostMessage, &realPostMessage);
+    const HMODULE plugin = session.plugin();
+    const auto setEvent = PatchTyped(plugin, "kernel32.dll", "SetEvent", &TimedSetEvent, &realSetEvent);
+    const auto sendMessage = PatchTyped(plugin, "user32.dll", "SendMessageA", &TimedSendMessage, &realSendMessage);
+    const auto postMessage = PatchTyped(plugin, "user32.dll", "PostMessageA", &TimedPostMessage, &realPostMessage);
     if (!setEvent->active() || !sendMessage->active() || !postMessage->active()) {
         std::printf("cannot watch the plug-in's SetEvent, SendMessageA and PostMessageA\n");
         return 1;
@@ -232,9 +226,9 @@ int main() {
     std::printf("%d presses on Play, the command %s\n", kPresses, posted ? "posted" : "sent");
     hostThread = GetCurrentThreadId();
     const auto sendTimeout =
-        Patch(session.plugin(), "user32.dll", "SendMessageTimeoutA", &CountedSendTimeout, &realSendTimeout);
+        PatchTyped(plugin, "user32.dll", "SendMessageTimeoutA", &CountedSendTimeout, &realSendTimeout);
     const auto trackMenu =
-        Patch(session.plugin(), "user32.dll", "TrackPopupMenuEx", &TimedTrackMenu, &realTrackMenu);
+        PatchTyped(plugin, "user32.dll", "TrackPopupMenuEx", &TimedTrackMenu, &realTrackMenu);
     HHOOK menuHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMenu, nullptr, hostThread);
     if (!sendTimeout->active() || !postMessage->active() || !trackMenu->active() || !menuHook) {
         std::printf("cannot watch the plug-in's messages and the menu\n");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <memory>
 
 // Returns the previous target, or nullptr when the module does not import
 // that function from that DLL. dllName is matched case-insensitively.
@@ -26,3 +27,13 @@ private:
     const char* functionName_;
     void* original_;
 };
+
+// A typed patch: wrapper stands in for the import, and *real is set to the
+// function it stands in for, for the wrapper to call.
+template <typename Fn>
+std::unique_ptr<ScopedImportPatch> PatchTyped(HMODULE module, const char* dllName, const char* functionName,
+                                              Fn wrapper, Fn* real) {
+    auto patch = std::make_unique<ScopedImportPatch>(module, dllName, functionName, reinterpret_cast<void*>(wrapper));
+    *real = reinterpret_cast<Fn>(patch->original());
+    return patch;
+}
