@@ -168,7 +168,8 @@ TEST_F(DropTest, NamesInAnyScriptReachAnAnsiAndAUnicodeWindow) {
     // The system spells the short name's extension in capitals; the player gets it in lower case.
     const auto sent = [](std::wstring shortName) { return shortName.replace(shortName.size() - 3, 3, L"mp3"); };
     EXPECT_EQ(HandOver(), (Steps{"add " + Quoted(Utf8(sent(shortCyrillic))), "add " + Quoted(Utf8(sent(shortChinese)))}));
-    ASSERT_EQ(Messages().size(), 1u);
+    // Named once the worker's done post is served, after the player has the files.
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
     EXPECT_NE(Messages()[0].text.find(Utf8(missing)), std::string::npos) << Messages()[0].text;
     EXPECT_EQ(Messages()[0].text.find(Utf8(cyrillic)), std::string::npos) << "a file that went is not named";
 
