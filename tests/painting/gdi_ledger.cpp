@@ -77,10 +77,7 @@ BOOL WINAPI CountDeleteDC(HDC dc) {
 
 template <typename Fn>
 void Install(std::vector<std::unique_ptr<ScopedImportPatch>>& patches, const char* name, Fn wrapper, Fn* real) {
-    auto patch = std::make_unique<ScopedImportPatch>(GetModuleHandleA(nullptr), "gdi32.dll", name,
-                                                     reinterpret_cast<void*>(wrapper));
-    if (patch->active()) *real = reinterpret_cast<Fn>(patch->original());
-    patches.push_back(std::move(patch));
+    patches.push_back(PatchTyped(GetModuleHandleA(nullptr), "gdi32.dll", name, wrapper, real));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 // every process). The plug-in's imports are watched to time each step: the
 // host's thread handing the press to the command worker (its SetEvent), the
 // command leaving for the player and the player's answer to it, which
-// comes once the player has logged and carried out the command. Then how long a right-click takes to
-// show the control's menu with the player running, from WM_CONTEXTMENU to
+// comes once the player has logged and carried out the command. Then how
+// long a right-click takes to show the control's menu with the player running, from WM_CONTEXTMENU to
 // the menu on screen and idle (its owner's first WM_ENTERIDLE, where the
 // menu is closed again), over 100 menus, and how many messages the host's
 // thread sends or posts to the player meanwhile. Not part of the test run.
@@ -38,7 +38,7 @@ constexpr DWORD kMenuTimeoutMs = 3000;
 
 // The moments of one press, from the release on.
 struct PressTimes {
-    LARGE_INTEGER release{}, handed{}, sent{}, arrived{}, answered{};
+    LARGE_INTEGER release{}, handed{}, sent{}, answered{};
     bool releasing = false;  // inside the release, on the host's thread
     bool commandSeen = false;
     bool posted = false;
@@ -143,6 +143,12 @@ double MenuMicros(HWND control) {
 
 // Serves the host's windows until the worker has posted that it is free
 // again, then lets that post through.
+bool FinishPress() {
+    if (!WaitUntil([] { return press.done; }, kPressTimeoutMs)) return false;
+    PumpMessages(kBetweenPressesMs);
+    return press.commandSeen;
+}
+
 // The player's note of the command's arrival, in the counter's low 32
 // bits, placed after the release it cannot precede.
 LARGE_INTEGER ArrivalAfter(LARGE_INTEGER release) {
@@ -151,14 +157,6 @@ LARGE_INTEGER ArrivalAfter(LARGE_INTEGER release) {
     LARGE_INTEGER arrived = release;
     arrived.QuadPart += static_cast<DWORD>(low - release.LowPart);
     return arrived;
-}
-
-bool FinishPress() {
-    if (!WaitUntil([] { return press.done; }, kPressTimeoutMs)) return false;
-    PumpMessages(kBetweenPressesMs);
-    if (!press.commandSeen) return false;
-    press.arrived = ArrivalAfter(press.release);
-    return true;
 }
 
 void Report(const char* name, const std::vector<double>& micros, const char* part = "press") {
@@ -210,13 +208,13 @@ int main() {
             return 1;
         }
         // A sent command arrives while its sender waits for the answer.
-        if (press.arrived.QuadPart < press.sent.QuadPart ||
-            (!press.posted && press.arrived.QuadPart > press.answered.QuadPart)) {
+        const LARGE_INTEGER arrived = ArrivalAfter(press.release);
+        if (arrived.QuadPart < press.sent.QuadPart || (!press.posted && arrived.QuadPart > press.answered.QuadPart)) {
             std::printf("press %d: the player's note of the command's arrival is outside its sending\n", i + 1);
             return 1;
         }
         posted = posted || press.posted;
-        toArrive.push_back(MicrosecondsBetween(press.release, press.arrived));
+        toArrive.push_back(MicrosecondsBetween(press.release, arrived));
         toSend.push_back(MicrosecondsBetween(press.release, press.sent));
         toAnswer.push_back(MicrosecondsBetween(press.release, press.answered));
         toHand.push_back(MicrosecondsBetween(press.release, press.handed));
