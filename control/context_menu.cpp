@@ -5,6 +5,7 @@
 
 #include "player/commands.h"
 #include "player/player_link.h"
+#include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 
 #include <windowsx.h>
@@ -85,7 +86,7 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
     return shape;
 }
 
-void OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
+bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
     HWND control = pluginState.controlWindow;
     // Keep the menu off the taskbar.
     TPMPARAMS params = {};
@@ -94,12 +95,15 @@ void OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
     SetFocus(control);
 
     HMENU menu = CreatePopupMenu();
-    if (!menu) return;
+    if (!menu) return true;
     const MenuShape shape = ContextMenuShape(GatherFacts(modes), uiLanguage);
     pluginState.shownModes = static_cast<int32_t>(PackModes(modes));
     AppendEntries(menu, shape);
-    // The chosen item comes back as WM_COMMAND.
+    // The chosen item comes back as WM_COMMAND. The host may stop and
+    // unload the plug-in from inside the menu's loop.
+    const ShellCallHold hold;
     TrackPopupMenuEx(menu, TPM_RIGHTBUTTON, GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint), control,
                      &params);
     DestroyMenu(menu);
+    return !hold.StopCame();
 }

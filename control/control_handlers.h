@@ -57,10 +57,14 @@ struct MenuShape {
 MenuShape ContextMenuShape(const MenuFacts& facts, Language language);
 
 // Opens the menu at a screen point (WM_CONTEXTMENU's lParam) and returns
-// once it is closed; the modes are what the player answered.
-void OpenContextMenu(LPARAM screenPoint, PlayerModes modes);
+// once it is closed; the modes are what the player answered. False when
+// the plug-in was stopped while the menu was open: nothing of that start
+// may be touched any more.
+bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes);
 // WM_CONTEXTMENU. With the player running, the menu waits for a worker to
-// ask it for shuffle and repeat, and opens at MSG_MODES_DONE.
+// ask it for shuffle and repeat, and opens at MSG_MODES_DONE. The
+// right-click goes on to the host's taskbar once the menu has closed, or
+// at once when no menu opens.
 void OnContextMenu(LPARAM screenPoint);
 // MSG_MODES_DONE, whose wParam is the menu worker's thread id: opens the
 // menu that waited for the answers, or asks for them once a change ended.

@@ -9,6 +9,7 @@
 #include "player/dropped_files.h"
 #include "player/launch.h"
 #include "player/player_link.h"
+#include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/paint.h"
 
@@ -63,8 +64,8 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-        if (!dropBusy) OnContextMenu(lParam);
-        return byDefault();
+        OnContextMenu(lParam);
+        return 0;
     case WM_NCLBUTTONDBLCLK:
     case WM_LBUTTONDBLCLK:
         if (!dropBusy) OnDoubleClick();
@@ -73,9 +74,13 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP:
         if (!dropBusy) TogglePlayerWindow();
         return byDefault();
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        // The setup page and the player's preferences are the host's, and
+        // it may stop and unload the plug-in from inside them.
+        const ShellCallHold hold;
         OnMenuCommand(LOWORD(wParam));
-        return byDefault();
+        return hold.StopCame() ? 0 : byDefault();
+    }
     case WM_TIMER:
         OnHoverTick();
         return 0;

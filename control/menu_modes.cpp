@@ -2,51 +2,77 @@
 // thread sends nothing to the player: a worker asks, and the menu opens
 // when its answers come back, at the point it was asked for. The worker
 // does one job at a time, asking or setting, so a menu asked for while a
-// change is still out is asked for once the change has ended.
+// change is still out is asked for once the change has ended. A right-click
+// goes on to the host's taskbar only once the menu has closed, as it would
+// had the menu opened at once: a host that answers it with a menu of its
+// own must not show two.
 #include "control/control_handlers.h"
 
 #include "player/player_link.h"
+#include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 
 namespace {
 
 const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
 
+// The default procedure hands a child's WM_CONTEXTMENU to its parent, the
+// host's taskbar, which may run a menu of its own: false when the plug-in
+// was stopped meanwhile.
+bool PassRightClickOn(LPARAM screenPoint) {
+    const ShellCallHold hold;
+    const HWND control = pluginState.controlWindow;
+    DefWindowProcA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), screenPoint);
+    return !hold.StopCame();
+}
+
+// Opens the menu, then lets every right-click that waited for it go on.
+void OpenMenuForWaitingClicks(PlayerModes modes) {
+    PluginState& s = pluginState;
+    const int waiting = s.menuClicksWaiting;
+    const LPARAM point = s.menuPoint;
+    s.menuClicksWaiting = 0;
+    // Files being handed to the player own it, and show no menu.
+    if (!s.dropBusy && !OpenContextMenu(point, modes)) return;
+    for (int i = 0; i < waiting; ++i)
+        if (!PassRightClickOn(point)) return;
+}
+
 void AskForMenu() {
     PluginState& s = pluginState;
     s.modesAsking = true;
     if (StartModeQuestions(s.playerWindow)) return;
     // Nothing can ask: as a player that does not answer.
-    s.menuWanted = false;
-    OpenContextMenu(s.menuPoint, kUnanswered);
+    OpenMenuForWaitingClicks(kUnanswered);
 }
 
 }  // namespace
 
 void OnContextMenu(LPARAM screenPoint) {
     PluginState& s = pluginState;
+    if (s.dropBusy) {
+        PassRightClickOn(screenPoint);
+        return;
+    }
     if (!FindPlayer()) {
-        OpenContextMenu(screenPoint, kUnanswered);
+        if (OpenContextMenu(screenPoint, kUnanswered)) PassRightClickOn(screenPoint);
         return;
     }
     // A second request while one waits moves it to the newer point.
     s.menuPoint = static_cast<int32_t>(screenPoint);
-    if (s.menuWanted) return;
-    s.menuWanted = true;
+    if (s.menuClicksWaiting++ > 0) return;
     if (s.modesThread == nullptr) AskForMenu();
 }
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     PluginState& s = pluginState;
     if (!FinishModesJob(poster)) return;
-    if (!s.menuWanted) return;
+    if (s.menuClicksWaiting == 0) return;
     if (!s.modesAsking) {
         AskForMenu();
         return;
     }
-    s.menuWanted = false;
-    // Files being handed to the player own it, and show no menu.
-    if (!s.dropBusy) OpenContextMenu(s.menuPoint, UnpackModes(packedModes));
+    OpenMenuForWaitingClicks(UnpackModes(packedModes));
 }
 
 void ChangePlayerMode(UINT id) {

@@ -22,13 +22,17 @@ constexpr DWORD kAnswerStepMs = 100;
 // Each message of a hand-over may take what is left of the start limit,
 // but never less than this.
 constexpr DWORD kShortestSendMs = 500;
+// Once the clear is out, the playlist may be gone or about to go, and the
+// files must follow it even into a player slow to answer: each message may
+// take this long at least.
+constexpr DWORD kShortestSendAfterClearMs = 10000;
 
 bool TimeUp(DWORD began) { return GetTickCount() - began >= launchTiming.startLimitMs; }
 
-DWORD TimeLeft(DWORD began) {
+DWORD TimeLeft(DWORD began, DWORD atLeast) {
     const DWORD elapsed = GetTickCount() - began;
     const DWORD left = elapsed >= launchTiming.startLimitMs ? 0 : launchTiming.startLimitMs - elapsed;
-    return std::max(left, kShortestSendMs);
+    return std::max(left, atLeast);
 }
 
 struct AnsweringPlayer {
@@ -77,16 +81,23 @@ NameForPlayer NameFor(const std::wstring& name, bool unicodeWindow) {
     return chosen;
 }
 
-// A message that did not get through before the start limit (the player
-// went, or hangs past it) was not handed over. What the player answers is
-// no verdict: players differ in it.
-bool SendBefore(DWORD began, HWND player, UINT message, WPARAM wParam, LPARAM lParam) {
+// How long each message of one hand-over may wait for the player.
+struct SendBound {
+    DWORD began;
+    bool cleared;  // the playlist's clear has gone out
+};
+
+// A message that did not get through in time (the player went, or hangs
+// past it) was not handed over. What the player answers is no verdict:
+// players differ in it.
+bool SendBefore(const SendBound& bound, HWND player, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutA(player, message, wParam, lParam, SMTO_NORMAL, TimeLeft(began), &answer) != 0;
+    const DWORD waitMs = TimeLeft(bound.began, bound.cleared ? kShortestSendAfterClearMs : kShortestSendMs);
+    return SendMessageTimeoutA(player, message, wParam, lParam, SMTO_NORMAL, waitMs, &answer) != 0;
 }
 
 // The control stands as the sender, as WM_COPYDATA asks.
-bool SendFile(const WorkerLink& link, DWORD began, HWND player, const NameForPlayer& name) {
+bool SendFile(const WorkerLink& link, const SendBound& bound, HWND player, const NameForPlayer& name) {
     COPYDATASTRUCT data = {};
     if (name.form == NameForPlayer::Wide) {
         data.dwData = COPY_APPEND_FILE_WIDE;
@@ -97,7 +108,7 @@ bool SendFile(const WorkerLink& link, DWORD began, HWND player, const NameForPla
         data.cbData = static_cast<DWORD>(name.ansi.size() + 1);
         data.lpData = const_cast<char*>(name.ansi.c_str());
     }
-    return SendBefore(began, player, WM_COPYDATA, reinterpret_cast<WPARAM>(link.control),
+    return SendBefore(bound, player, WM_COPYDATA, reinterpret_cast<WPARAM>(link.control),
                       reinterpret_cast<LPARAM>(&data));
 }
 
@@ -138,26 +149,22 @@ HandOverEnd HandOver(const WorkerLink& link, const DropJob& job) {
     }
     const int32_t shown = MapPlayStatus(StateShown(player.state, job.standstill));
     const bool append = DropAppends(shown, job.shiftHeld);
-    bool cleared = false;
+    SendBound bound = {job.began, false};
     for (const HandOverStep& step : HandOverSteps(sendable.size(), append)) {
         // A stop cancels the files still waiting, but never once the
-        // playlist they replace is gone: an emptied playlist would be all
-        // the user had left.
-        if (!cleared && StopRequestedWithin(link, 0)) return end;
+        // playlist they replace may be gone: an emptied playlist would be
+        // all the user had left.
+        if (!bound.cleared && StopRequestedWithin(link, 0)) return end;
         if (step.kind == HandOverStep::Ipc) {
-            const bool sent = SendBefore(job.began, player.window, PLAYER_IPC, step.argument, step.ipc);
-            if (step.ipc == IPC_CLEAR_PLAYLIST) {
-                // Without the clear no file may go: it would join what it was to replace.
-                if (!sent) {
-                    NotTakenFrom(job, sendable, 0, &end);
-                    break;
-                }
-                cleared = true;
-            }
+            const bool sent = SendBefore(bound, player.window, PLAYER_IPC, step.argument, step.ipc);
+            // A clear the player did not answer in time may still be carried
+            // out, late: the files go all the same. At worst they join the
+            // playlist they were to replace, which stays the user's.
+            if (step.ipc == IPC_CLEAR_PLAYLIST) bound.cleared = true;
             if (step.ipc == IPC_PLAY_CURRENT) end.played = sent;
             continue;
         }
-        if (!SendFile(link, job.began, player.window, sendable[step.file].name)) {
+        if (!SendFile(link, bound, player.window, sendable[step.file].name)) {
             NotTakenFrom(job, sendable, step.file, &end);
             break;
         }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <string>
 
 namespace {
@@ -28,10 +29,15 @@ constexpr LocalText kFilesNotTakenText = {
     "\xF4\xE0\xE9\xEB\xFB:",  // Проигрыватель не получил эти файлы:
 };
 
-// What one drop hands over: the names in order, and Shift as it was.
+// What one drop hands over: the names in order, Shift as it was, and when
+// it came, which every wait for it counts from.
 struct DroppedFiles {
     DroppedNames names;
     bool shiftHeld = false;
+    DWORD arrived = 0;
+    // The start under way as it came, which serves it and every drop that
+    // came meanwhile; none when the player ran then.
+    std::unique_ptr<void, HandleCloser> launch;
 };
 
 // The drops behind the one the worker hands over; forgotten at every stop.
@@ -85,16 +91,26 @@ void ReportFilesNotTaken(const DroppedNames& names) {
     ShowErrorBoxApart(Widened(kPluginName), text);
 }
 
+// The player is started for a drop as it comes, unless it runs or a start
+// is under way already: a drop that waits behind another never starts it
+// a second time.
+void StartPlayerFor(DroppedFiles& files) {
+    if (FindPlayer()) return;
+    StartLaunch();
+    files.launch.reset(DuplicateToWaitOn(pluginState.launchThread));
+}
+
 // Hands the drop to the worker, or false when it has none.
 bool BeginDrop(DroppedFiles& files) {
-    if (!FindPlayer()) StartLaunch();
+    // The player ran as the drop came, and has gone since.
+    if (!files.launch) StartPlayerFor(files);
     if (!dropWorker.Ready()) return false;
     DropJob job;
     job.names = std::move(files.names);
     job.shiftHeld = files.shiftHeld;
     job.standstill = pluginState.positionUnchanged;
-    job.began = GetTickCount();
-    job.launch.reset(DuplicateToWaitOn(pluginState.launchThread));
+    job.began = files.arrived;
+    job.launch = std::move(files.launch);
     // The worker runs and is free: the hand cannot fail.
     return dropWorker.Hand(std::move(job));
 }
@@ -113,9 +129,10 @@ void BeginNextDrop() {
 }  // namespace
 
 void AcceptDroppedFiles(HDROP drop) {
-    DroppedFiles files{ReadDroppedNames(drop), ShiftHeld()};
+    DroppedFiles files{ReadDroppedNames(drop), ShiftHeld(), GetTickCount(), nullptr};
     // The drag source may wait for this; nothing of the drop is needed after.
     DragFinish(drop);
+    StartPlayerFor(files);
     queuedDrops.push_back(std::move(files));
     BeginNextDrop();
 }

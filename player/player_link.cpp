@@ -16,7 +16,6 @@
 #include "settings/settings.h"
 
 #include <cstring>
-#include <memory>
 #include <optional>
 
 char playerPath[kPlayerPathSize] = {};
@@ -49,8 +48,9 @@ enum PollStage : LONG {
 // and posts MSG_POLL_DONE. While the ticks come once a period, the worker
 // also asks on its own shortly before each tick, and the tick takes those
 // answers without a post: the post would wake the host's thread once more
-// a second. The worker owns it and frees it when it ends, at the stop.
-struct PollExchange {
+// a second. Shared by the two: a worker that ends frees nothing the host's
+// thread still reads.
+struct PollExchange : SharedWithWorker {
     WakeEvent asked;
     HWND player = nullptr;   // written by the host's thread before it signals
     DWORD askAheadAt = 0;    // likewise; 0 when the ticks are not regular
@@ -74,7 +74,11 @@ struct PollWorker {
     DWORD lastTick = 0;
 };
 PollWorker pollWorker;
-WorkerSlot pollThread(L"Pelorin poll", [] { pollWorker = PollWorker{}; });
+void ForgetPollWorker() {
+    LetGo(pollWorker.exchange);
+    pollWorker = PollWorker{};
+}
+WorkerSlot pollThread(L"Pelorin poll", ForgetPollWorker);
 
 // Whether the player has answered a position other than 0 since its window
 // was found. One that never does (some answer 0 and ignore the seek) would
@@ -102,8 +106,7 @@ DWORD WaitUntilTick(DWORD at) {
     return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
-void RunPollWorker(const WorkerLink& link, void* raw) {
-    const std::unique_ptr<PollExchange> exchange(static_cast<PollExchange*>(raw));
+void AskForTicks(const WorkerLink& link, PollExchange* exchange) {
     DWORD askAheadAt = 0;
     for (;;) {
         const WaitEnd end = WaitInWorker(link, exchange->asked.Handle(), WaitUntilTick(askAheadAt));
@@ -124,6 +127,12 @@ void RunPollWorker(const WorkerLink& link, void* raw) {
         InterlockedExchange(&exchange->stage, kPollReady);
         PostToControl(link, MSG_POLL_DONE, GetCurrentThreadId(), 0);
     }
+}
+
+void RunPollWorker(const WorkerLink& link, void* raw) {
+    auto* exchange = static_cast<PollExchange*>(raw);
+    AskForTicks(link, exchange);
+    LetGo(exchange);
 }
 
 // Host's thread.
@@ -236,12 +245,22 @@ std::optional<PollAnswers> TakeAnswersAhead(PollExchange& exchange, DWORD now) {
 }  // namespace
 
 void StartPollWorker() {
-    auto exchange = std::make_unique<PollExchange>();
-    if (exchange->asked.Handle() == nullptr) return;
-    if (pollThread.Start(RunPollWorker, exchange.get())) pollWorker.exchange = exchange.release();
+    auto* exchange = new PollExchange;
+    if (exchange->asked.Handle() == nullptr || !pollThread.Start(RunPollWorker, exchange)) {
+        delete exchange;
+        return;
+    }
+    pollWorker.exchange = exchange;
 }
 
 void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
+    // A worker whose wait failed has ended; a tick it was asking for is lost
+    // with it, and the next one asks a new worker.
+    if (pollThread.Ended()) {
+        pollThread.Release();
+        ForgetPollWorker();
+        StartPollWorker();
+    }
     if (!FindPlayer()) {
         ShowNotRunning();
         return;

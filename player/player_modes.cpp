@@ -61,7 +61,7 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
 }
 
 JobWorker<ModesJob> modesWorker(L"Pelorin menu", MSG_MODES_DONE, CarryOut, &pluginState.modesThread,
-                                [] { pluginState.menuWanted = false; });
+                                [] { pluginState.menuClicksWaiting = 0; });
 
 }  // namespace
 

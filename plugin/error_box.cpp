@@ -1,7 +1,7 @@
 // Error boxes on threads of their own.
 #include "plugin/error_box.h"
 
-#include "plugin/workers.h"
+#include "plugin/library_hold.h"
 
 #include <windows.h>
 

@@ -5,12 +5,12 @@
 // thread id and what carry returned. Only that post frees it for the next
 // job. While it works, *busy holds its thread, where the control looks for
 // it (or the worker's own, when no busy is given); while it waits, nullptr.
+// A worker whose wait failed has ended: the next job starts another.
 #pragma once
 
 #include "plugin/workers.h"
 
 #include <windows.h>
-#include <memory>
 #include <utility>
 
 template <typename Job>
@@ -23,16 +23,23 @@ public:
               void (*forget)() = nullptr)
         : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy ? busy : &ownBusy_) {}
 
-    bool Busy() const { return *busy_ != nullptr; }
+    bool Busy() {
+        LetGoIfEnded();
+        return *busy_ != nullptr;
+    }
 
     // Host's thread: starts the worker unless it runs; false when it cannot.
     bool Ready() {
+        LetGoIfEnded();
         if (exchange_) return true;
-        auto exchange = std::make_unique<Exchange>();
+        auto* exchange = new Exchange;
         exchange->doneMessage = doneMessage_;
         exchange->carry = carry_;
-        if (!exchange->wake.Handle() || !Start(Run, exchange.get())) return false;
-        exchange_ = exchange.release();  // and the worker's
+        if (!exchange->wake.Handle() || !Start(Run, exchange)) {
+            delete exchange;
+            return false;
+        }
+        exchange_ = exchange;
         return true;
     }
 
@@ -41,6 +48,7 @@ public:
     bool Hand(Job job) {
         if (Busy() || !Ready()) return false;
         exchange_->job = std::move(job);
+        ++exchange_->handed;
         *busy_ = Thread();
         exchange_->wake.Wake();
         return true;
@@ -51,7 +59,7 @@ public:
     // job; else nullptr. The job is the host's thread's to read until it
     // hands the next one.
     Job* Finish(WPARAM poster) {
-        if (!Busy() || GetThreadId(*busy_) != poster) return nullptr;
+        if (*busy_ == nullptr || !Posted(poster)) return nullptr;
         // The handle stays the slot's: the worker lives on for the next job.
         *busy_ = nullptr;
         return &exchange_->job;
@@ -59,23 +67,44 @@ public:
 
 private:
     // The host's thread writes the job only while the worker waits, and
-    // the wake-up hands it over. The worker owns it and frees it at the end.
-    struct Exchange {
+    // the wake-up hands it over.
+    struct Exchange : SharedWithWorker {
         WakeEvent wake;
         Job job = {};
         UINT doneMessage = 0;
         Carry carry = nullptr;
+        LONG handed = 0;   // written by the host's thread
+        LONG carried = 0;  // by the worker, before it posts
     };
 
     static void Run(const WorkerLink& link, void* raw) {
-        const std::unique_ptr<Exchange> exchange(static_cast<Exchange*>(raw));
-        while (WaitInWorker(link, exchange->wake.Handle(), INFINITE) == WaitEnd::Signalled)
-            PostToControl(link, exchange->doneMessage, GetCurrentThreadId(), exchange->carry(link, exchange->job));
+        auto* exchange = static_cast<Exchange*>(raw);
+        while (WaitInWorker(link, exchange->wake.Handle(), INFINITE) == WaitEnd::Signalled) {
+            const LPARAM result = exchange->carry(link, exchange->job);
+            InterlockedIncrement(&exchange->carried);
+            PostToControl(link, exchange->doneMessage, GetCurrentThreadId(), result);
+        }
+        LetGo(exchange);
+    }
+
+    // A worker ends by itself only when a wait fails, and then between
+    // jobs: after its post for the last one, which is still to be taken,
+    // or before it took the job handed last, which is lost with it.
+    void LetGoIfEnded() {
+        if (!Ended()) return;
+        if (*busy_ != nullptr && InterlockedCompareExchange(&exchange_->carried, 0, 0) == exchange_->handed) return;
+        Release();
+        LetGoOfExchange();
+    }
+
+    void LetGoOfExchange() {
+        LetGo(exchange_);
+        exchange_ = nullptr;
+        *busy_ = nullptr;
     }
 
     void Forget() override {
-        exchange_ = nullptr;
-        *busy_ = nullptr;
+        LetGoOfExchange();
         WorkerSlot::Forget();
     }
 
@@ -83,5 +112,5 @@ private:
     const Carry carry_;
     HANDLE ownBusy_ = nullptr;
     HANDLE* const busy_;
-    Exchange* exchange_ = nullptr;  // the worker's, alive while it runs
+    Exchange* exchange_ = nullptr;  // shared with the worker while it runs
 };

@@ -11,6 +11,7 @@
 #include "player/launch.h"
 #include "player/player_link.h"
 #include "plugin/exports.h"
+#include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "settings/settings.h"
@@ -109,15 +110,26 @@ void ResetInteraction() {
     pluginState.startupPending = true;
 }
 
+// The box is modal on the host's thread, and the host may stop and unload
+// the plug-in from inside it.
+void ShowSkinFailure() {
+    const ShellCallHold hold;
+    ShowPluginMessage(hostContext, nullptr, kPluginName, kSkinErrorText, MB_ICONERROR, true);
+}
+
 void Start(const HostContext& context) {
     ArmWorkerStop();
     FindPlayer();
     std::memcpy(&hostContext, &context, sizeof hostContext);
-    if (!RegisterWindowClass(kControlClass, kControlClassStyle, ControlWindowProc)) return;
+    if (!RegisterWindowClass(kControlClass, kControlClassStyle, ControlWindowProc)) {
+        StopWorkerThreads();
+        return;
+    }
 
     if (!LoadSettingsAndSkins()) {
         AbandonSkins();
-        ShowPluginMessage(hostContext, nullptr, kPluginName, kSkinErrorText, MB_ICONERROR, true);
+        StopWorkerThreads();
+        ShowSkinFailure();
         return;
     }
 
@@ -128,6 +140,7 @@ void Start(const HostContext& context) {
         // Nothing would ever show the skins; stop as quietly as a missing
         // title tip does.
         AbandonSkins();
+        StopWorkerThreads();
         return;
     }
     RegisterWithTaskbar();

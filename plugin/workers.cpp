@@ -2,6 +2,7 @@
 // that ends their waits, and the slots the host's thread keeps them in.
 #include "plugin/workers.h"
 
+#include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 
 #include <memory>
@@ -21,28 +22,6 @@ struct WorkerStart {
     void* parameter;
     WorkerLink link;
 };
-
-HMODULE ThisModule(DWORD extraFlags) {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | extraFlags,
-                       reinterpret_cast<LPCSTR>(&StartWorkerThread), &self);
-    return self;
-}
-
-struct LibraryThreadStart {
-    LibraryThreadBody body;
-    void* parameter;
-};
-
-DWORD WINAPI LibraryThreadMain(LPVOID raw) {
-    {
-        const std::unique_ptr<LibraryThreadStart> start(static_cast<LibraryThreadStart*>(raw));
-        start->body(start->parameter);
-    }
-    // Gives up the reference taken for this thread, which may unload the
-    // library, and ends without returning into its code.
-    FreeLibraryAndExitThread(ThisModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT), 0);
-}
 
 void RunWorker(void* raw) {
     const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(raw));
@@ -75,20 +54,6 @@ HANDLE StartWorkerThread(WorkerBody body, void* parameter, HWND control, HANDLE 
     HANDLE thread = StartLibraryThread(RunWorker, start.get());
     if (thread == nullptr) {
         CloseHandle(start->link.stop);
-        return nullptr;
-    }
-    start.release();  // the thread's now
-    return thread;
-}
-
-HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter) {
-    auto start = std::make_unique<LibraryThreadStart>(LibraryThreadStart{body, parameter});
-    // Taken here, not by the thread: a stop and FreeLibrary may come before
-    // the new thread runs its first instruction.
-    const HMODULE held = ThisModule(0);
-    HANDLE thread = held ? CreateThread(nullptr, 0, LibraryThreadMain, start.get(), 0, nullptr) : nullptr;
-    if (thread == nullptr) {
-        if (held) FreeLibrary(held);
         return nullptr;
     }
     start.release();  // the thread's now
@@ -133,6 +98,8 @@ bool WorkerSlot::Start(WorkerBody body, void* parameter) {
 
 bool WorkerSlot::Posted(WPARAM poster) const { return *thread_ != nullptr && GetThreadId(*thread_) == poster; }
 
+bool WorkerSlot::Ended() const { return *thread_ != nullptr && WaitForSingleObject(*thread_, 0) == WAIT_OBJECT_0; }
+
 void WorkerSlot::Release() {
     if (*thread_) CloseHandle(*thread_);
     *thread_ = nullptr;
@@ -150,6 +117,7 @@ HANDLE ArmWorkerStop() {
 }
 
 void StopWorkerThreads() {
+    CountStop();
     if (stopEvent) {
         SetEvent(stopEvent);
         CloseHandle(stopEvent);

@@ -25,13 +25,6 @@ using WorkerBody = void (*)(const WorkerLink& link, void* parameter);
 // thread could be started; parameter then stays the caller's.
 HANDLE StartWorkerThread(WorkerBody body, void* parameter, HWND control, HANDLE stop);
 
-// Host's thread. Runs body(parameter) on a new thread that keeps the
-// library loaded until it has ended, whether or not the plug-in still runs
-// by then: for work that belongs to no start. nullptr when no thread could
-// be started; parameter then stays the caller's.
-using LibraryThreadBody = void (*)(void* parameter);
-HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter);
-
 // How a worker's wait ended. A wait that fails reads as Stopped: a worker
 // that cannot wait must end, not spin.
 enum class WaitEnd { Signalled, TimedOut, Stopped };
@@ -50,6 +43,17 @@ void RequestRepaint(const WorkerLink& link);
 // A copy of handle that a worker may wait on and closes itself; nullptr
 // for nullptr.
 HANDLE DuplicateToWaitOn(HANDLE handle);
+
+// What the host's thread and one worker share (a job, the answers): each
+// lets go of it once and the last one frees it, so that a worker that ends
+// early, for whatever reason, frees nothing the host's thread still reads.
+struct SharedWithWorker {
+    LONG holders = 2;
+};
+template <typename Shared>
+void LetGo(Shared* shared) {
+    if (shared && InterlockedDecrement(&shared->holders) == 0) delete shared;
+}
 
 // The auto-reset event a long-lived worker sleeps on between jobs, closed
 // with the exchange that owns it.
@@ -84,11 +88,13 @@ public:
     // and stop signal); false when this slot's worker still runs, no start
     // is armed or no thread could be had (parameter then stays the caller's).
     bool Start(WorkerBody body, void* parameter);
-    bool Running() const { return *thread_ != nullptr; }
     HANDLE Thread() const { return *thread_; }
     // Whether a message carrying poster (a thread id) is the running
     // worker's: a worker of a stopped start, or one given up on, may still post.
     bool Posted(WPARAM poster) const;
+    // Whether the worker ended by itself (its wait failed): the host's
+    // thread lets it go and may start another.
+    bool Ended() const;
     // Lets go of the running worker: it has ended, or is given up on and
     // ends by itself.
     void Release();

@@ -40,7 +40,7 @@ PluginState pluginState = {
     /* songTitleTip */ true,
     /* modesThread */ nullptr,
     /* modesAsking */ false,
-    /* menuWanted */ false,
+    /* menuClicksWaiting */ 0,
     /* menuPoint */ 0,
     /* shownModes */ 0,
 };

@@ -102,7 +102,9 @@ struct PluginState {
     // a change.
     HANDLE modesThread;
     bool modesAsking;   // the worker asks, rather than sets
-    bool menuWanted;    // a menu waits for the player's answers
+    // Right-clicks whose menu waits for the player's answers; each goes on
+    // to the taskbar once the menu has closed.
+    int32_t menuClicksWaiting;
     int32_t menuPoint;  // where it opens: WM_CONTEXTMENU's lParam
     int32_t shownModes; // what the last menu showed, packed
 };

@@ -62,6 +62,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK TaskbarWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CONTEXTMENU) {
+        if (HostKit* kit = KitOf(window)) ++kit->taskbarRightClicks;
+        return 0;
+    }
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
@@ -173,6 +177,7 @@ bool CreateHostKit(const HostKitOptions& options, HostKit* kit) {
         return false;
     }
     SetWindowLongPtrA(kit->mainWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(kit));
+    SetWindowLongPtrA(kit->taskbarWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(kit));
 
     kit->context = HostContext{};
     kit->context.modulePaths = kit->modulePaths.data();

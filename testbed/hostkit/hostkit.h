@@ -45,6 +45,7 @@ struct HostKit {
     std::vector<UINT> modalMessages;       // HM_MODAL_BEGIN / HM_MODAL_END
     std::vector<std::string> setupRequests;  // paths after the '/'
     int setupPageOpens = 0;
+    int taskbarRightClicks = 0;  // WM_CONTEXTMENU handed on to the taskbar
 };
 
 // Creates the host's windows and fills kit->context. False on failure.

@@ -108,7 +108,7 @@ HWND FindPlayerSimWindow();
 HWND FindPlayerSimWindowOf(DWORD processId);
 
 // One of the simulator's text commands ("state paused", "caption <raw>",
-// "caption-auto", "hang <ms>", "delay <ms>", "title <Artist - Title>",
+// "caption-auto", "hang <ms>", "delay <ms>", "clear-delay <ms>", "title <Artist - Title>",
 // "length <s>", "position <ms>", "positions on|off"). True when the player took it.
 bool SendPlayerSimControl(HWND window, std::string_view command);
 

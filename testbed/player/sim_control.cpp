@@ -86,6 +86,8 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.pendingHangMs = number;
   } else if (verb == "delay" && number >= 0) {
     runtime.answerDelayMs = number;
+  } else if (verb == "clear-delay" && number >= 0) {
+    runtime.clearDelayMs = number;
   } else if (verb == "length" && current) {
     current->lengthSec = number;
   } else if (verb == "position") {

@@ -1,7 +1,7 @@
 // What tests may change while the stand-in player runs, and the text
 // commands that change it: "state paused", "caption <raw>", "caption-auto",
 // "hang <ms>", "delay <ms>", "title <Artist - Title>", "length <s>",
-// "position <ms>".
+// "position <ms>", "clear-delay <ms>".
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,7 @@ struct PlayerRuntime {
   int answerDelayMs = 0;  // each query, and each file handed over by message
   int commandDelayMs = 0;  // a slow player: each command takes this long
   int pendingHangMs = 0;  // the next query or file blocks this long; kHangForever
+  int clearDelayMs = 0;   // a clear of the playlist is carried out this late
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
 };
 

@@ -58,6 +58,8 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
   const auto code = static_cast<int32_t>(lParam);
   LogEvent("USER", std::to_string(signedWParam) + " " + std::to_string(code));
   WaitBeforeAnswer();
+  // A player busy elsewhere may clear its playlist after its sender gave up.
+  if (code == kClearPlaylist && simState.runtime.clearDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.clearDelayMs));
   // Some players know no position: they answer 0 and ignore a seek.
   if (!simState.runtime.reportsPosition && (code == kQueryTime || code == kSeek)) return 0;
   const QueryResult result = AnswerQuery(simState.runtime.model, signedWParam, code, GetTickCount());

@@ -82,6 +82,25 @@ TEST_F(ContextMenuTest, ShownAtTheSignedPointAvoidingTheTaskbar) {
 TEST_F(ContextMenuTest, BusyDropShowsNoMenu) {
     pluginState.dropBusy = true;
     EXPECT_EQ(OpenContextMenu().shown, 0);
+    EXPECT_EQ(host.taskbarRightClicks, 1) << "the right-click goes on to the taskbar at once";
+}
+
+// The taskbar hears of each right-click once, after the menu has closed,
+// whether the menu opens at once or waits for the player's answers; a
+// right-click made while the menu waits moves it and is handed on with it.
+TEST_F(ContextMenuTest, TheTaskbarGetsEachRightClickOnceTheMenuHasClosed) {
+    SeenMenu menu = OpenContextMenu();
+    EXPECT_EQ(menu.taskbarRightClicksBefore, 0);
+    EXPECT_EQ(host.taskbarRightClicks, 1);
+
+    StartPlayer();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 300"));
+    Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(200, 600));
+    menu = OpenContextMenu(300, 700);
+    EXPECT_EQ(menu.shown, 1);
+    EXPECT_EQ(std::pair(menu.x, menu.y), std::pair(300, 700));
+    EXPECT_EQ(menu.taskbarRightClicksBefore, 1);
+    EXPECT_EQ(host.taskbarRightClicks, 3);
 }
 
 TEST_F(ContextMenuTest, SetupSendsTheSlashAndThePluginPath) {

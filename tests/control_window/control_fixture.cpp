@@ -33,10 +33,12 @@ LRESULT CALLBACK RecordingTooltipProc(HWND window, UINT message, WPARAM wParam, 
 SeenMenu seenMenu;
 UINT chosenItem = 0;
 DWORD menuAskedTick = 0;
+const HostKit* menuHost = nullptr;
 
 BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     ++seenMenu.shown;
     seenMenu.shownAfterMs = GetTickCount() - menuAskedTick;
+    seenMenu.taskbarRightClicksBefore = menuHost->taskbarRightClicks;
     seenMenu.flags = flags;
     seenMenu.x = x;
     seenMenu.y = y;
@@ -87,6 +89,7 @@ void ControlWindowTest::SetUp() {
     RegisterClassesOnce();
     hostContext = host.context;
     pluginState = kInitialState;
+    menuHost = &host;
 
     controlWidth = 55;
     controlHeight = 23;
@@ -185,7 +188,7 @@ SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
     Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
     seenMenu.contextMenuMs = GetTickCount() - menuAskedTick;
     // With the player running the menu opens when a worker has its answers.
-    EXPECT_TRUE(WaitUntil([] { return !pluginState.menuWanted; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return pluginState.menuClicksWaiting == 0; }, 5000));
     return seenMenu;
 }
 

@@ -34,6 +34,7 @@ struct SeenMenu {
     TPMPARAMS params = {};
     DWORD contextMenuMs = 0;  // WM_CONTEXTMENU in the window procedure
     DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
+    int taskbarRightClicksBefore = -1;  // the host's taskbar had them as the menu showed
     std::vector<UINT> Ids() const;
     const SeenMenuItem* Item(UINT id) const;
 };

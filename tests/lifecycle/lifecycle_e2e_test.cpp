@@ -154,6 +154,7 @@ TEST_F(PluginLifecycle, AnUnusableNormalSkinShowsOneMessageAndLeavesNothing) {
     EXPECT_TRUE(ClassRegistered(plugin, "Pelorin"));
 
     EXPECT_TRUE(probe.liveGdi.empty()) << probe.liveGdi.size() << " GDI objects kept by a start that failed";
+    EXPECT_EQ(LiveKernelHandles(), 0) << "the stop signal of a start that failed";
 
     probe.windowTouches = 0;
     StopPlugin();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@ namespace {
 constexpr UINT kCommandDone = 1025;
 constexpr UINT kLaunchDone = 1032;
 constexpr UINT kPreferencesItem = 1026;
+constexpr UINT kSetupItem = 1028;
 constexpr int kPlayCell = 1;
 constexpr int kStopCell = 3;
 
@@ -52,16 +54,23 @@ BOOL WINAPI FailedShellExecute(SHELLEXECUTEINFOA* start) {
     return FALSE;
 }
 
-// A box as the system shows one: a modal loop on the caller's thread, here
-// until the test closes it.
-std::atomic<bool> boxUp{false};
-int WINAPI ModalBox(HWND, LPCSTR, LPCSTR, UINT) {
-    boxUp = true;
+// A modal loop on the caller's thread, as a box or a menu runs one, here
+// until the test lets it end.
+std::atomic<bool> loopRuns{false};
+void RunModalLoop() {
+    loopRuns = true;
     while (MsgWaitForMultipleObjects(1, &release, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }
+}
+int WINAPI ModalBox(HWND, LPCSTR, LPCSTR, UINT) {
+    RunModalLoop();
     return IDOK;
+}
+BOOL WINAPI ModalMenu(HMENU, UINT, int, int, HWND, LPTPMPARAMS) {
+    RunModalLoop();
+    return FALSE;  // dismissed
 }
 
 BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,6 +78,10 @@ BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == kCommandDone) Hold();
     return posted;
 }
+
+void CALLBACK UnloadOnceTheLoopRuns(HWND, UINT, UINT_PTR timer, DWORD);
+class WorkerLifetime;
+WorkerLifetime* unloadingTest = nullptr;
 
 class WorkerLifetime : public LoadedPluginTest {
 protected:
@@ -116,28 +129,58 @@ protected:
     }
 
 public:
-    void UnloadUnderTheBox() {
+    void UnloadInsideTheLoop() {
         boxPatch.reset();
         patch.reset();
         StopAndUnload();
         SetEvent(release);
     }
 
+    // What the host does when the user confirms the page with a changed
+    // setting: the plug-in is stopped and started again inside the send.
+    void RestartInsideThePage() {
+        StopPlugin();
+        StartPlugin();
+    }
+
 protected:
+    // Runs the plug-in into a modal loop of its own (the box or menu patched
+    // in by the caller) and unloads it from inside: the loop's return must
+    // find the code still there, and the library is freed once the shell's
+    // thread is back in its own loop.
+    void ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode(const std::function<void()>& enterTheLoop) {
+        loopRuns = false;
+        unloadingTest = this;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, UnloadOnceTheLoopRuns);
+        enterTheLoop();
+        ASSERT_TRUE(WaitUntil([] { return !PluginMapped(); }, 10000)) << "the library was kept";
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(loopRuns);
+        PumpMessages(200);
+        EXPECT_TRUE(IsWindow(host.taskbarWindow)) << "the shell runs on";
+    }
+
     std::unique_ptr<ScopedImportPatch> boxPatch;
 
     std::unique_ptr<ScopedImportPatch> patch;
     PlayerSimProcess sim;
 };
 
-WorkerLifetime* unloadingTest = nullptr;
-
-// Where the user quits the shell while the box is up: inside whatever
+// Where the user quits the shell while a box or menu is up: inside whatever
 // message loop runs on the shell's thread.
-void CALLBACK UnloadOnceTheBoxIsUp(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (!boxUp) return;
+void CALLBACK UnloadOnceTheLoopRuns(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!loopRuns) return;
     KillTimer(nullptr, timer);
-    unloadingTest->UnloadUnderTheBox();
+    unloadingTest->UnloadInsideTheLoop();
+}
+
+void UnloadFromThePage(HostKit*, const char*) { unloadingTest->UnloadInsideTheLoop(); }
+void RestartFromThePage(HostKit*, const char*) { unloadingTest->RestartInsideThePage(); }
+
+int ControlsIn(HWND taskbar) {
+    int count = 0;
+    for (HWND child = nullptr; (child = FindWindowExA(taskbar, child, "Pelorin", nullptr)) != nullptr;) ++count;
+    return count;
 }
 
 }  // namespace
@@ -257,13 +300,48 @@ TEST_F(WorkerLifetime, ABoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
     Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&FailedShellExecute));
     boxPatch = std::make_unique<ScopedImportPatch>(plugin, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&ModalBox));
     ASSERT_TRUE(boxPatch->active());
-    boxUp = false;
+    ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode([this] { ClickCell(kPlayCell); });
+}
+
+// The user quits the shell while the control's menu is open; the host's
+// taskbar hears nothing of a right-click whose plug-in is gone.
+TEST_F(WorkerLifetime, AMenuClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
+    StartPlugin();
+    Patch("user32.dll", "TrackPopupMenuEx", reinterpret_cast<void*>(&ModalMenu));
+    const HWND control = Control();
+    ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode(
+        [control] { SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 500)); });
+    EXPECT_EQ(host.taskbarRightClicks, 0);
+}
+
+// The user turns the plug-in off on its own setup page: the host stops and
+// frees it inside the send that opened the page.
+TEST_F(WorkerLifetime, ASetupPageThatUnloadsThePluginReturnsIntoNoUnloadedCode) {
+    StartPlugin();
+    SetSetupPageOpener(UnloadFromThePage);
     unloadingTest = this;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, UnloadOnceTheBoxIsUp);
-    ClickCell(kPlayCell);
-    ASSERT_TRUE(WaitUntil([] { return !PluginMapped(); }, 10000)) << "the box kept the library";
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(boxUp);
-    PumpMessages(200);
+    SendMessageA(Control(), WM_COMMAND, kSetupItem, 0);
+    SetSetupPageOpener(nullptr);
+    EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "the library was kept";
+    EXPECT_EQ(host.setupPageOpens, 1);
     EXPECT_TRUE(IsWindow(host.taskbarWindow)) << "the shell runs on";
+}
+
+// A host that applies its page by stopping and starting the plug-in inside
+// the send: one control afterwards, the second start's, and it works.
+TEST_F(WorkerLifetime, ASetupPageThatRestartsThePluginLeavesOneWorkingControl) {
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
+    StartPlugin();
+    const HWND first = Control();
+    SetSetupPageOpener(RestartFromThePage);
+    unloadingTest = this;
+    SendMessageA(first, WM_COMMAND, kSetupItem, 0);
+    SetSetupPageOpener(nullptr);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(ControlsIn(host.taskbarWindow), 1);
+    ClickCell(kPlayCell);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 5000)) << "Play on the second start's control";
+    StopAndUnload();
+    EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "something of ours still runs";
 }

@@ -1,9 +1,11 @@
 // Workers and the stop of the start that made them: a stop ends their waits
 // at once without waiting for them, and a worker that outlives its start
 // reaches nothing of the next one.
+#include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
 #include "testbed/common/message_wait.h"
+#include "tests/support/iat_patch.h"
 
 #include <gtest/gtest.h>
 #include <atomic>
@@ -11,11 +13,49 @@
 namespace {
 
 constexpr UINT kPing = WM_APP + 7;
+constexpr UINT kDoubled = WM_APP + 8;
 std::atomic<int> pingsFromWorkers{0};
+
+// A job worker as the product's are: it doubles its job.
+LPARAM Double(const WorkerLink&, int& job) {
+    job *= 2;
+    return job;
+}
+JobWorker<int> doubler(L"Pelorin test doubler", kDoubled, Double);
+struct DoneJob {
+    WPARAM poster = 0;
+    int answer = 0;
+};
+DoneJob lastDone;
 
 LRESULT CALLBACK PingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kPing) ++pingsFromWorkers;
+    if (message == kDoubled) {
+        const int* job = doubler.Finish(wParam);
+        lastDone = {wParam, job ? *job : -1};
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Fails the next wait of a thread other than the test's, as a wait on a
+// handle that is no longer valid would.
+DWORD testThread = 0;
+std::atomic<int> waitsToFail{0};
+decltype(&WaitForMultipleObjects) realWait = nullptr;
+DWORD WINAPI FailingWait(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
+    if (GetCurrentThreadId() != testThread && waitsToFail.exchange(0) > 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    return realWait(count, handles, all, waitMs);
+}
+
+// The doubled job, or -1 when no worker posted it within a few seconds.
+int Doubled(int job) {
+    lastDone = DoneJob{};
+    if (!doubler.Hand(job)) return -1;
+    WaitUntil([] { return lastDone.poster != 0; }, 3000);
+    return lastDone.answer;
 }
 
 HWND MakeControl() {
@@ -126,4 +166,21 @@ TEST_F(WorkerStop, NoStartArmedStartsNoWorkerAndAFailedWaitIsAStop) {
     const WorkerLink broken = {gone, pluginState.controlWindow};
     EXPECT_EQ(WaitInWorker(broken, nullptr, 1000), WaitEnd::Stopped);
     EXPECT_TRUE(StopRequestedWithin(broken, 1000));
+}
+
+// A worker whose wait failed has ended by itself: the host's thread frees
+// nothing it still reaches, and the next job has a worker again.
+TEST_F(WorkerStop, AfterAWorkersWaitFailsTheNextJobStartsAnother) {
+    testThread = GetCurrentThreadId();
+    const auto patch = PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects", &FailingWait,
+                                  &realWait);
+    ASSERT_TRUE(patch->active());
+    ASSERT_EQ(Doubled(1), 2);
+    const WPARAM first = lastDone.poster;
+    waitsToFail = 1;  // its wait for the job after this one
+    ASSERT_EQ(Doubled(2), 4);
+    ASSERT_TRUE(WaitUntil([] { return WaitForSingleObject(doubler.Thread(), 0) == WAIT_OBJECT_0; }, 3000));
+    EXPECT_EQ(Doubled(3), 6);
+    EXPECT_NE(lastDone.poster, first) << "a new worker";
+    EXPECT_EQ(Doubled(4), 8);
 }
