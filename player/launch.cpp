@@ -1,7 +1,7 @@
 // Starting the player when a press, a drop, the context menu or the
 // start-up timer needs it: a launch thread that starts the program and
-// follows what it started until the player's window exists or it has gone,
-// a watchdog that gives up on it after the start limit, the replay of the
+// follows what it started, and what a launcher started in turn, until the
+// player's window exists or it has gone, a watchdog that gives up on it after the start limit, the replay of the
 // press that asked for the start, and the one message that says it failed.
 #include "player/launch.h"
 
@@ -16,6 +16,7 @@
 #include "plugin/workers.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <memory>
 
 namespace {
@@ -44,7 +45,7 @@ constexpr bool StartSucceeded(INT_PTR result) { return result > 32; }
 enum class StartEnd : LPARAM {
     TimedOut = 0,  // launchTiming.startLimitMs passed without a window
     SawWindow,     // the player's window exists
-    ProcessEnded,  // the started process ended and no player's window exists
+    ProcessEnded,  // the followed process ended, leaving no player's window and nothing it started
     StartFailed,   // no usable path, or the program could not be started
     Stopped,       // the plug-in is stopping
 };
@@ -73,18 +74,67 @@ StartedProgram StartPlayerProgram(const PlayerProgram& program) {
     return {reinterpret_cast<INT_PTR>(start.hInstApp), start.hProcess};
 }
 
+struct ProcessCloser {
+    void operator()(HANDLE process) const { CloseHandle(process); }
+};
+using OwnedProcess = std::unique_ptr<void, ProcessCloser>;
+
+bool CreatedAt(HANDLE process, FILETIME* created) {
+    FILETIME exited, kernel, user;
+    return GetProcessTimes(process, created, &exited, &kernel, &user) != FALSE;
+}
+
+// A process that the ended parent started and that still runs: the player
+// a launcher started, or the next launcher. Ids are given out again, so an
+// older process whose own parent had the same id is told apart by its
+// creation time.
+OwnedProcess RunningChildOf(HANDLE parent) {
+    FILETIME parentCreated;
+    if (!CreatedAt(parent, &parentCreated)) return nullptr;
+    const DWORD parentId = GetProcessId(parent);
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    OwnedProcess child;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        OwnedProcess candidate(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        FILETIME created;
+        if (candidate && CreatedAt(candidate.get(), &created) && CompareFileTime(&created, &parentCreated) >= 0 &&
+            WaitForSingleObject(candidate.get(), 0) == WAIT_TIMEOUT)
+            child = std::move(candidate);
+    }
+    CloseHandle(snapshot);
+    return child;
+}
+
 // Looks at once, then in short steps, until the player's window exists or
-// the started process has ended (when it is known), within the start limit.
+// the followed process has ended (when it is known), within the start
+// limit. A player's window may come and go while the start is still under
+// way, never seen here; a launcher ends before the player it started has a
+// window. What the ended process left running tells them apart: the
+// launcher's player is followed in its place, until its window comes, it
+// ends too, or the limit passes.
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
+    OwnedProcess startedByLauncher;
+    HANDLE followed = process;
     for (;;) {
         if (PlayerWindowNow()) return StartEnd::SawWindow;
-        // Looked at again after the process's end: a second instance that
-        // handed its command line over ends once a player's window exists.
-        if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
-            return PlayerWindowNow() ? StartEnd::SawWindow : StartEnd::ProcessEnded;
+        if (followed && WaitForSingleObject(followed, 0) == WAIT_OBJECT_0) {
+            // Looked at again after the process's end: a second instance
+            // that handed its command line over ends once a player's window
+            // exists.
+            if (PlayerWindowNow()) return StartEnd::SawWindow;
+            OwnedProcess child = RunningChildOf(followed);
+            if (!child) return StartEnd::ProcessEnded;
+            startedByLauncher = std::move(child);
+            followed = startedByLauncher.get();
+        }
         if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
-        if (WaitInWorker(link, process, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;
+        if (WaitInWorker(link, followed, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/workers.h"
+#include "testbed/common/process_list.h"
 #include "testbed/shell/scene_runner.h"
 #include "tests/support/iat_patch.h"
 
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr char kControlClassName[] = "PelorinLaunchTestControl";
+constexpr char kLauncherExeName[] = "player_launcher.exe";
 // Longer than any launch thread may live with the limits the tests use.
 constexpr DWORD kThreadEndTimeoutMs = 30000;
 
@@ -386,6 +388,13 @@ std::vector<LaunchDonePost> LaunchTest::LaunchDonePosts() {
     std::lock_guard<std::mutex> guard(watch.lock);
     return watch.launchDone;
 }
+
+void LaunchTest::UseLauncher() {
+    launcherPath = ExeFolder() + "\\" + kLauncherExeName;
+    SetPlayerPath(launcherPath);
+}
+
+bool LaunchTest::LauncherRunning() { return !ProcessIdsNamed(kLauncherExeName).empty(); }
 
 void LaunchTest::HoldStarts() { watch.heldStarts = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
 

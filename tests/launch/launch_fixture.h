@@ -64,6 +64,12 @@ protected:
     bool LaunchIdle() const;
     bool WaitForLaunchEnd(DWORD timeoutMs);
 
+    // From now on the plug-in starts the player through the stand-in
+    // launcher, which starts it and ends at once.
+    void UseLauncher();
+    // Whether a stand-in launcher still runs.
+    static bool LauncherRunning();
+
     // From now on every start of a program is held, as by a security
     // prompt, until TearDown; then it fails.
     static void HoldStarts();
@@ -85,5 +91,6 @@ protected:
     HWND control = nullptr;
     std::string simLogPath;
     std::string simPath;
+    std::string launcherPath;
     PlayerSimProcess runningPlayer;
 };

@@ -8,6 +8,7 @@
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "testbed/player/player_sim_protocol.h"
 
 #include <atomic>
 #include <functional>
@@ -256,6 +257,81 @@ TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
     EXPECT_TRUE(LaunchIdle());
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
     EXPECT_EQ(Messages()[0].text, kFailureText + simPath);
+}
+
+// The player's program named as the path may be a launcher that starts the
+// player and ends before the player's window exists; the launch waits for
+// that window all the same. The player here takes its time, so the
+// launcher has surely ended first.
+class LauncherTest : public LaunchTest {
+protected:
+    void SetUp() override {
+        LaunchTest::SetUp();
+        PlayerSimOptions slow;
+        slow.startDelayMs = 1500;
+        ConfigureStartedPlayer(slow);
+        UseLauncher();
+    }
+    void ExpectLauncherGoneBeforeThePlayersWindow() {
+        ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 1, 10000)) << "the launcher started no player";
+        ASSERT_TRUE(WaitUntil([] { return !LauncherRunning(); }, 5000));
+        ASSERT_EQ(FindPlayerSimWindow(), nullptr) << "the player's window came before the launcher ended";
+    }
+};
+
+TEST_F(LauncherTest, PlayReachesThePlayerOnceItsWindowComes) {
+    PressCell(kPlay);
+    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
+
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40045", 1, kPlayerStartTimeoutMs));
+    PumpMessages(1500);
+    EXPECT_EQ(CommandsLogged(Log()), 1);
+    ASSERT_EQ(ShellStarts().size(), 1u);
+    EXPECT_EQ(ShellStarts()[0].file, launcherPath);
+    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_TRUE(LaunchIdle());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LauncherTest, DroppedFilesReachThePlayersPlaylist) {
+    const std::vector<std::string> files = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3"};
+    PostDrop(files);
+    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
+
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, kPlayerStartTimeoutMs));
+    // A drop that gave up early has ended before the player came: its
+    // playlist is read once it is there.
+    ASSERT_TRUE(WaitUntil([] { return FindPlayerSimWindow() != nullptr; }, 10000));
+    PumpMessages(1000);
+    EXPECT_TRUE(Messages().empty()) << Messages()[0].text;
+    std::vector<std::string> enqueued;
+    for (const PlayerSimLogEntry& entry : Log()) {
+        if (entry.kind == "ENQUEUE") enqueued.push_back(entry.args);
+    }
+    EXPECT_EQ(enqueued, (std::vector<std::string>{"\"" + files[0] + "\"", "\"" + files[1] + "\""}));
+    LRESULT length = 0;
+    ASSERT_TRUE(QueryPlayerSim(FindPlayerSimWindow(), 0, player_sim::kPlaylistLength, 3000, &length));
+    EXPECT_EQ(length, 3 + 2) << "the player's own three tracks and the two dropped";
+    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
+}
+
+// Only the start limit passing without a player's window is a failure to
+// load; the launcher's end is not.
+TEST_F(LauncherTest, NoPlayersWindowByTheStartLimitFailsToLoad) {
+    PlayerSimOptions never;
+    never.startDelayMs = 15000;
+    ConfigureStartedPlayer(never);
+    launchTiming.startLimitMs = 2000;
+    const DWORD pressed = GetTickCount();
+    PressCell(kPlay);
+
+    ASSERT_TRUE(WaitUntil([] { return !Messages().empty(); }, 10000));
+    EXPECT_GE(Messages()[0].tick - pressed, 2000u);
+    EXPECT_EQ(Messages()[0].text, kFailureText + launcherPath);
+    EXPECT_TRUE(LaunchIdle());
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
+    EXPECT_FALSE(LauncherRunning());
 }
 
 }  // namespace
