@@ -1,8 +1,9 @@
 // Starting the player when a press, a drop, the context menu or the
 // start-up timer needs it: a launch thread that starts the program and
 // follows what it started, and what a launcher started in turn, until the
-// player's window exists or it has gone, a watchdog that gives up on it after the start limit, the replay of the
-// press that asked for the start, and the one message that says it failed.
+// player's window exists or it has gone, a watchdog that gives up on it
+// after the start limit, the replay of the press that asked for the start,
+// and the one message that says it failed.
 #include "player/launch.h"
 
 #include "host/host_services.h"
