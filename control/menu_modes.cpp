@@ -38,7 +38,8 @@ void OnContextMenu(LPARAM screenPoint) {
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     PluginState& s = pluginState;
-    if (!FinishModesJob(poster)) return;
+    const PlaylistPart* playlist = FinishModesJob(poster);
+    if (!playlist) return;
     if (!s.menuWanted) return;
     if (!s.modesAsking) {
         AskForMenu();
@@ -46,7 +47,7 @@ void FinishModes(WPARAM poster, LPARAM packedModes) {
     }
     s.menuWanted = false;
     // Files being handed to the player own it, and show no menu.
-    if (!s.dropBusy) OpenContextMenu(s.menuPoint, UnpackModes(packedModes));
+    if (!s.dropBusy) OpenContextMenu(s.menuPoint, UnpackModes(packedModes), playlist);
 }
 
 void ChangePlayerMode(UINT id) {
