@@ -25,6 +25,7 @@ struct PlayerRuntime {
   int commandDelayMs = 0;  // a slow player: each command takes this long
   int pendingHangMs = 0;  // the next query or file blocks this long; kHangForever
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
+  TitlePointers titlePointers = TitlePointers::Kept;
 };
 
 PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now);

@@ -22,6 +22,8 @@ struct SeenMenuItem {
     std::string text;
     bool checked;
     bool grayed;
+    std::wstring wideText;
+    std::vector<SeenMenuItem> submenu;  // the items of the submenu it opens
 };
 
 struct SeenMenu {
@@ -35,6 +37,7 @@ struct SeenMenu {
     DWORD contextMenuMs = 0;  // WM_CONTEXTMENU in the window procedure
     DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
     std::vector<UINT> Ids() const;
+    // In the menu or one of its submenus.
     const SeenMenuItem* Item(UINT id) const;
 };
 
