@@ -17,6 +17,11 @@ bool IsControlCharacter(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F)
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
+bool ReadFromProcess(HANDLE process, uintptr_t address, void* out, size_t size) {
+    SIZE_T got = 0;
+    return ReadProcessMemory(process, reinterpret_cast<const void*>(address), out, size, &got) && got == size;
+}
+
 // The time left of the bound, or 0 once it has run out.
 UINT LeftOf(DWORD deadline) {
     const auto left = static_cast<int32_t>(deadline - GetTickCount());
@@ -49,7 +54,7 @@ void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
             if (!address) break;
             if (*address != 0) {
                 const std::optional<size_t> length =
-                    ReadRemoteText(process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide);
+                    ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide);
                 if (length) part.labels[i] = EntryLabel(part.span.first + i, std::wstring_view(wide, *length));
                 continue;
             }
@@ -58,7 +63,7 @@ void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
         if (!address) break;
         if (*address == 0) continue;
         wideKnown = false;
-        const std::optional<size_t> length = ReadRemoteText(process, static_cast<uint32_t>(*address), 1, narrow);
+        const std::optional<size_t> length = ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), 1, narrow);
         if (!length || *length == 0) continue;
         const int converted = MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(*length), wide,
                                                   static_cast<int>(kTitleReadMax));
@@ -103,9 +108,7 @@ PlaylistLabel EntryLabel(int32_t index, std::wstring_view title) {
     return label;
 }
 
-// Read a page at a time, so that a text that ends just before an unreadable
-// page still reads.
-std::optional<size_t> ReadRemoteText(HANDLE process, uintptr_t address, size_t unit, void* out) {
+std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t address, size_t unit, void* out) {
     if (address == 0) return std::nullopt;
     auto* bytes = static_cast<uint8_t*>(out);
     const size_t limit = kTitleReadMax * unit;
@@ -114,10 +117,7 @@ std::optional<size_t> ReadRemoteText(HANDLE process, uintptr_t address, size_t u
     while (have < limit) {
         const uintptr_t at = address + have;
         const size_t chunk = std::min<size_t>(limit - have, kPageSize - at % kPageSize);
-        SIZE_T got = 0;
-        if (!ReadProcessMemory(process, reinterpret_cast<const void*>(at), bytes + have, chunk, &got) ||
-            got != chunk)
-            return std::nullopt;
+        if (!read(source, at, bytes + have, chunk)) return std::nullopt;
         have += chunk;
         for (; scanned + unit <= have; scanned += unit) {
             if (bytes[scanned] == 0 && (unit == 1 || bytes[scanned + 1] == 0)) return scanned / unit;

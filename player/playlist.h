@@ -62,8 +62,13 @@ struct PlaylistPart {
 // read "N.".
 PlaylistPart AskPlaylist(HWND player);
 
-// Worker thread: the zero-terminated text at address in process, in units
-// of 1 (the system's code page) or 2 (UTF-16) bytes, at most
-// kTitleReadMax units, copied to out (room for kTitleReadMax + 1 units).
-// The units read, or nothing when the text cannot be read.
-std::optional<size_t> ReadRemoteText(HANDLE process, uintptr_t address, size_t unit, void* out);
+// Copies size bytes at address in source to out; false when any of them
+// cannot be read.
+using MemoryReader = bool (*)(HANDLE source, uintptr_t address, void* out, size_t size);
+
+// The zero-terminated text at address, in units of 1 (the system's code
+// page) or 2 (UTF-16) bytes, at most kTitleReadMax units, copied to out
+// (room for kTitleReadMax + 1 units) by read, a page at a time, so that a
+// text that ends just before an unreadable page still reads. The units
+// read, or nothing when the text cannot be read.
+std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t address, size_t unit, void* out);

@@ -53,9 +53,7 @@ constexpr char kKeyPositions[] = "positions";
 constexpr char kKeyShuffle[] = "shuffle";  // 1: on at start
 constexpr char kKeyRepeat[] = "repeat";    // 1: on at start
 // Where 212 and 213 point: "kept" (default) at titles kept for the player's
-// life; "garbage" at no title at all (0 included) that can be read;
-// "page_end" at titles whose terminating zero ends a page with an
-// unreadable page after it.
+// life; "garbage" at no title at all (0 included) that can be read.
 constexpr char kKeyTitlePointers[] = "title_pointers";
 
 // Queries and the seek: WM_USER with the code in lParam.

@@ -75,7 +75,6 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
   } else if (key == kKeyTitlePointers) {
     const std::string_view kind = TrimBlanks(value);
     if (kind == "garbage") options->titlePointers = TitlePointers::Garbage;
-    if (kind == "page_end") options->titlePointers = TitlePointers::PageEnd;
   } else if (key == kKeyPositions) {
     const std::string_view onOff = TrimBlanks(value);
     if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";

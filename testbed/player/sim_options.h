@@ -14,7 +14,7 @@
 
 namespace player_sim {
 
-enum class TitlePointers { Kept, Garbage, PageEnd };
+enum class TitlePointers { Kept, Garbage };
 
 struct SimOptions {
   std::vector<Track> playlist;  // empty: the built-in playlist

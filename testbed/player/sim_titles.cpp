@@ -3,41 +3,25 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <map>
 #include <string>
-#include <utility>
 
 #include "testbed/player/sim_values.h"
 
 namespace player_sim {
 namespace {
 
-constexpr size_t kPage = 4096;
-
 // Keyed by the title as the playlist holds it; map nodes never move.
 std::map<std::string, std::string> narrowTitles;
 std::map<std::string, std::wstring> wideTitles;
-std::map<std::pair<std::string, bool>, uintptr_t> pageEndTitles;
 
-// A page of its own with the text's terminating zero in its last bytes,
-// and a reserved page after it that cannot be read.
-uintptr_t AtPageEnd(const void* text, size_t bytes) {
-  if (bytes > kPage) return 0;
-  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS));
-  if (!pages || !VirtualAlloc(pages, kPage, MEM_COMMIT, PAGE_READWRITE)) return 0;
-  std::memcpy(pages + kPage - bytes, text, bytes);
-  return reinterpret_cast<uintptr_t>(pages + kPage - bytes);
-}
-
+// Addresses nothing is mapped at. (Under Wine a reserved page reads as
+// zeros, which would make an empty title rather than an unreadable one.)
 uintptr_t Unreadable(int32_t index) {
-  static char* reserved = static_cast<char*>(VirtualAlloc(nullptr, kPage, MEM_RESERVE, PAGE_NOACCESS));
-  switch (index % 4) {
+  switch (index % 3) {
     case 0:
-      return reinterpret_cast<uintptr_t>(reserved) + static_cast<uintptr_t>(index % 64);
-    case 1:
       return 0x10;
-    case 2:
+    case 1:
       return 0xFFFFFFF0u;
     default:
       return 0;
@@ -59,16 +43,6 @@ uintptr_t TitleAddress(const PlayerRuntime& runtime, int32_t index, bool wide) {
   }
   auto widened = wideTitles.find(title);
   if (wide && widened == wideTitles.end()) widened = wideTitles.emplace(title, WideFromUtf8(title)).first;
-  if (runtime.titlePointers == TitlePointers::PageEnd) {
-    const auto key = std::make_pair(title, wide);
-    auto placed = pageEndTitles.find(key);
-    if (placed == pageEndTitles.end()) {
-      const uintptr_t address = wide ? AtPageEnd(widened->second.c_str(), (widened->second.size() + 1) * 2)
-                                     : AtPageEnd(narrow->second.c_str(), narrow->second.size() + 1);
-      placed = pageEndTitles.emplace(key, address).first;
-    }
-    return placed->second;
-  }
   return wide ? reinterpret_cast<uintptr_t>(widened->second.c_str()) : reinterpret_cast<uintptr_t>(narrow->second.c_str());
 }
 

@@ -290,15 +290,6 @@ TEST_F(PlaylistMenuTest, TitlesOfAPlayerWithoutUtf16ReadInTheCodePage) {
     EXPECT_EQ(entries[1].wideText, L"2. Plain");
 }
 
-TEST_F(PlaylistMenuTest, TitlesEndingJustBeforeAnUnreadablePageReadInFull) {
-    for (const bool unicode : {false, true}) {
-        SCOPED_TRACE(unicode);
-        StartWithTracks(Tracks(2), unicode, "page_end");
-        ExpectWindow(Entries(OpenContextMenu()), 1, 2, 1);
-        StopPlayerSim(&sim);
-    }
-}
-
 TEST_F(PlaylistMenuTest, AnAmpersandATabAndALongTitleCannotUpsetTheMenu) {
     StartWithTracks({{"Rock & Roll\tLive " + std::string(283, 'x'), 200}});
     const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
