@@ -87,7 +87,7 @@ void OnCommand(HWND window, WPARAM wParam) {
       // the log line is all a test needs to see.
       return;
     default:
-      simState.runtime.model = ApplyCommand(simState.runtime.model, LOWORD(wParam), GetTickCount());
+      simState.runtime.model = ApplyCommand(std::move(simState.runtime.model), LOWORD(wParam), GetTickCount());
       RefreshView(window);
       return;
   }

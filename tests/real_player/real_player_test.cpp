@@ -381,8 +381,9 @@ TEST_F(RealPlayerTest, ItsPlaylistShowsInTheMenuAndAChosenEntryPlays) {
     ScopedImportPatch patch(plugin, "user32.dll", "TrackPopupMenuEx", reinterpret_cast<void*>(&CaptureMenu));
     ASSERT_TRUE(patch.active());
     menuChoice = kFirstPlaylistEntry + 2;
+    const int before = menusShown;
     SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 700));
-    ASSERT_TRUE(WaitUntil([&] { return menusShown > 0; }, kControlMs)) << "no menu";
+    ASSERT_TRUE(WaitUntil([&] { return menusShown > before; }, kControlMs)) << "no menu";
     bool playlistOffered = false;
     for (const auto& [id, state] : menuItems) playlistOffered |= id == static_cast<UINT>(-1) && !(state & MF_GRAYED);
     EXPECT_TRUE(playlistOffered);
