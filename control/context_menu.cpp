@@ -3,6 +3,7 @@
 // path could start it; "Setup Plug-in" is always there.
 #include "control/control_handlers.h"
 
+#include "control/playlist_menu.h"
 #include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/library_hold.h"
@@ -20,6 +21,9 @@ constexpr LocalText kHideOnMinimize = {
 // Случайный порядок
 constexpr LocalText kShuffle = {"Shuffle", "\xD1\xEB\xF3\xF7\xE0\xE9\xED\xFB\xE9 \xEF\xEE\xF0\xFF\xE4\xEE\xEA"};
 constexpr LocalText kRepeat = {"Repeat", "\xCF\xEE\xE2\xF2\xEE\xF0"};  // Повтор
+// Список воспроизведения
+constexpr LocalText kPlaylist = {
+    "Playlist", "\xD1\xEF\xE8\xF1\xEE\xEA \xE2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xFF"};
 // Настройка Winamp
 constexpr LocalText kPlayerPreferences = {"Winamp preferences",
                                           "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp"};
@@ -56,10 +60,12 @@ MenuFacts GatherFacts(PlayerModes modes) {
     return facts;
 }
 
-void AppendEntries(HMENU menu, const MenuShape& shape) {
+void AppendEntries(HMENU menu, const MenuShape& shape, const PlaylistPart* playlist) {
     for (int i = 0; i < shape.count; ++i) {
         const MenuEntry& entry = shape.entries[i];
-        if (entry.id == kSeparator)
+        if (entry.id == CMD_PLAYLIST)
+            AppendPlaylistMenu(menu, entry.text, !entry.grayed, playlist);
+        else if (entry.id == kSeparator)
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         else
             AppendMenuA(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED) | (entry.grayed ? MF_GRAYED : 0),
@@ -76,6 +82,8 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
         Add(shape, CMD_HIDE_ON_MINIMIZE, TextIn(language, kHideOnMinimize), facts.hideOnMinimize);
         AddMode(shape, CMD_SHUFFLE, TextIn(language, kShuffle), facts.modes.shuffle);
         AddMode(shape, CMD_REPEAT, TextIn(language, kRepeat), facts.modes.repeat);
+        shape.entries[shape.count++] =
+            MenuEntry{CMD_PLAYLIST, TextIn(language, kPlaylist), false, !facts.playlistShown};
         Add(shape, kSeparator, nullptr);
         Add(shape, CMD_PLAYER_PREFERENCES, TextIn(language, kPlayerPreferences));
     } else if (facts.pathUsable) {
@@ -86,7 +94,7 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
     return shape;
 }
 
-bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
+bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes, const PlaylistPart* playlist) {
     HWND control = pluginState.controlWindow;
     // Keep the menu off the taskbar.
     TPMPARAMS params = {};
@@ -96,9 +104,12 @@ bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes) {
 
     HMENU menu = CreatePopupMenu();
     if (!menu) return true;
-    const MenuShape shape = ContextMenuShape(GatherFacts(modes), uiLanguage);
+    MenuFacts facts = GatherFacts(modes);
+    facts.playlistShown = playlist && playlist->answered;
+    const MenuShape shape = ContextMenuShape(facts, uiLanguage);
     pluginState.shownModes = static_cast<int32_t>(PackModes(modes));
-    AppendEntries(menu, shape);
+    pluginState.shownPlaylistCount = 0;
+    AppendEntries(menu, shape, playlist);
     // The chosen item comes back as WM_COMMAND. The host may stop and
     // unload the plug-in from inside the menu's loop.
     const ShellCallHold hold;

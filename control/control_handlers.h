@@ -30,6 +30,9 @@ constexpr UINT CMD_TOGGLE_PLAYER_WINDOW = 1029;
 constexpr UINT CMD_HIDE_ON_MINIMIZE = 1031;
 constexpr UINT CMD_SHUFFLE = 1032;
 constexpr UINT CMD_REPEAT = 1033;
+// The playlist's submenu; its entries are CMD_PLAYLIST_FIRST on
+// (control/playlist_menu.h).
+constexpr UINT CMD_PLAYLIST = 1039;
 constexpr UINT kSeparator = 0;
 
 struct MenuFacts {
@@ -39,6 +42,7 @@ struct MenuFacts {
     bool pathUsable;       // the stored path names an existing file
     bool playerRunsLater;  // found again just before the setup item
     PlayerModes modes;     // the player's answers, asked off the host's thread
+    bool playlistShown;    // the player told its playlist, and it is not empty
 };
 
 struct MenuEntry {
@@ -49,7 +53,7 @@ struct MenuEntry {
 };
 
 struct MenuShape {
-    std::array<MenuEntry, 8> entries;
+    std::array<MenuEntry, 9> entries;
     int count;
 };
 
@@ -57,10 +61,10 @@ struct MenuShape {
 MenuShape ContextMenuShape(const MenuFacts& facts, Language language);
 
 // Opens the menu at a screen point (WM_CONTEXTMENU's lParam) and returns
-// once it is closed; the modes are what the player answered. False when
-// the plug-in was stopped while the menu was open: nothing of that start
-// may be touched any more.
-bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes);
+// once it is closed; the modes and the playlist (nullptr: none) are what
+// the player answered. False when the plug-in was stopped while the menu
+// was open: nothing of that start may be touched any more.
+bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes, const PlaylistPart* playlist = nullptr);
 // WM_CONTEXTMENU. With the player running, the menu waits for a worker to
 // ask it for shuffle and repeat, and opens at MSG_MODES_DONE. The
 // right-click goes on to the host's taskbar once the menu has closed, or

@@ -1,6 +1,7 @@
 // The context menu's commands.
 #include "control/control_handlers.h"
 
+#include "control/playlist_menu.h"
 #include "player/commands.h"
 #include "player/launch.h"
 #include "player/player_link.h"
@@ -61,6 +62,7 @@ void OnMenuCommand(UINT id) {
         ChangePlayerMode(id);
         break;
     default:
+        if (id >= CMD_PLAYLIST_FIRST && id <= CMD_PLAYLIST_LAST) PlayPlaylistEntry(id);
         break;
     }
 }

@@ -27,13 +27,13 @@ bool PassRightClickOn(LPARAM screenPoint) {
 }
 
 // Opens the menu, then lets every right-click that waited for it go on.
-void OpenMenuForWaitingClicks(PlayerModes modes) {
+void OpenMenuForWaitingClicks(PlayerModes modes, const PlaylistPart* playlist = nullptr) {
     PluginState& s = pluginState;
     const int waiting = s.menuClicksWaiting;
     const LPARAM point = s.menuPoint;
     s.menuClicksWaiting = 0;
     // Files being handed to the player own it, and show no menu.
-    if (!s.dropBusy && !OpenContextMenu(point, modes)) return;
+    if (!s.dropBusy && !OpenContextMenu(point, modes, playlist)) return;
     for (int i = 0; i < waiting; ++i)
         if (!PassRightClickOn(point)) return;
 }
@@ -66,13 +66,14 @@ void OnContextMenu(LPARAM screenPoint) {
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     PluginState& s = pluginState;
-    if (!FinishModesJob(poster)) return;
+    const PlaylistPart* playlist = FinishModesJob(poster);
+    if (!playlist) return;
     if (s.menuClicksWaiting == 0) return;
     if (!s.modesAsking) {
         AskForMenu();
         return;
     }
-    OpenMenuForWaitingClicks(UnpackModes(packedModes));
+    OpenMenuForWaitingClicks(UnpackModes(packedModes), playlist);
 }
 
 void ChangePlayerMode(UINT id) {

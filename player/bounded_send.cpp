@@ -2,8 +2,12 @@
 #include "player/bounded_send.h"
 
 std::optional<int32_t> SendToPlayerBounded(HWND player, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendToPlayerWithin(player, message, wParam, lParam, kPlayerAnswerTimeoutMs);
+}
+
+std::optional<int32_t> SendToPlayerWithin(HWND player, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) {
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(player, message, wParam, lParam, SMTO_ABORTIFHUNG, kPlayerAnswerTimeoutMs, &answer)) {
+    if (!SendMessageTimeoutA(player, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
         return std::nullopt;
     }
     return static_cast<int32_t>(answer);

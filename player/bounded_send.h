@@ -12,3 +12,5 @@ constexpr UINT kPlayerAnswerTimeoutMs = 500;
 // The player's answer, or nothing when it did not answer in time, is hung,
 // or its window is gone.
 std::optional<int32_t> SendToPlayerBounded(HWND player, UINT message, WPARAM wParam, LPARAM lParam);
+// The same with a bound of the caller's, for questions that share one.
+std::optional<int32_t> SendToPlayerWithin(HWND player, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs);

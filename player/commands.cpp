@@ -9,6 +9,7 @@
 
 #include "player/control_repaint.h"
 #include "player/player_link.h"
+#include "player/playlist.h"
 #include "player/status_logic.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
@@ -20,6 +21,10 @@ bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 // Worker thread. A stop does not wait for the rest of a long burst:
 // nothing more is sent.
 LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
+    // Sent and waited for like the commands, so that the plan plays the
+    // entry made current.
+    if (job.playlistEntry >= 0)
+        SendMessageA(job.player, PLAYER_QUERY, static_cast<WPARAM>(job.playlistEntry), QUERY_SET_PLAYLIST_POSITION);
     for (int time = 0; time < job.times; ++time) {
         for (int i = 0; i < job.plan.count; ++i) {
             if (StopRequestedWithin(link, 0)) return StandstillEffect(job.plan);

@@ -17,6 +17,7 @@ struct CommandJob {
     CommandPlan plan;
     int times;
     bool repaint;  // false when files being dropped own the player
+    int32_t playlistEntry = -1;  // 0 or more: made current before the plan is sent
 };
 
 // What MSG_COMMAND_DONE's lParam asks of the standstill flag: the command

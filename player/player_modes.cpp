@@ -4,6 +4,7 @@
 
 #include "player/bounded_send.h"
 #include "player/player_link.h"
+#include "player/playlist.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 
@@ -14,11 +15,13 @@ namespace {
 constexpr int kRepeatShift = 2;
 constexpr LPARAM kAnswerMask = 3;
 
-// One job of the menu's worker: the two questions, or one setting.
+// One job of the menu's worker: the questions, or one setting. The
+// playlist's answers come back in the job: they do not fit a message.
 struct ModesJob {
     HWND player;
     LPARAM setting;  // 0: ask; SET_SHUFFLE or SET_REPEAT: set it to `on`
     bool on;
+    PlaylistPart playlist;
 };
 
 std::optional<ModeAnswer> Ask(HWND player, LPARAM question) {
@@ -51,7 +54,12 @@ LPARAM AskModes(HWND player) {
 
 // Worker thread: the answers packed, or 0 after a setting.
 LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
-    if (job.setting == 0) return AskModes(job.player);
+    if (job.setting == 0) {
+        const LPARAM modes = AskModes(job.player);
+        // Unanswered, the player is hung or gone: the playlist is not asked.
+        if (UnpackModes(modes).shuffle != ModeAnswer::Unanswered) job.playlist = AskPlaylist(job.player);
+        return modes;
+    }
     // Sent, not posted: the next menu's questions are sent too, and a player
     // serves sent messages before posted ones, so a posted change could be
     // answered as not made yet. One the player cannot take in time is
@@ -71,8 +79,11 @@ LPARAM PackModes(PlayerModes modes) {
 
 PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(packed >> kRepeatShift)}; }
 
-bool StartModeQuestions(HWND player) { return modesWorker.Hand({player, 0, false}); }
+bool StartModeQuestions(HWND player) { return modesWorker.Hand({player, 0, false, {}}); }
 
-bool StartModeChange(HWND player, LPARAM setting, bool on) { return modesWorker.Hand({player, setting, on}); }
+bool StartModeChange(HWND player, LPARAM setting, bool on) { return modesWorker.Hand({player, setting, on, {}}); }
 
-bool FinishModesJob(WPARAM poster) { return modesWorker.Finish(poster) != nullptr; }
+const PlaylistPart* FinishModesJob(WPARAM poster) {
+    const ModesJob* job = modesWorker.Finish(poster);
+    return job ? &job->playlist : nullptr;
+}

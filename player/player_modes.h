@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <cstdint>
 
+struct PlaylistPart;
+
 // WM_USER codes: the two questions answer 1 (on) or 0 (off); the two
 // settings take 1 or 0 in wParam. Players that do not know them answer 0.
 constexpr LPARAM QUERY_SHUFFLE = 250;
@@ -27,14 +29,16 @@ LPARAM PackModes(PlayerModes modes);
 PlayerModes UnpackModes(LPARAM packed);
 
 // Host's thread. The menu's worker asks the player for shuffle, then
-// repeat, and posts MSG_MODES_DONE with its thread id and the packed
-// answers; a player that does not answer the first is not asked the
-// second. False when the worker is still busy (pluginState.modesThread is
+// repeat, then the playlist (player/playlist.h), and posts MSG_MODES_DONE
+// with its thread id and the packed answers; a player that does not answer
+// the first is not asked the second. False when the worker is still busy (pluginState.modesThread is
 // set) or cannot run.
 bool StartModeQuestions(HWND player);
 // Host's thread. The menu's worker sets one mode (SET_SHUFFLE or
 // SET_REPEAT) and posts MSG_MODES_DONE with its thread id and no answers.
 bool StartModeChange(HWND player, LPARAM setting, bool on);
-// Host's thread, at MSG_MODES_DONE: true, and the worker free again, when
-// the post is from the menu's worker busy with a job.
-bool FinishModesJob(WPARAM poster);
+// Host's thread, at MSG_MODES_DONE: the playlist the job read (not
+// answered after a setting), and the worker free again, when the post is
+// from the menu's worker busy with a job; else nullptr. It stays readable
+// until the next job is handed.
+const PlaylistPart* FinishModesJob(WPARAM poster);

@@ -43,6 +43,8 @@ PluginState pluginState = {
     /* menuClicksWaiting */ 0,
     /* menuPoint */ 0,
     /* shownModes */ 0,
+    /* shownPlaylistFirst */ 0,
+    /* shownPlaylistCount */ 0,
 };
 
 HostContext hostContext = {};

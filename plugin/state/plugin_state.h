@@ -107,6 +107,10 @@ struct PluginState {
     int32_t menuClicksWaiting;
     int32_t menuPoint;  // where it opens: WM_CONTEXTMENU's lParam
     int32_t shownModes; // what the last menu showed, packed
+    // The playlist entries the last menu offered: the first's 0-based
+    // index and how many (0 when it offered none).
+    int32_t shownPlaylistFirst;
+    int32_t shownPlaylistCount;
 };
 static_assert(sizeof(HWND) == 4 && sizeof(HANDLE) == 4 && sizeof(UINT_PTR) == 4, "");
 static_assert(sizeof(bool) == 1, "booleans are one byte");

@@ -2,6 +2,7 @@
 #include "testbed/player/player_model.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "testbed/player/player_sim_protocol.h"
 
@@ -216,7 +217,7 @@ PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now) {
 }
 
 QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_t now) {
-  model = Settle(model, now);
+  model = Settle(std::move(model), now);
   long answer = 0;
   switch (code) {
     case kQueryStatus:

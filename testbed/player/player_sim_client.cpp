@@ -88,6 +88,7 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyExitAfterMs, std::to_string(options.exitAfterMs));
   AddLine(&ini, kKeyExitAtStart, options.exitAtStart ? "1" : "0");
   AddLine(&ini, kKeyPositions, options.reportsPosition ? "on" : "off");
+  AddLine(&ini, kKeyTitlePointers, options.titlePointers);
   return ini;
 }
 

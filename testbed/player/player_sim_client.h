@@ -50,6 +50,7 @@ struct PlayerSimOptions {
   int exitAfterMs = -1;                   // 0 or more: ends this long after its window showed (0: at once)
   bool exitAtStart = false;               // ends before making any window
   bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
+  std::string titlePointers = "kept";     // where 212 and 213 point: "kept" or "garbage"
 };
 
 struct PlayerSimFiles {

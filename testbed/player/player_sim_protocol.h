@@ -52,6 +52,9 @@ constexpr char kKeyExitAtStart[] = "exit_at_start";
 constexpr char kKeyPositions[] = "positions";
 constexpr char kKeyShuffle[] = "shuffle";  // 1: on at start
 constexpr char kKeyRepeat[] = "repeat";    // 1: on at start
+// Where 212 and 213 point: "kept" (default) at titles kept for the player's
+// life; "garbage" at no title at all (0 included) that can be read.
+constexpr char kKeyTitlePointers[] = "title_pointers";
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;
@@ -67,6 +70,11 @@ constexpr LPARAM kPlayCurrent = 102;
 constexpr LPARAM kSetPlaylistPosition = 121;
 constexpr LPARAM kPlaylistLength = 124;
 constexpr LPARAM kPlaylistPosition = 125;
+// The address, in the player's memory, of entry wParam's title: in the
+// system's code page, or in UTF-16 (a Unicode window only; else 0). 0 for
+// an entry outside the playlist.
+constexpr LPARAM kPlaylistTitle = 212;
+constexpr LPARAM kPlaylistTitleWide = 213;
 // Shuffle and repeat: each answers 1 (on) or 0 (off); set with 1 or 0 in
 // wParam.
 constexpr LPARAM kShuffleQuery = 250;

@@ -18,6 +18,7 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.commandDelayMs = options.commandDelayMs;
   runtime.pendingHangMs = options.firstQueryHangMs;
   runtime.reportsPosition = options.reportsPosition;
+  runtime.titlePointers = options.titlePointers;
   return runtime;
 }
 

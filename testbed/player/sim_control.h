@@ -26,6 +26,7 @@ struct PlayerRuntime {
   int pendingHangMs = 0;  // the next query or file blocks this long; kHangForever
   int clearDelayMs = 0;   // a clear of the playlist is carried out this late
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
+  TitlePointers titlePointers = TitlePointers::Kept;
 };
 
 PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now);

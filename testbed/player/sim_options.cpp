@@ -72,6 +72,9 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadFlag(value, &options->shuffle);
   } else if (key == kKeyRepeat) {
     ReadFlag(value, &options->repeat);
+  } else if (key == kKeyTitlePointers) {
+    const std::string_view kind = TrimBlanks(value);
+    if (kind == "garbage") options->titlePointers = TitlePointers::Garbage;
   } else if (key == kKeyPositions) {
     const std::string_view onOff = TrimBlanks(value);
     if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";

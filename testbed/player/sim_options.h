@@ -14,6 +14,8 @@
 
 namespace player_sim {
 
+enum class TitlePointers { Kept, Garbage };
+
 struct SimOptions {
   std::vector<Track> playlist;  // empty: the built-in playlist
   size_t current = 0;           // 0-based, clamped to the playlist
@@ -37,6 +39,7 @@ struct SimOptions {
   bool reportsPosition = true;     // off: position and length read 0, seeks are ignored
   bool shuffle = false;
   bool repeat = false;
+  TitlePointers titlePointers = TitlePointers::Kept;
 };
 
 constexpr int kHangForever = -1;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "testbed/player/player_sim_protocol.h"
 #include "testbed/player/sim_command_line.h"
@@ -11,6 +12,7 @@
 #include "testbed/player/sim_paint.h"
 #include "testbed/player/sim_prefs_window.h"
 #include "testbed/player/sim_state.h"
+#include "testbed/player/sim_titles.h"
 #include "testbed/player/sim_values.h"
 
 namespace player_sim {
@@ -62,8 +64,12 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
   if (code == kClearPlaylist && simState.runtime.clearDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.clearDelayMs));
   // Some players know no position: they answer 0 and ignore a seek.
   if (!simState.runtime.reportsPosition && (code == kQueryTime || code == kSeek)) return 0;
-  const QueryResult result = AnswerQuery(simState.runtime.model, signedWParam, code, GetTickCount());
-  simState.runtime.model = result.model;
+  if (code == kPlaylistTitle || code == kPlaylistTitleWide) {
+    return static_cast<LRESULT>(TitleAddress(simState.runtime, signedWParam, code == kPlaylistTitleWide));
+  }
+  // Moved, not copied: a long playlist would make every answer slow.
+  QueryResult result = AnswerQuery(std::move(simState.runtime.model), signedWParam, code, GetTickCount());
+  simState.runtime.model = std::move(result.model);
   RefreshView(window);
   return result.answer;
 }
@@ -83,7 +89,7 @@ void OnCommand(HWND window, WPARAM wParam) {
       // the log line is all a test needs to see.
       return;
     default:
-      simState.runtime.model = ApplyCommand(simState.runtime.model, LOWORD(wParam), GetTickCount());
+      simState.runtime.model = ApplyCommand(std::move(simState.runtime.model), LOWORD(wParam), GetTickCount());
       RefreshView(window);
       return;
   }
@@ -152,7 +158,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
 }
 
 void OnClockTick(HWND window) {
-  simState.runtime.model = Settle(simState.runtime.model, GetTickCount());
+  simState.runtime.model = Settle(std::move(simState.runtime.model), GetTickCount());
   RefreshView(window);
 }
 

@@ -23,8 +23,8 @@ protected:
         ControlWindowTest::TearDown();
     }
 
-    void StartPlayer() {
-        sim = StartPlayerSim(PlayerSimOptions{});
+    void StartPlayer(const PlayerSimOptions& playerOptions = {}) {
+        sim = StartPlayerSim(playerOptions);
         ASSERT_NE(sim.window, nullptr) << sim.failure;
     }
 
@@ -139,7 +139,7 @@ TEST_F(ContextMenuTest, IdsOutsideTheMenuDoNothing) {
     EXPECT_EQ(pluginState.launchThread, nullptr);
 }
 
-const std::vector<UINT> kRunningMenu = {1029, 1031, 1032, 1033, 0, 1026, 0, 1028};
+const std::vector<UINT> kRunningMenu = {1029, 1031, 1032, 1033, 1039, 0, 1026, 0, 1028};
 
 TEST_F(ContextMenuTest, ShuffleAndRepeatShowWhatThePlayerAnswersInEachState) {
     StartPlayer();
@@ -171,7 +171,11 @@ TEST_F(ContextMenuTest, AClickSetsTheOppositeAndTheNextMenuShowsIt) {
     // Nothing else: SetModes' two, one change each, and three menus' questions.
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
     EXPECT_EQ(CountPlayerSimLog(log, "USER", "1 252") + CountPlayerSimLog(log, "USER", "0 253"), 2);
-    EXPECT_EQ(CountPlayerSimLog(log, "USER"), 2 + 2 + 3 * 2);
+    int modeMessages = 0;
+    for (const char* code : {" 250", " 251", " 252", " 253"}) {
+        for (const PlayerSimLogEntry& entry : log) modeMessages += entry.kind == "USER" && entry.args.find(code) != std::string::npos;
+    }
+    EXPECT_EQ(modeMessages, 2 + 2 + 3 * 2);
     EXPECT_EQ(CountPlayerSimLog(log, "COMMAND"), 0);
 }
 
@@ -185,11 +189,185 @@ TEST_F(ContextMenuTest, AHungPlayerGetsTheMenuWithinTheBoundItsModesGreyed) {
     EXPECT_EQ(std::pair(menu.x, menu.y), std::pair(300, 700));
     for (const SeenMenuItem& item : menu.items) {
         if (item.id == 0) continue;  // separators read as greyed
-        EXPECT_EQ(item.grayed, item.id == 1032 || item.id == 1033) << item.id;
+        EXPECT_EQ(item.grayed, item.id == 1032 || item.id == 1033 || item.id == 1039) << item.id;
     }
+    EXPECT_TRUE(menu.items[4].submenu.empty());
     EXPECT_FALSE(menu.items[2].checked || menu.items[3].checked);
     EXPECT_EQ(pluginState.modesThread, nullptr) << "a greyed item was chosen";
     EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "0 251"), 0) << "asked after a question ran out";
+}
+
+// The "Playlist" submenu against the stand-in player, which keeps its
+// titles in its own memory and logs every question.
+class PlaylistMenuTest : public ContextMenuTest {
+protected:
+    static std::vector<PlayerSimTrack> Tracks(int count) {
+        std::vector<PlayerSimTrack> tracks;
+        for (int i = 1; i <= count; ++i) tracks.push_back({"Artist " + std::to_string(i) + " - Song", 200});
+        return tracks;
+    }
+
+    void StartWithTracks(std::vector<PlayerSimTrack> tracks, bool unicode = false, const char* pointers = "kept") {
+        PlayerSimOptions playerOptions;
+        playerOptions.playlist = std::move(tracks);
+        playerOptions.state = PlayerSimState::Stopped;
+        playerOptions.titlePointers = pointers;
+        if (unicode) playerOptions.utf8Caption = "Winamp";
+        StartPlayer(playerOptions);
+    }
+
+    void MakeCurrent(int oneBased) {
+        LRESULT ignored = 0;
+        ASSERT_TRUE(QueryPlayerSim(sim.window, oneBased - 1, 121, 2000, &ignored));
+    }
+
+    LRESULT Ask(LPARAM code) {
+        LRESULT answer = -1;
+        EXPECT_TRUE(QueryPlayerSim(sim.window, 0, code, 2000, &answer));
+        return answer;
+    }
+
+    // The submenu's items, after checking the item that opens it.
+    static std::vector<SeenMenuItem> Entries(const SeenMenu& menu) {
+        const SeenMenuItem* playlist = menu.Item(1039);
+        if (!playlist) {
+            ADD_FAILURE() << "no Playlist item";
+            return {};
+        }
+        EXPECT_EQ(playlist->text, "Playlist");
+        return playlist->submenu;
+    }
+
+    // The 0-based entries whose titles were asked for, in order.
+    std::vector<int> TitlesAsked() const {
+        std::vector<int> asked;
+        for (const PlayerSimLogEntry& entry : ReadPlayerSimLog(sim.logPath)) {
+            const size_t space = entry.args.find(' ');
+            if (entry.kind != "USER" || space == std::string::npos) continue;
+            const std::string code = entry.args.substr(space + 1);
+            if (code == "212" || code == "213") asked.push_back(std::stoi(entry.args.substr(0, space)));
+        }
+        return asked;
+    }
+};
+
+// "N. Artist N - Song" from first to last, the current one checked, ids in
+// order, and no title asked outside the window (so never outside the list).
+void ExpectWindow(const std::vector<SeenMenuItem>& entries, int first, int last, int current) {
+    ASSERT_EQ(static_cast<int>(entries.size()), last - first + 1);
+    for (int n = first; n <= last; ++n) {
+        const SeenMenuItem& entry = entries[static_cast<size_t>(n - first)];
+        EXPECT_EQ(entry.id, static_cast<UINT>(1040 + n - first));
+        const std::wstring number = std::to_wstring(n);
+        EXPECT_EQ(entry.wideText, number + L". Artist " + number + L" - Song");
+        EXPECT_EQ(entry.checked, n == current) << n;
+        EXPECT_FALSE(entry.grayed);
+    }
+}
+
+TEST_F(PlaylistMenuTest, TheWindowFollowsTheCurrentEntryAndStopsAtEitherEnd) {
+    StartWithTracks(Tracks(40));
+    struct Case {
+        int current, first, last;
+    };
+    for (const Case& c : {Case{20, 16, 30}, Case{1, 1, 15}, Case{40, 26, 40}, Case{5, 1, 15}, Case{37, 26, 40}}) {
+        SCOPED_TRACE(c.current);
+        MakeCurrent(c.current);
+        const size_t askedBefore = TitlesAsked().size();
+        ExpectWindow(Entries(OpenContextMenu()), c.first, c.last, c.current);
+        const std::vector<int> asked = TitlesAsked();
+        ASSERT_GE(asked.size(), askedBefore);
+        for (size_t i = askedBefore; i < asked.size(); ++i) {
+            EXPECT_GE(asked[i], c.first - 1);
+            EXPECT_LE(asked[i], c.last - 1);
+        }
+    }
+}
+
+TEST_F(PlaylistMenuTest, AShortPlaylistShowsWhole) {
+    StartWithTracks(Tracks(3));
+    MakeCurrent(3);
+    ExpectWindow(Entries(OpenContextMenu()), 1, 3, 3);
+}
+
+TEST_F(PlaylistMenuTest, UnicodeTitlesKeepEveryCharacter) {
+    StartWithTracks({{"\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE - \xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0", 200},
+                     {"\xE6\x97\xA5\xE6\x9C\xAC \xE2\x99\xAA \xF0\x9F\x98\x80 Caf\xC3\xA9", 200}},
+                    true);
+    const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].wideText, L"1. \u041a\u0438\u043d\u043e - \u0413\u0440\u0443\u043f\u043f\u0430");
+    EXPECT_EQ(entries[1].wideText, L"2. \u65e5\u672c \u266a \U0001F600 Caf\u00e9");
+    EXPECT_TRUE(entries[0].checked);
+}
+
+TEST_F(PlaylistMenuTest, TitlesOfAPlayerWithoutUtf16ReadInTheCodePage) {
+    StartWithTracks({{"Caf\xE9 Ol\xE9", 200}, {"Plain", 200}});
+    const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].wideText, L"1. Caf\u00e9 Ol\u00e9");
+    EXPECT_EQ(entries[1].wideText, L"2. Plain");
+}
+
+TEST_F(PlaylistMenuTest, AnAmpersandATabAndALongTitleCannotUpsetTheMenu) {
+    StartWithTracks({{"Rock & Roll\tLive " + std::string(283, 'x'), 200}});
+    const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].wideText, L"1. Rock && Roll Live " + std::wstring(46, L'x') + L"\u2026");
+}
+
+TEST_F(PlaylistMenuTest, ChoosingAnEntryMakesItCurrentAndPlaysIt) {
+    StartWithTracks(Tracks(40));
+    MakeCurrent(20);
+    OpenContextMenu(300, 700, 1040 + 6);  // the 22nd entry
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 3000));
+    EXPECT_EQ(Ask(125), 21);
+    EXPECT_EQ(Ask(104), 1) << "not playing";
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+    size_t jump = log.size();
+    size_t play = log.size();
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].kind == "USER" && log[i].args == "21 121") jump = i;
+        if (log[i].kind == "COMMAND" && log[i].args == "40045") play = i;
+    }
+    EXPECT_LT(jump, play) << "played before the entry was made current";
+    EXPECT_EQ(CountPlayerSimLog(log, "COMMAND"), 1);
+}
+
+TEST_F(PlaylistMenuTest, AnEmptyPlaylistIsGreyedAndNoTitleIsAsked) {
+    StartWithTracks(Tracks(5));
+    LRESULT ignored = 0;
+    ASSERT_TRUE(QueryPlayerSim(sim.window, 0, 101, 2000, &ignored));  // clears it
+    const SeenMenu menu = OpenContextMenu(300, 700, 1040);
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_TRUE(menu.items[4].grayed);
+    EXPECT_TRUE(menu.items[4].submenu.empty());
+    EXPECT_TRUE(TitlesAsked().empty());
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "0 121"), 0);
+}
+
+TEST_F(PlaylistMenuTest, UnreadableTitlePointersShowTheNumberAlone) {
+    StartWithTracks(Tracks(8), true, "garbage");
+    MakeCurrent(2);
+    const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
+    ASSERT_EQ(entries.size(), 8u);
+    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].wideText, std::to_wstring(i + 1) + L".");
+    EXPECT_TRUE(entries[1].checked);
+    EXPECT_TRUE(IsWindow(sim.window));
+}
+
+// Questions 40 ms apart: the titles run out of the shared bound partway.
+TEST_F(PlaylistMenuTest, TitlesNotReadWithinTheBoundShowTheNumberAlone) {
+    StartWithTracks(Tracks(30), true);
+    MakeCurrent(15);
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 40"));
+    const SeenMenu menu = OpenContextMenu();
+    EXPECT_LT(menu.shownAfterMs, 2 * 40 + 500 + 400u);
+    const std::vector<SeenMenuItem> entries = Entries(menu);
+    ASSERT_EQ(entries.size(), 15u);
+    EXPECT_EQ(entries.front().wideText, L"11. Artist 11 - Song");
+    EXPECT_EQ(entries.back().wideText, L"25.");
+    EXPECT_TRUE(entries[4].checked);
 }
 
 }  // namespace

@@ -35,6 +35,26 @@ UINT chosenItem = 0;
 DWORD menuAskedTick = 0;
 const HostKit* menuHost = nullptr;
 
+std::vector<SeenMenuItem> ReadMenuItems(HMENU menu) {
+    std::vector<SeenMenuItem> items;
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        wchar_t wide[256] = {};
+        GetMenuStringW(menu, i, wide, 256, MF_BYPOSITION);
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        // A submenu's item state is in the low byte; the high one counts its items.
+        const UINT state = GetMenuState(menu, i, MF_BYPOSITION) & (info.hSubMenu ? 0xFFu : ~0u);
+        const UINT id = (state & MF_SEPARATOR) ? 0 : info.wID;
+        items.push_back({id, text, (state & MF_CHECKED) != 0, (state & MF_GRAYED) != 0, wide,
+                         info.hSubMenu ? ReadMenuItems(info.hSubMenu) : std::vector<SeenMenuItem>{}});
+    }
+    return items;
+}
+
 BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params) {
     ++seenMenu.shown;
     seenMenu.shownAfterMs = GetTickCount() - menuAskedTick;
@@ -44,13 +64,7 @@ BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND
     seenMenu.y = y;
     seenMenu.owner = owner;
     if (params) seenMenu.params = *params;
-    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
-        char text[128] = {};
-        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        const UINT id = (state & MF_SEPARATOR) ? 0 : GetMenuItemID(menu, i);
-        seenMenu.items.push_back({id, text, (state & MF_CHECKED) != 0, (state & MF_GRAYED) != 0});
-    }
+    seenMenu.items = ReadMenuItems(menu);
     const SeenMenuItem* chosen = chosenItem ? seenMenu.Item(chosenItem) : nullptr;
     if (!chosen || chosen->grayed) return FALSE;  // as if the menu were dismissed
     // What the menu does with a click on an item: the command comes after it closes.
@@ -172,11 +186,19 @@ std::vector<UINT> SeenMenu::Ids() const {
     return ids;
 }
 
-const SeenMenuItem* SeenMenu::Item(UINT id) const {
-    for (const SeenMenuItem& item : items)
+namespace {
+
+const SeenMenuItem* FindItem(const std::vector<SeenMenuItem>& items, UINT id) {
+    for (const SeenMenuItem& item : items) {
         if (item.id == id) return &item;
+        if (const SeenMenuItem* inner = FindItem(item.submenu, id)) return inner;
+    }
     return nullptr;
 }
+
+}  // namespace
+
+const SeenMenuItem* SeenMenu::Item(UINT id) const { return FindItem(items, id); }
 
 SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
     seenMenu = SeenMenu{};

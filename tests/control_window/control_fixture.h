@@ -22,6 +22,8 @@ struct SeenMenuItem {
     std::string text;
     bool checked;
     bool grayed;
+    std::wstring wideText;
+    std::vector<SeenMenuItem> submenu;  // the items of the submenu it opens
 };
 
 struct SeenMenu {
@@ -36,6 +38,7 @@ struct SeenMenu {
     DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
     int taskbarRightClicksBefore = -1;  // the host's taskbar had them as the menu showed
     std::vector<UINT> Ids() const;
+    // In the menu or one of its submenus.
     const SeenMenuItem* Item(UINT id) const;
 };
 

@@ -120,17 +120,17 @@ TEST_F(ControlPlayerTest, MiddleReleaseTogglesWhateverIsUnderThePointer) {
 
 TEST_F(ControlPlayerTest, MenuOfARunningPlayer) {
     SeenMenu menu = OpenContextMenu();
-    EXPECT_EQ(menu.Ids(), (std::vector<UINT>{1029, 1031, 1032, 1033, 0, 1026, 0, 1028}));
-    ASSERT_EQ(menu.items.size(), 8u);
+    EXPECT_EQ(menu.Ids(), (std::vector<UINT>{1029, 1031, 1032, 1033, 1039, 0, 1026, 0, 1028}));
+    ASSERT_EQ(menu.items.size(), 9u);
     EXPECT_EQ(menu.items[0].text, "Hide Winamp");
     EXPECT_EQ(menu.items[1].text, "Hide on minimize");
     EXPECT_FALSE(menu.items[1].checked);
-    EXPECT_EQ(menu.items[5].text, "Winamp preferences");
+    EXPECT_EQ(menu.items[6].text, "Winamp preferences");
 
     pluginState.hideOnMinimize = true;
     ShowWindow(sim.window, SW_MINIMIZE);
     menu = OpenContextMenu();
-    ASSERT_EQ(menu.items.size(), 8u);
+    ASSERT_EQ(menu.items.size(), 9u);
     EXPECT_EQ(menu.items[0].text, "Show Winamp");
     EXPECT_TRUE(menu.items[1].checked);
 }

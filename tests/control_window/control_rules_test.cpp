@@ -120,7 +120,7 @@ constexpr ModeAnswer kUnanswered = ModeAnswer::Unanswered;
 
 // Each mode item's text, then + when checked and ~ when greyed.
 std::string ModeItems(PlayerModes modes) {
-    const MenuShape shape = ContextMenuShape({true, true, false, false, true, modes}, Language::English);
+    const MenuShape shape = ContextMenuShape({true, true, false, false, true, modes, true}, Language::English);
     std::string items;
     for (const MenuEntry& entry : {shape.entries[2], shape.entries[3]})
         items += std::string(" ") + entry.text + (entry.checked ? "+" : "") + (entry.grayed ? "~" : "");
@@ -142,8 +142,8 @@ TEST(PackModes, EveryPairOfAnswersComesBack) {
 }
 
 TEST(ContextMenuShape, RussianTexts) {
-    const MenuShape shape = ContextMenuShape({true, false, true, true, true, {kOn, kOff}}, Language::Russian);
-    ASSERT_EQ(shape.count, 8);
+    const MenuShape shape = ContextMenuShape({true, false, true, true, true, {kOn, kOff}, false}, Language::Russian);
+    ASSERT_EQ(shape.count, 9);
     EXPECT_STREQ(shape.entries[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
     // Скрыть при сворачивании
     EXPECT_STREQ(shape.entries[1].text,
@@ -152,9 +152,13 @@ TEST(ContextMenuShape, RussianTexts) {
     // Случайный порядок
     EXPECT_STREQ(shape.entries[2].text, "\xD1\xEB\xF3\xF7\xE0\xE9\xED\xFB\xE9 \xEF\xEE\xF0\xFF\xE4\xEE\xEA");
     EXPECT_STREQ(shape.entries[3].text, "\xCF\xEE\xE2\xF2\xEE\xF0");  // Повтор
-    EXPECT_STREQ(shape.entries[5].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
-    EXPECT_STREQ(shape.entries[7].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
-    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false, {}}, Language::Russian);
+    // Список воспроизведения, greyed: the player told no playlist
+    EXPECT_STREQ(shape.entries[4].text,
+                 "\xD1\xEF\xE8\xF1\xEE\xEA \xE2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xFF");
+    EXPECT_TRUE(shape.entries[4].grayed);
+    EXPECT_STREQ(shape.entries[6].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
+    EXPECT_STREQ(shape.entries[8].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
+    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false, {}, false}, Language::Russian);
     EXPECT_STREQ(notRunning.entries[0].text, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp");  // Запустить Winamp
 }
 

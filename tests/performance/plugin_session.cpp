@@ -20,11 +20,13 @@ bool PluginSession::Fail(const std::string& why) {
     return false;
 }
 
-bool PluginSession::Start() {
+bool PluginSession::Start(int playlistLength, int currentEntry) {
     if (FindPlayerSimWindow()) return Fail("another player is running");
     PlayerSimOptions options;
     options.state = PlayerSimState::Playing;
-    options.playlist = {{"Bench Artist - Bench Title", 3600}};
+    for (int i = 1; i <= playlistLength; ++i)
+        options.playlist.push_back({"Bench Artist - Bench Title " + std::to_string(i), 3600});
+    options.currentTrack = currentEntry;
     sim_ = StartPlayerSim(options);
     if (!sim_.window) return Fail("the player did not start: " + sim_.failure);
 

@@ -17,9 +17,10 @@ public:
     PluginSession(const PluginSession&) = delete;
     PluginSession& operator=(const PluginSession&) = delete;
 
-    // Starts the player, the host and the plug-in, then lets the first poll
-    // find the player. False with the reason in failure().
-    bool Start();
+    // Starts the player, with a playlist of that many entries and the
+    // 1-based one current, the host and the plug-in, then lets the first
+    // poll find the player. False with the reason in failure().
+    bool Start(int playlistLength = 1, int currentEntry = 1);
     const std::string& failure() const { return failure_; }
 
     HMODULE plugin() const { return plugin_; }

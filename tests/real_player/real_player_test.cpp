@@ -316,10 +316,25 @@ int menusShown = 0;
 UINT menuChoice = 0;
 std::vector<std::pair<UINT, UINT>> menuItems;  // id and state
 
+constexpr UINT kPlaylistItem = 1039;
+constexpr UINT kFirstPlaylistEntry = 1040;
+std::vector<std::wstring> playlistEntries;
+std::vector<bool> playlistChecks;
+
 BOOL WINAPI CaptureMenu(HMENU menu, UINT, int, int, HWND owner, LPTPMPARAMS) {
     menuItems.clear();
-    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i)
+    playlistEntries.clear();
+    playlistChecks.clear();
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
         menuItems.emplace_back(GetMenuItemID(menu, i), GetMenuState(menu, i, MF_BYPOSITION));
+        HMENU entries = GetSubMenu(menu, i);
+        for (int e = 0, shown = entries ? GetMenuItemCount(entries) : 0; e < shown; ++e) {
+            wchar_t text[256] = {};
+            GetMenuStringW(entries, e, text, 256, MF_BYPOSITION);
+            playlistEntries.push_back(text);
+            playlistChecks.push_back((GetMenuState(entries, e, MF_BYPOSITION) & MF_CHECKED) != 0);
+        }
+    }
     ++menusShown;
     if (menuChoice) PostMessageA(owner, WM_COMMAND, menuChoice, 0);
     return TRUE;
@@ -352,6 +367,35 @@ TEST_F(RealPlayerTest, ShuffleAndRepeatShowUncheckedAndAClickOnThemChangesNothin
     EXPECT_EQ(Answer(kQueryStatus), kAnswerPlaying) << Describe();
     EXPECT_EQ(Caption(), caption);
     EXPECT_TRUE(probe.messages.empty()) << probe.messages.front().text;
+}
+
+// A third entry, dropped, so that the one chosen is neither end's.
+TEST_F(RealPlayerTest, ItsPlaylistShowsInTheMenuAndAChosenEntryPlays) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampPlaying());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kPlayCell)) << Describe();
+    Drop({kFirstDrop});
+    ASSERT_TRUE(WaitForAnswer(kPlaylistLength, 3)) << Describe();
+    PostMessageA(window, WM_COMMAND, kCmdStop, 0);
+    ASSERT_TRUE(WaitForAnswer(kQueryStatus, kAnswerStopped)) << Describe();
+    ScopedImportPatch patch(plugin, "user32.dll", "TrackPopupMenuEx", reinterpret_cast<void*>(&CaptureMenu));
+    ASSERT_TRUE(patch.active());
+    menuChoice = kFirstPlaylistEntry + 2;
+    const int before = menusShown;
+    SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 700));
+    ASSERT_TRUE(WaitUntil([&] { return menusShown > before; }, kControlMs)) << "no menu";
+    bool playlistOffered = false;
+    for (const auto& [id, state] : menuItems) playlistOffered |= id == static_cast<UINT>(-1) && !(state & MF_GRAYED);
+    EXPECT_TRUE(playlistOffered);
+    ASSERT_EQ(playlistEntries.size(), 3u);
+    EXPECT_EQ(playlistEntries[0].rfind(L"1. ", 0), 0u);
+    EXPECT_NE(playlistEntries[0].find(L"Song"), std::wstring::npos) << Utf8(playlistEntries[0]);
+    EXPECT_NE(playlistEntries[1].find(L"Second Song"), std::wstring::npos) << Utf8(playlistEntries[1]);
+    EXPECT_NE(playlistEntries[2].find(L"First Drop"), std::wstring::npos) << Utf8(playlistEntries[2]);
+    EXPECT_EQ(playlistChecks, (std::vector<bool>{true, false, false}));
+    EXPECT_TRUE(WaitUntil([&] { return Answer(kPlaylistPosition) == 2 && Answer(kQueryStatus) == kAnswerPlaying; },
+                          kPlayerMs))
+        << Describe();
 }
 
 }  // namespace

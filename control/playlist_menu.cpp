@@ -1,0 +1,43 @@
+// The "Playlist" submenu. Its items are added with the W functions, so that
+// titles keep characters the code page lacks.
+#include "control/playlist_menu.h"
+
+#include "control/control_handlers.h"
+#include "player/commands.h"
+#include "plugin/state/plugin_state.h"
+
+void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const PlaylistPart* playlist) {
+    PluginState& s = pluginState;
+    s.shownPlaylistCount = 0;
+    HMENU entries = CreatePopupMenu();
+    if (!entries) return;
+    if (shown) {
+        s.shownPlaylistFirst = playlist->span.first;
+        s.shownPlaylistCount = playlist->span.count;
+        for (int32_t i = 0; i < playlist->span.count; ++i) {
+            const bool current = playlist->span.first + i == playlist->current;
+            AppendMenuW(entries, MF_STRING | (current ? MF_CHECKED : MF_UNCHECKED), CMD_PLAYLIST_FIRST + i,
+                        playlist->labels[i].data());
+        }
+    }
+    // An id besides the submenu, so that the item can be told by it.
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_STATE;
+    item.wID = CMD_PLAYLIST;
+    item.hSubMenu = entries;
+    item.dwTypeData = const_cast<char*>(text);
+    item.fState = shown ? MFS_ENABLED : MFS_GRAYED;
+    // The menu owns the submenu from here and destroys it with itself.
+    if (!InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &item)) DestroyMenu(entries);
+}
+
+void PlayPlaylistEntry(UINT id) {
+    PluginState& s = pluginState;
+    const auto slot = static_cast<int32_t>(id - CMD_PLAYLIST_FIRST);
+    if (slot < 0 || slot >= s.shownPlaylistCount || s.dropBusy) return;
+    // Play as its button plays, after the entry is made current.
+    CommandJob job{s.playerWindow, PlanCommand(Press{HOT_PLAY, false, s.positionUnchanged, s.volumeSteps}), 1, true};
+    job.playlistEntry = s.shownPlaylistFirst + slot;
+    HandCommandToWorker(job);
+}

@@ -1,0 +1,74 @@
+// The part of the player's playlist the context menu shows: a window of
+// entries around the current one, read by the menu's worker, with titles
+// taken from the player's own memory and made fit for a menu item.
+#pragma once
+
+#include <windows.h>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// WM_USER codes. 121 makes entry wParam current; 124 answers the length,
+// 125 the current entry; 212 and 213 answer the address, in the player's
+// memory, of entry wParam's title in the system's code page or in UTF-16
+// (0 from players that do not know 213).
+constexpr LPARAM QUERY_SET_PLAYLIST_POSITION = 121;
+constexpr LPARAM QUERY_PLAYLIST_LENGTH = 124;
+constexpr LPARAM QUERY_PLAYLIST_POSITION = 125;
+constexpr LPARAM QUERY_PLAYLIST_TITLE = 212;
+constexpr LPARAM QUERY_PLAYLIST_TITLE_WIDE = 213;
+
+constexpr int kPlaylistWindowSize = 15;
+constexpr int kPlaylistEntriesBefore = 4;
+// Longer is taken for a wrong answer rather than a playlist.
+constexpr int32_t kPlaylistMaxLength = 100000;
+// All the questions about the playlist for one menu share this bound.
+constexpr DWORD kPlaylistBoundMs = 500;
+constexpr size_t kTitleReadMax = 1024;
+constexpr size_t kTitleShownMax = 64;
+// "100000. ", the title cut to 63 with every character an "&&", "…", 0.
+constexpr size_t kPlaylistLabelSize = 8 + 2 * (kTitleShownMax - 1) + 2;
+
+struct PlaylistSpan {
+    int32_t first;  // 0-based
+    int32_t count;
+};
+
+// Pure: the entries shown for a playlist of `length` with `current`
+// playing, or nothing when the answers make no playlist (empty, too long,
+// or a current entry outside it).
+std::optional<PlaylistSpan> SpanAround(int32_t length, int32_t current);
+
+using PlaylistLabel = std::array<wchar_t, kPlaylistLabelSize>;
+
+// Pure: "N. Title" for the 0-based index, zero-terminated. Control
+// characters become blanks, so that nothing reaches the accelerator
+// column; a title over kTitleShownMax characters keeps its first 63 and
+// "…"; each "&" is doubled, so that no letter is underlined. An empty
+// title (one that could not be read) gives "N." alone.
+PlaylistLabel EntryLabel(int32_t index, std::wstring_view title);
+
+// What the menu's worker learnt of the playlist for one menu.
+struct PlaylistPart {
+    bool answered;  // the length and the current entry came in time and fit
+    PlaylistSpan span;
+    int32_t current;
+    std::array<PlaylistLabel, kPlaylistWindowSize> labels;  // span.count of them
+};
+
+// Worker thread: the length, the current entry and the window's titles,
+// all within kPlaylistBoundMs; entries whose titles did not come in time
+// read "N.".
+PlaylistPart AskPlaylist(HWND player);
+
+// Copies size bytes at address in source to out; false when any of them
+// cannot be read.
+using MemoryReader = bool (*)(HANDLE source, uintptr_t address, void* out, size_t size);
+
+// The zero-terminated text at address, in units of 1 (the system's code
+// page) or 2 (UTF-16) bytes, at most kTitleReadMax units, copied to out
+// (room for kTitleReadMax + 1 units) by read, a page at a time, so that a
+// text that ends just before an unreadable page still reads. The units
+// read, or nothing when the text cannot be read.
+std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t address, size_t unit, void* out);
