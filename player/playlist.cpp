@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -35,99 +34,44 @@ std::optional<int32_t> AskWithin(HWND player, WPARAM wParam, LPARAM question, DW
     return SendToPlayerWithin(player, PLAYER_QUERY, wParam, question, left);
 }
 
-// Where one entry's title is, as the player answered.
-struct TitleAt {
-    uintptr_t address;  // 0: none
-    size_t unit;        // 2: UTF-16, 1: the code page
-};
-
-// Worker thread. A player that knows no UTF-16 titles answers 213 with 0
-// for every entry: once 212 has answered where 213 did not, the rest of
-// the window is asked in the code page alone. A title that did not come
-// in time leaves its entry and the rest unasked.
-int32_t AskTitleAddresses(HWND player, PlaylistSpan span, DWORD deadline, TitleAt* at) {
-    bool wideKnown = true;
-    for (int32_t i = 0; i < span.count; ++i) {
-        const auto index = static_cast<WPARAM>(span.first + i);
-        if (wideKnown) {
-            const std::optional<int32_t> address = AskWithin(player, index, QUERY_PLAYLIST_TITLE_WIDE, deadline);
-            if (!address) return i;
-            at[i] = {static_cast<uint32_t>(*address), sizeof(wchar_t)};
-            if (*address != 0) continue;
-        }
-        const std::optional<int32_t> address = AskWithin(player, index, QUERY_PLAYLIST_TITLE, deadline);
-        if (!address) return i;
-        at[i] = {static_cast<uint32_t>(*address), 1};
-        if (*address != 0) wideKnown = false;
-    }
-    return span.count;
-}
-
-// Each read of another process's memory costs a round trip through the
-// system (under Wine, a stop of the player's thread), and a player's
-// titles lie close together: the pages from the first title to the page
-// of the last are read at once, and a title is read on its own only where
-// it does not lie within them.
-constexpr size_t kBlockMax = 64 * 1024;
-
-struct Block {
-    HANDLE process;
-    uintptr_t start;
-    size_t size;  // 0: none
-    std::unique_ptr<uint8_t[]> bytes;
-};
-
-bool ReadThroughBlock(HANDLE source, uintptr_t address, void* out, size_t size) {
-    const auto* block = static_cast<const Block*>(source);
-    // Written so that no sum can wrap past the top of the address space.
-    const uintptr_t offset = address - block->start;
-    if (address >= block->start && offset <= block->size && size <= block->size - offset) {
-        std::memcpy(out, block->bytes.get() + (address - block->start), size);
-        return true;
-    }
-    return ReadFromProcess(block->process, address, out, size);
-}
-
-void ReadBlock(Block& block, const TitleAt* at, int32_t count) {
-    uintptr_t low = UINTPTR_MAX;
-    uintptr_t high = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        if (at[i].address == 0 || at[i].address > UINTPTR_MAX - kPageSize) continue;
-        low = std::min(low, at[i].address - at[i].address % kPageSize);
-        high = std::max(high, at[i].address - at[i].address % kPageSize + kPageSize);
-    }
-    if (high <= low || high - low > kBlockMax) return;
-    block.bytes.reset(new uint8_t[high - low]);
-    if (ReadFromProcess(block.process, low, block.bytes.get(), high - low)) {
-        block.start = low;
-        block.size = high - low;
-    }
-}
-
+// Worker thread. Each title is read as soon as its address is answered:
+// a player may keep every title it answers with in one buffer of its own,
+// which the next question overwrites. A player that knows no UTF-16
+// titles answers 213 with 0 for every entry: once 212 has answered where
+// 213 did not, the rest of the window is asked in the code page alone. A
+// title that did not come in time leaves its entry and the rest unread.
 void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
-    TitleAt at[kPlaylistWindowSize] = {};
-    const int32_t asked = AskTitleAddresses(player, part.span, deadline, at);
     DWORD processId = 0;
     GetWindowThreadProcessId(player, &processId);
-    Block block = {OpenProcess(PROCESS_VM_READ, FALSE, processId), 0, 0, nullptr};
-    if (!block.process) return;
-    ReadBlock(block, at, asked);
+    const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+    if (!process) return;
+    bool wideKnown = true;
     wchar_t wide[kTitleReadMax + 1];
     char narrow[kTitleReadMax + 1];
-    for (int32_t i = 0; i < asked; ++i) {
-        const int32_t index = part.span.first + i;
-        if (at[i].unit == sizeof(wchar_t)) {
-            const std::optional<size_t> length = ReadText(ReadThroughBlock, &block, at[i].address, 2, wide);
-            if (length) part.labels[i] = EntryLabel(index, std::wstring_view(wide, *length));
-            continue;
+    for (int32_t i = 0; i < part.span.count; ++i) {
+        const auto index = static_cast<WPARAM>(part.span.first + i);
+        std::optional<int32_t> address;
+        if (wideKnown) {
+            address = AskWithin(player, index, QUERY_PLAYLIST_TITLE_WIDE, deadline);
+            if (!address) break;
+            if (*address != 0) {
+                const std::optional<size_t> length =
+                    ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide);
+                if (length) part.labels[i] = EntryLabel(part.span.first + i, std::wstring_view(wide, *length));
+                continue;
+            }
         }
-        const std::optional<size_t> length = ReadText(ReadThroughBlock, &block, at[i].address, 1, narrow);
+        address = AskWithin(player, index, QUERY_PLAYLIST_TITLE, deadline);
+        if (!address) break;
+        if (*address == 0) continue;
+        wideKnown = false;
+        const std::optional<size_t> length = ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), 1, narrow);
         if (!length || *length == 0) continue;
         const int converted = MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(*length), wide,
                                                   static_cast<int>(kTitleReadMax));
-        part.labels[i] = EntryLabel(index, std::wstring_view(wide, converted > 0 ? converted : 0));
+        part.labels[i] = EntryLabel(part.span.first + i, std::wstring_view(wide, converted > 0 ? converted : 0));
     }
-    CloseHandle(block.process);
+    CloseHandle(process);
 }
 
 }  // namespace

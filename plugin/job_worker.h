@@ -59,7 +59,7 @@ public:
     // job; else nullptr. The job is the host's thread's to read until it
     // hands the next one.
     Job* Finish(WPARAM poster) {
-        if (*busy_ == nullptr || !Posted(poster)) return nullptr;
+        if (*busy_ == nullptr || GetThreadId(*busy_) != poster) return nullptr;
         // The handle stays the slot's: the worker lives on for the next job.
         *busy_ = nullptr;
         return &exchange_->job;
