@@ -107,8 +107,6 @@ bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes, const PlaylistPart* 
     MenuFacts facts = GatherFacts(modes);
     facts.playlistShown = playlist && playlist->answered;
     const MenuShape shape = ContextMenuShape(facts, uiLanguage);
-    pluginState.shownModes = static_cast<int32_t>(PackModes(modes));
-    pluginState.shownPlaylistCount = 0;
     AppendEntries(menu, shape, playlist);
     // The chosen item comes back as WM_COMMAND. The host may stop and
     // unload the plug-in from inside the menu's loop.

@@ -6,6 +6,7 @@
 #include "control/button_tips.h"
 #include "control/hit_test.h"
 #include "host/host_services.h"
+#include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr UINT TITLE_TIP_HOVER_MS = 2500;
 constexpr UINT TITLE_TIP_LEAVE_MS = 600;
 
-void Invalidate() { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }
 
 bool OverNoButton(int hotItem) { return hotItem == HOT_POSITION_BAR || hotItem < 0; }
 
@@ -48,11 +48,11 @@ void RepaintOnChange() {
     PluginState& s = pluginState;
     if (s.drawnHotItem != s.hotItem) {
         s.drawnHotItem = s.hotItem;
-        Invalidate();
+        InvalidateControl();
     }
     if (s.drawnButtonDown != s.buttonDown) {
         s.drawnButtonDown = s.buttonDown;
-        Invalidate();
+        InvalidateControl();
     }
 }
 
@@ -66,7 +66,7 @@ void StopHoveringWhenLeft() {
     StopTimer(s.controlWindow, &s.hoverTimer);
     s.hotItem = HOT_NONE;
     s.buttonDown = false;
-    Invalidate();
+    InvalidateControl();
 }
 
 // The title tip goes soon after the pointer: its own timer hides it once
@@ -76,7 +76,7 @@ void ShortenTitleTip() {
     if (s.hoverTimer != 0 || s.titleTipTimer == 0) return;
     StopTimer(s.titleTipWindow, &s.titleTipTimer);
     s.titleTipTimer = SetTimer(s.titleTipWindow, TIMER_TITLE_TIP, TITLE_TIP_LEAVE_MS, nullptr);
-    Invalidate();
+    InvalidateControl();
 }
 
 }  // namespace

@@ -5,15 +5,23 @@
 #include "control/control_handlers.h"
 #include "player/commands.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/stop_signal.h"
+
+namespace {
+
+// The entries the last menu offered, which its ids stand for; none once
+// the plug-in has stopped.
+PlaylistSpan shownEntries = {0, 0};
+const ForgottenAtStop shownEntriesForgotten([] { shownEntries = PlaylistSpan{0, 0}; });
+
+}  // namespace
 
 void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const PlaylistPart* playlist) {
-    PluginState& s = pluginState;
-    s.shownPlaylistCount = 0;
+    shownEntries = PlaylistSpan{0, 0};
     HMENU entries = CreatePopupMenu();
     if (!entries) return;
     if (shown) {
-        s.shownPlaylistFirst = playlist->span.first;
-        s.shownPlaylistCount = playlist->span.count;
+        shownEntries = playlist->span;
         for (int32_t i = 0; i < playlist->span.count; ++i) {
             const bool current = playlist->span.first + i == playlist->current;
             AppendMenuW(entries, MF_STRING | (current ? MF_CHECKED : MF_UNCHECKED), CMD_PLAYLIST_FIRST + i,
@@ -35,9 +43,9 @@ void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const Playlist
 void PlayPlaylistEntry(UINT id) {
     PluginState& s = pluginState;
     const auto slot = static_cast<int32_t>(id - CMD_PLAYLIST_FIRST);
-    if (slot < 0 || slot >= s.shownPlaylistCount || s.dropBusy) return;
+    if (slot < 0 || slot >= shownEntries.count || s.dropBusy) return;
     // Play as its button plays, after the entry is made current.
     CommandJob job{s.playerWindow, PlanCommand(Press{HOT_PLAY, false, s.positionUnchanged, s.volumeSteps}), 1, true};
-    job.playlistEntry = s.shownPlaylistFirst + slot;
+    job.playlistEntry = shownEntries.first + slot;
     HandCommandToWorker(job);
 }

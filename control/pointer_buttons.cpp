@@ -7,13 +7,13 @@
 #include "host/host_services.h"
 #include "player/commands.h"
 #include "player/launch.h"
+#include "player/control_repaint.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/geometry.h"
 
 namespace {
 
-void Invalidate() { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }
 
 // The bar belongs to no element unless there is a track position.
 bool OnActiveBar() {
@@ -39,7 +39,7 @@ bool OnPress() {
     // The status poll leaves positionPercent alone while the button is
     // held, so the bar shows where the release will seek.
     if (OnActiveBar()) positionPercent = BarPercent(point.x, s.sideOffset, cellWidth);
-    Invalidate();
+    InvalidateControl();
     return true;
 }
 
@@ -48,6 +48,6 @@ void OnRelease() {
     HitTest();
     if (OnActiveBar()) SeekPlayer();
     s.buttonDown = false;
-    Invalidate();
+    InvalidateControl();
     if (s.hotItem >= 0 && s.hotItem != HOT_DISPLAY) ActivateCell();
 }

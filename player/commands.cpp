@@ -16,8 +16,6 @@
 
 namespace {
 
-bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
-
 // Worker thread. A stop does not wait for the rest of a long burst:
 // nothing more is sent.
 LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
@@ -35,9 +33,11 @@ LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
     return StandstillEffect(job.plan);
 }
 
-JobWorker<CommandJob> commandWorker(L"Pelorin command", MSG_COMMAND_DONE, CarryOut, &pluginState.commandThread);
+JobWorker<CommandJob> commandWorker(L"Pelorin command", MSG_COMMAND_DONE, CarryOut, &pluginState.commandBusy);
 
 }  // namespace
+
+bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 void SendPlayerCommand(HWND player, int row) {
     if (row < 0 || row >= static_cast<int>(PlayerCommandTable.size())) return;
@@ -49,7 +49,7 @@ bool StartCommandWorker() { return commandWorker.Ready(); }
 bool HandCommandToWorker(const CommandJob& job) { return commandWorker.Hand(job); }
 
 void StartCommand() {
-    if (pluginState.commandThread == nullptr) {
+    if (!pluginState.commandBusy) {
         // Decided here, at the press: hotItem moves on with the pointer, and
         // the worker must not read state a later start may own.
         CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};
@@ -95,6 +95,10 @@ void SeekPlayer() {
     PostMessageA(pluginState.playerWindow, PLAYER_QUERY, static_cast<WPARAM>(*target), QUERY_JUMP_TO);
 }
 
+// The host hears of a dialog beginning and ending around the post, so it
+// hears of the end before the player has opened the dialog, let alone
+// closed it: waiting for the player would hold the shell for as long as a
+// hung player hangs.
 void OpenPlayerPreferences() {
     SendMessageA(hostContext.hostWindow, HM_MODAL_BEGIN, 0, 0);
     // Posted: a send would hold the taskbar for as long as the player hangs,

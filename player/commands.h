@@ -30,6 +30,10 @@ constexpr LPARAM StandstillEffect(const CommandPlan& plan) {
     return plan.positionUnchanged ? kStandstillSet : kStandstillCleared;
 }
 
+// Shift as the user holds it now: it turns Prev and Next into rewind and
+// fast-forward, and a drop's add into replace.
+bool ShiftHeld();
+
 // Sends the table row's command and waits for the player to handle it.
 // Command worker only.
 void SendPlayerCommand(HWND player, int row);
@@ -39,7 +43,7 @@ void SendPlayerCommand(HWND player, int row);
 // thread id and the standstill effect. False when it cannot run.
 bool StartCommandWorker();
 // Host's thread: wakes the worker with job unless it is still sending
-// (pluginState.commandThread is then set); false when it was not handed.
+// (pluginState.commandBusy is then set); false when it was not handed.
 bool HandCommandToWorker(const CommandJob& job);
 // Hands the worker the cell in hotItem unless it is still sending.
 void StartCommand();

@@ -10,6 +10,10 @@ constexpr UINT kRepaintNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_UPDATENOW;
 static_assert(kRepaintNow == 259, "");
 }  // namespace
 
+void InvalidateControl() {
+    if (HWND control = pluginState.controlWindow) InvalidateRect(control, nullptr, FALSE);
+}
+
 void RepaintControlNow() {
     // Without a window this would repaint the whole desktop.
     if (HWND control = pluginState.controlWindow) RedrawWindow(control, nullptr, nullptr, kRepaintNow);

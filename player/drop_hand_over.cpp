@@ -89,7 +89,10 @@ struct SendBound {
 
 // A message that did not get through in time (the player went, or hangs
 // past it) was not handed over. What the player answers is no verdict:
-// players differ in it.
+// players differ in it. Unlike the poll's questions (bounded_send.h), which
+// give up at once on a player that looks hung and are asked again a second
+// later, a file has no second chance: a player just started, or busy
+// loading what it was given, may look hung and still take it in time.
 bool SendBefore(const SendBound& bound, HWND player, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR answer = 0;
     const DWORD waitMs = TimeLeft(bound.began, bound.cleared ? kShortestSendAfterClearMs : kShortestSendMs);

@@ -3,6 +3,7 @@
 // and the report of what the player did not get.
 #include "player/dropped_files.h"
 
+#include "player/commands.h"
 #include "player/drop_job.h"
 #include "player/launch.h"
 #include "player/player_link.h"
@@ -48,8 +49,6 @@ void ForgetDrops() {
     pluginState.dropBusy = false;
 }
 JobWorker<DropJob> dropWorker(L"Pelorin drop", MSG_DROP_DONE, PassDroppedFiles, nullptr, ForgetDrops);
-
-bool ShiftHeld() { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 // Each name at its full length and in its own script: the player, not a
 // buffer or a code page of ours, decides what it can open.

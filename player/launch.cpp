@@ -14,7 +14,7 @@
 #include "plugin/descriptor.h"
 #include "plugin/error_box.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/worker_slot.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -231,8 +231,9 @@ void FinishLaunch(WPARAM poster, LPARAM end) {
     StopTimer(pluginState.controlWindow, &pluginState.launchWatchdogTimer);
     // A thread the watchdog gave up on goes on by itself.
     launchWorker.Release();
-    // Cleared before the failure box: a press made inside the box's modal
-    // loop may start a new launch, and its pending cell must outlive the box.
+    // The failure box shows on a thread of its own and this returns at
+    // once: a press made while it is up may start a new launch, whose
+    // pending cell is its own.
     const int pending = pluginState.pendingCommand;
     pluginState.pendingCommand = HOT_NONE;
     if (!FindPlayer()) {

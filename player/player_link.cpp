@@ -8,10 +8,12 @@
 
 #include "host/host_services.h"
 #include "player/bounded_send.h"
+#include "player/control_repaint.h"
 #include "player/process_image.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/worker_exchange.h"
+#include "plugin/worker_slot.h"
 #include "settings/setting_keys.h"
 #include "settings/settings.h"
 
@@ -48,8 +50,10 @@ enum PollStage : LONG {
 // and posts MSG_POLL_DONE. While the ticks come once a period, the worker
 // also asks on its own shortly before each tick, and the tick takes those
 // answers without a post: the post would wake the host's thread once more
-// a second. Shared by the two: a worker that ends frees nothing the host's
-// thread still reads.
+// a second. That is why the poll is not a JobWorker, whose jobs come only
+// from the host's thread and end only with a post; its done posts are told
+// apart from stale ones as every worker's are, by its slot. Shared by the
+// two: a worker that ends frees nothing the host's thread still reads.
 struct PollExchange : SharedWithWorker {
     WakeEvent asked;
     HWND player = nullptr;   // written by the host's thread before it signals
@@ -114,6 +118,12 @@ void AskForTicks(const WorkerLink& link, PollExchange* exchange) {
         if (end == WaitEnd::Signalled) {
             askAheadAt = exchange->askAheadAt;
         } else {
+            // The player has gone: no tick asks until one is found, and the
+            // clock sleeps until that tick wakes it.
+            if (!IsWindow(exchange->player)) {
+                askAheadAt = 0;
+                continue;
+            }
             askAheadAt += POLL_PERIOD_MS;
             // Answers not taken yet, or a tick asking: nothing to ask ahead for.
             if (InterlockedCompareExchange(&exchange->stage, kPollAhead, kPollIdle) != kPollIdle) continue;
@@ -134,9 +144,6 @@ void RunPollWorker(const WorkerLink& link, void* raw) {
     AskForTicks(link, exchange);
     LetGo(exchange);
 }
-
-// Host's thread.
-void InvalidateControl() { InvalidateRect(pluginState.controlWindow, nullptr, FALSE); }
 
 // Until the host's context is copied at start there is no store to write
 // to; the next poll learns the path again and writes it then.
@@ -294,8 +301,6 @@ void CALLBACK PollPlayer(HWND, UINT, UINT_PTR, DWORD) {
     pollWorker.out = true;
     exchange->asked.Wake();
 }
-
-bool PollOut() { return pollWorker.out; }
 
 void FinishPoll(WPARAM poster) {
     if (!pollWorker.out || !pollThread.Posted(poster)) return;

@@ -48,5 +48,3 @@ void CALLBACK PollPlayer(HWND window, UINT message, UINT_PTR id, DWORD time);
 // MSG_POLL_DONE, whose wParam is the poll worker's thread id: applies the
 // answers to the status, the position bar and the blink.
 void FinishPoll(WPARAM poster);
-// True from a tick that asked the player until its answers are applied.
-bool PollOut();

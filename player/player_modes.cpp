@@ -68,8 +68,7 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
     return 0;
 }
 
-JobWorker<ModesJob> modesWorker(L"Pelorin menu", MSG_MODES_DONE, CarryOut, &pluginState.modesThread,
-                                [] { pluginState.menuClicksWaiting = 0; });
+JobWorker<ModesJob> modesWorker(L"Pelorin menu", MSG_MODES_DONE, CarryOut);
 
 }  // namespace
 
@@ -78,6 +77,8 @@ LPARAM PackModes(PlayerModes modes) {
 }
 
 PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(packed >> kRepeatShift)}; }
+
+bool ModesWorkerBusy() { return modesWorker.Busy(); }
 
 bool StartModeQuestions(HWND player) { return modesWorker.Hand({player, 0, false, {}}); }
 

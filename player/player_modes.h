@@ -28,11 +28,14 @@ struct PlayerModes {
 LPARAM PackModes(PlayerModes modes);
 PlayerModes UnpackModes(LPARAM packed);
 
+// Host's thread: the menu's worker asks or sets, one job at a time, so that
+// a menu's questions never overtake a change.
+bool ModesWorkerBusy();
 // Host's thread. The menu's worker asks the player for shuffle, then
 // repeat, then the playlist (player/playlist.h), and posts MSG_MODES_DONE
 // with its thread id and the packed answers; a player that does not answer
-// the first is not asked the second. False when the worker is still busy (pluginState.modesThread is
-// set) or cannot run.
+// the first is not asked the second. False when the worker is still busy
+// or cannot run.
 bool StartModeQuestions(HWND player);
 // Host's thread. The menu's worker sets one mode (SET_SHUFFLE or
 // SET_REPEAT) and posts MSG_MODES_DONE with its thread id and no answers.

@@ -4,7 +4,7 @@
 
 #include "plugin/state/language.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {

@@ -3,12 +3,13 @@
 // hands it one job at a time; the worker carries it out, leaving in the job
 // what the host's thread should learn of it, and posts doneMessage with its
 // thread id and what carry returned. Only that post frees it for the next
-// job. While it works, *busy holds its thread, where the control looks for
-// it (or the worker's own, when no busy is given); while it waits, nullptr.
-// A worker whose wait failed has ended: the next job starts another.
+// job. *busy (where the control looks, or the worker's own) is set while
+// it works and clear while it waits; it owns nothing. A worker whose wait
+// failed has ended: the next job starts another.
 #pragma once
 
-#include "plugin/workers.h"
+#include "plugin/worker_exchange.h"
+#include "plugin/worker_slot.h"
 
 #include <windows.h>
 #include <utility>
@@ -19,13 +20,13 @@ public:
     // Worker thread: carries one job out.
     using Carry = LPARAM (*)(const WorkerLink& link, Job& job);
 
-    JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, HANDLE* busy = nullptr,
+    JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, bool* busy = nullptr,
               void (*forget)() = nullptr)
         : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy ? busy : &ownBusy_) {}
 
     bool Busy() {
         LetGoIfEnded();
-        return *busy_ != nullptr;
+        return *busy_;
     }
 
     // Host's thread: starts the worker unless it runs; false when it cannot.
@@ -49,7 +50,7 @@ public:
         if (Busy() || !Ready()) return false;
         exchange_->job = std::move(job);
         ++exchange_->handed;
-        *busy_ = Thread();
+        *busy_ = true;
         exchange_->wake.Wake();
         return true;
     }
@@ -59,9 +60,8 @@ public:
     // job; else nullptr. The job is the host's thread's to read until it
     // hands the next one.
     Job* Finish(WPARAM poster) {
-        if (*busy_ == nullptr || GetThreadId(*busy_) != poster) return nullptr;
-        // The handle stays the slot's: the worker lives on for the next job.
-        *busy_ = nullptr;
+        if (!*busy_ || !Posted(poster)) return nullptr;
+        *busy_ = false;
         return &exchange_->job;
     }
 
@@ -92,7 +92,7 @@ private:
     // or before it took the job handed last, which is lost with it.
     void LetGoIfEnded() {
         if (!Ended()) return;
-        if (*busy_ != nullptr && InterlockedCompareExchange(&exchange_->carried, 0, 0) == exchange_->handed) return;
+        if (*busy_ && InterlockedCompareExchange(&exchange_->carried, 0, 0) == exchange_->handed) return;
         Release();
         LetGoOfExchange();
     }
@@ -100,7 +100,7 @@ private:
     void LetGoOfExchange() {
         LetGo(exchange_);
         exchange_ = nullptr;
-        *busy_ = nullptr;
+        *busy_ = false;
     }
 
     void Forget() override {
@@ -110,7 +110,7 @@ private:
 
     const UINT doneMessage_;
     const Carry carry_;
-    HANDLE ownBusy_ = nullptr;
-    HANDLE* const busy_;
+    bool ownBusy_ = false;
+    bool* const busy_;
     Exchange* exchange_ = nullptr;  // shared with the worker while it runs
 };

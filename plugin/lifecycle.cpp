@@ -13,7 +13,7 @@
 #include "plugin/exports.h"
 #include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "settings/settings.h"
 #include "skin/geometry.h"
 #include "skin/paint_cache.h"

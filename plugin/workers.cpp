@@ -1,21 +1,11 @@
-// Worker threads that cannot outlive the code they run, the stop signal
-// that ends their waits, and the slots the host's thread keeps them in.
+// Worker threads that cannot outlive the code they run.
 #include "plugin/workers.h"
 
 #include "plugin/library_hold.h"
-#include "plugin/state/plugin_state.h"
 
 #include <memory>
 
 namespace {
-
-// Manual reset, one per start: a stop signals it for good, and the next
-// start makes a new one, so a worker that outlived a stop never sees its
-// own signal cleared. Each worker has a handle of its own on it.
-HANDLE stopEvent = nullptr;
-
-// Every slot of the library, linked as they are made at load.
-WorkerSlot* slots = nullptr;
 
 struct WorkerStart {
     WorkerBody body;
@@ -30,14 +20,6 @@ void RunWorker(void* raw) {
 }
 
 bool Stopped(const WorkerLink& link) { return WaitForSingleObject(link.stop, 0) != WAIT_TIMEOUT; }
-
-// Before Windows 10 there is nothing to name a thread with.
-void NameThread(HANDLE thread, const wchar_t* name) {
-    using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
-    const auto set = reinterpret_cast<SetDescription>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
-    if (set) set(thread, name);
-}
 
 }  // namespace
 
@@ -81,50 +63,4 @@ void PostToControl(const WorkerLink& link, UINT message, WPARAM wParam, LPARAM l
 void RequestRepaint(const WorkerLink& link) {
     // Without a window this would repaint the whole desktop.
     if (link.control && !Stopped(link)) InvalidateRect(link.control, nullptr, FALSE);
-}
-
-WorkerSlot::WorkerSlot(const wchar_t* name, void (*forget)(), HANDLE* thread)
-    : name_(name), thread_(thread ? thread : &own_), forget_(forget), next_(slots) {
-    slots = this;
-}
-
-bool WorkerSlot::Start(WorkerBody body, void* parameter) {
-    if (*thread_ != nullptr) return false;
-    *thread_ = StartWorkerThread(body, parameter, pluginState.controlWindow, stopEvent);
-    if (*thread_ == nullptr) return false;
-    NameThread(*thread_, name_);
-    return true;
-}
-
-bool WorkerSlot::Posted(WPARAM poster) const { return *thread_ != nullptr && GetThreadId(*thread_) == poster; }
-
-bool WorkerSlot::Ended() const { return *thread_ != nullptr && WaitForSingleObject(*thread_, 0) == WAIT_OBJECT_0; }
-
-void WorkerSlot::Release() {
-    if (*thread_) CloseHandle(*thread_);
-    *thread_ = nullptr;
-}
-
-void WorkerSlot::Forget() {
-    if (forget_) forget_();
-}
-
-HANDLE ArmWorkerStop() {
-    // Workers of a start that was never stopped belong to no start now.
-    StopWorkerThreads();
-    stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    return stopEvent;
-}
-
-void StopWorkerThreads() {
-    CountStop();
-    if (stopEvent) {
-        SetEvent(stopEvent);
-        CloseHandle(stopEvent);
-        stopEvent = nullptr;
-    }
-    for (WorkerSlot* slot = slots; slot; slot = slot->next_) {
-        slot->Release();
-        slot->Forget();
-    }
 }

@@ -28,7 +28,7 @@ PluginState pluginState = {
     /* drawnPlayerStatus */ PLAYER_NOT_RUNNING,
     /* startupPending */ true,
     /* pendingCommand */ HOT_NONE,
-    /* commandThread */ nullptr,
+    /* commandBusy */ false,
     /* launchThread */ nullptr,
     /* blinkPhase */ false,
     /* dropBusy */ false,
@@ -38,13 +38,6 @@ PluginState pluginState = {
     /* lastPositionMs */ 0,
     /* buttonTips */ false,
     /* songTitleTip */ true,
-    /* modesThread */ nullptr,
-    /* modesAsking */ false,
-    /* menuClicksWaiting */ 0,
-    /* menuPoint */ 0,
-    /* shownModes */ 0,
-    /* shownPlaylistFirst */ 0,
-    /* shownPlaylistCount */ 0,
 };
 
 HostContext hostContext = {};

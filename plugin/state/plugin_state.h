@@ -58,8 +58,8 @@ constexpr UINT MSG_POLL_DONE = 1035;
 // one (wParam: its thread id; lParam: the packed answers, 0 after a set).
 constexpr UINT MSG_MODES_DONE = 1036;
 
-// Fields shared with the worker threads are single aligned 32-bit values
-// or single bytes, so a reader never sees one half written.
+// Read and written on the host's thread only: a worker gets what it needs
+// in its job and tells what it learnt by posting to the control.
 struct PluginState {
     HWND controlWindow;
     HWND titleTipWindow;
@@ -87,8 +87,9 @@ struct PluginState {
     int32_t drawnPlayerStatus;
     bool startupPending;
     int32_t pendingCommand;
-    HANDLE commandThread;  // the command worker while it sends a press's commands, else nullptr
-    HANDLE launchThread;
+    // The command worker sends a press's commands; it owns no handle.
+    bool commandBusy;
+    HANDLE launchThread;  // the launch under way, owned; nullptr when none
     bool blinkPhase;
     bool dropBusy;
     int32_t barHeight;
@@ -97,20 +98,6 @@ struct PluginState {
     int32_t lastPositionMs;
     bool buttonTips;
     bool songTitleTip;
-    // The context menu's worker while it asks or sets shuffle and repeat,
-    // else nullptr; one job at a time, so a menu's questions never overtake
-    // a change.
-    HANDLE modesThread;
-    bool modesAsking;   // the worker asks, rather than sets
-    // Right-clicks whose menu waits for the player's answers; each goes on
-    // to the taskbar once the menu has closed.
-    int32_t menuClicksWaiting;
-    int32_t menuPoint;  // where it opens: WM_CONTEXTMENU's lParam
-    int32_t shownModes; // what the last menu showed, packed
-    // The playlist entries the last menu offered: the first's 0-based
-    // index and how many (0 when it offered none).
-    int32_t shownPlaylistFirst;
-    int32_t shownPlaylistCount;
 };
 static_assert(sizeof(HWND) == 4 && sizeof(HANDLE) == 4 && sizeof(UINT_PTR) == 4, "");
 static_assert(sizeof(bool) == 1, "booleans are one byte");

@@ -18,7 +18,7 @@ namespace {
 class ContextMenuTest : public ControlWindowTest {
 protected:
     void TearDown() override {
-        WaitUntil([] { return pluginState.modesThread == nullptr; }, 3000);
+        WaitUntil([] { return !ModesWorkerBusy(); }, 3000);
         StopPlayerSim(&sim);
         ControlWindowTest::TearDown();
     }
@@ -161,7 +161,7 @@ TEST_F(ContextMenuTest, AClickSetsTheOppositeAndTheNextMenuShowsIt) {
     SetModes(false, true);
     ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 300"));
     OpenContextMenu(300, 700, CMD_SHUFFLE);
-    EXPECT_NE(pluginState.modesThread, nullptr) << "the change went from the host's thread or not at all";
+    EXPECT_TRUE(ModesWorkerBusy()) << "the change went from the host's thread or not at all";
     SeenMenu menu = OpenContextMenu(300, 700, CMD_REPEAT);
     ASSERT_EQ(menu.Ids(), kRunningMenu);
     EXPECT_TRUE(menu.items[2].checked && menu.items[3].checked);
@@ -193,7 +193,7 @@ TEST_F(ContextMenuTest, AHungPlayerGetsTheMenuWithinTheBoundItsModesGreyed) {
     }
     EXPECT_TRUE(menu.items[4].submenu.empty());
     EXPECT_FALSE(menu.items[2].checked || menu.items[3].checked);
-    EXPECT_EQ(pluginState.modesThread, nullptr) << "a greyed item was chosen";
+    EXPECT_FALSE(ModesWorkerBusy()) << "a greyed item was chosen";
     EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "0 251"), 0) << "asked after a question ran out";
 }
 

@@ -5,8 +5,9 @@
 #include "control/control_window.h"
 #include "host/host_services.h"
 #include "player/player_link.h"
+#include "player/player_modes.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "skin/geometry.h"
 #include "tests/support/iat_patch.h"
 #include "titletip/title_tip.h"
@@ -170,8 +171,11 @@ LRESULT ControlWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
 void ControlWindowTest::Tick() { Send(WM_TIMER, TIMER_HOVER); }
 
 void ControlWindowTest::Poll() {
+    const bool blink = pluginState.blinkPhase;
     PollPlayer(nullptr, 0, 0, 0);
-    EXPECT_TRUE(WaitUntil([] { return !PollOut(); }, 5000));
+    // Every poll of a player found, answered or not, turns the blink over
+    // once its answers are applied.
+    if (pluginState.playerWindow) EXPECT_TRUE(WaitUntil([blink] { return pluginState.blinkPhase != blink; }, 5000));
 }
 
 int ControlWindowTest::TooltipMessages(UINT message) const {
@@ -210,7 +214,10 @@ SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
     Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
     seenMenu.contextMenuMs = GetTickCount() - menuAskedTick;
     // With the player running the menu opens when a worker has its answers.
-    EXPECT_TRUE(WaitUntil([] { return pluginState.menuClicksWaiting == 0; }, 5000));
+    // The menu waits for the answers of the menu's worker, and opens as it
+    // takes them; the item chosen comes after it, as a posted command.
+    EXPECT_TRUE(WaitUntil([] { return seenMenu.shown > 0 || !ModesWorkerBusy(); }, 5000));
+    PumpMessages(0);
     return seenMenu;
 }
 

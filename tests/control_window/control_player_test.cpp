@@ -31,7 +31,7 @@ protected:
 
     void TearDown() override {
         // Let a command thread finish before the player goes.
-        WaitUntil([] { return pluginState.commandThread == nullptr; }, 3000);
+        WaitUntil([] { return !pluginState.commandBusy; }, 3000);
         StopPlayerSim(&sim);
         ControlWindowTest::TearDown();
     }
@@ -49,7 +49,7 @@ TEST_F(ControlPlayerTest, PressOnPlayReleaseOnStopSendsStop) {
     Send(WM_LBUTTONUP);
     EXPECT_FALSE(pluginState.buttonDown);
     ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40047", 1, 3000));
-    EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 3000));
+    EXPECT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
     EXPECT_EQ(Commands(), 1);
 }
 
@@ -62,7 +62,7 @@ TEST_F(ControlPlayerTest, PressReleasedOutsideSendsNothing) {
     EXPECT_FALSE(pluginState.buttonDown);
     PumpMessages(300);
     EXPECT_EQ(Commands(), 0);
-    EXPECT_EQ(pluginState.commandThread, nullptr);
+    EXPECT_FALSE(pluginState.commandBusy);
 }
 
 TEST_F(ControlPlayerTest, ReleaseOnTheBarSeeksWhereThePressWas) {

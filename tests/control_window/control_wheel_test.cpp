@@ -31,7 +31,7 @@ protected:
     // Volume commands (up, down) at the player once every command thread
     // the wheel started has finished.
     std::pair<int, int> Sent() {
-        EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 15000));
+        EXPECT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 15000));
         const auto log = ReadPlayerSimLog(sim.logPath);
         return {CountPlayerSimLog(log, "COMMAND", "40058"), CountPlayerSimLog(log, "COMMAND", "40059")};
     }
@@ -66,7 +66,7 @@ TEST_F(Wheel, PartsOfANotchAddUpAndTheRestIsKept) {
 TEST_F(Wheel, NotchesDuringASlowCommandFollowInOneBurstOfAtMostTwenty) {
     StartPlayer(1, 100);
     Turn(kWheelNotch);
-    ASSERT_NE(pluginState.commandThread, nullptr);
+    ASSERT_TRUE(pluginState.commandBusy);
     for (int i = 0; i < 25; ++i) Turn(kWheelNotch);
     for (int i = 0; i < 3; ++i) Turn(-kWheelNotch);
     EXPECT_EQ(Sent(), std::make_pair(1 + 20, 0));

@@ -6,8 +6,10 @@
 
 #include "control/button_tips.h"
 #include "control/control_handlers.h"
+#include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "testbed/player/player_sim_client.h"
 #include "tests/support/iat_patch.h"
 #include "tests/support/timer_recorder.h"
 #include "titletip/title_tip.h"
@@ -345,18 +347,22 @@ TEST_F(DispatchTest, SettingsChangeRepaintsWithoutErasing) {
     EXPECT_TRUE(GetUpdateRect(control, &update, FALSE));
 }
 
-DWORD WINAPI EndAtOnce(LPVOID) { return 0; }
-
-TEST_F(DispatchTest, CommandDoneClosesOnlyThePostingThreadsHandle) {
-    const HANDLE worker = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr);
-    ASSERT_NE(worker, nullptr);
-    WaitForSingleObject(worker, 1000);
-    pluginState.commandThread = worker;
+// A player slow to carry out commands keeps the command worker busy; a done
+// post from any other thread frees nothing, its own does.
+TEST_F(DispatchTest, CommandDoneFreesTheWorkerOnlyFromTheWorkersOwnPost) {
+    PlayerSimOptions slow;
+    slow.commandDelayMs = 500;
+    PlayerSimProcess sim = StartPlayerSim(slow);
+    ASSERT_TRUE(sim.window) << sim.failure;
+    pluginState.playerWindow = sim.window;
+    pluginState.hotItem = HOT_STOP;
+    StartCommand();
+    ASSERT_TRUE(pluginState.commandBusy);
     PostMessageA(control, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);
     PumpMessages(50);
-    EXPECT_EQ(pluginState.commandThread, worker) << "another thread's post closed the handle";
-    PostMessageA(control, MSG_COMMAND_DONE, GetThreadId(worker), 0);
-    EXPECT_TRUE(WaitUntil([] { return pluginState.commandThread == nullptr; }, 1000));
+    EXPECT_TRUE(pluginState.commandBusy) << "another thread's post freed the worker";
+    EXPECT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
+    StopPlayerSim(&sim);
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ TEST(PluginStateAtLoad, HoldsTheStartingValues) {
     EXPECT_FALSE(s.buttonTips);
     EXPECT_FALSE(s.runAtStartup);
     for (HWND window : {s.controlWindow, s.titleTipWindow, s.playerWindow}) EXPECT_EQ(window, nullptr);
-    for (HANDLE thread : {s.commandThread, s.launchThread}) EXPECT_EQ(thread, nullptr);
+    EXPECT_FALSE(s.commandBusy);
+    EXPECT_EQ(s.launchThread, nullptr);
     for (UINT_PTR timer : {s.hoverTimer, s.pollTimer, s.startupTimer, s.launchWatchdogTimer, s.titleTipTimer,
                            s.titleRefreshTimer})
         EXPECT_EQ(timer, 0u);

@@ -9,7 +9,7 @@
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "testbed/player/player_sim_protocol.h"
 
 namespace {

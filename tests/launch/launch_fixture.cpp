@@ -8,7 +8,7 @@
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "testbed/common/process_list.h"
 #include "testbed/shell/scene_runner.h"
 #include "tests/support/iat_patch.h"
@@ -214,7 +214,7 @@ void ResetLaunchState() {
     pluginState.pendingCommand = HOT_NONE;
     pluginState.playerStatus = PLAYER_NOT_RUNNING;
     pluginState.launchThread = nullptr;
-    pluginState.commandThread = nullptr;
+    pluginState.commandBusy = false;
     pluginState.launchWatchdogTimer = 0;
     pluginState.startupTimer = 0;
     pluginState.startupPending = true;
@@ -271,12 +271,11 @@ void LaunchTest::TearDown() {
         EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, kThreadEndTimeoutMs))
             << "a launch thread outlived its limit";
     }
-    WaitUntil([] { return pluginState.launchThread == nullptr && pluginState.commandThread == nullptr; }, 3000);
+    WaitUntil([] { return pluginState.launchThread == nullptr && !pluginState.commandBusy; }, 3000);
     StopWorkerThreads();
     StopTimer(control, &pluginState.launchWatchdogTimer);
     StopTimer(control, &pluginState.startupTimer);
     if (pluginState.launchThread) CloseHandle(pluginState.launchThread);
-    if (pluginState.commandThread) CloseHandle(pluginState.commandThread);
     if (control) DestroyWindow(control);
     ResetLaunchState();
 

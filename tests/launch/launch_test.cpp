@@ -63,7 +63,7 @@ TEST_F(LaunchTest, CellsThatNeedARunningPlayerDoNothingWithoutOne) {
     }
     PumpMessages(1500);
     EXPECT_EQ(LaunchThreadsCreated(), 0);
-    EXPECT_EQ(pluginState.commandThread, nullptr);
+    EXPECT_FALSE(pluginState.commandBusy);
     EXPECT_EQ(TimersSet(TIMER_LAUNCH_WATCHDOG), 0);
     EXPECT_TRUE(ShellStarts().empty());
     EXPECT_TRUE(Log().empty());
@@ -100,7 +100,7 @@ TEST_F(LaunchTest, APlayerThatCameAndWentLeavesNoLaunchBehind) {
         ASSERT_TRUE(WaitUntil([] { return FindPlayerSimWindow() != nullptr; }, 10000));
         // The replayed press, too, must have reached the player before it goes.
         ASSERT_TRUE(WaitUntil(
-            [this] { return LaunchIdle() && !pluginState.dropBusy && pluginState.commandThread == nullptr; }, 10000));
+            [this] { return LaunchIdle() && !pluginState.dropBusy && !pluginState.commandBusy; }, 10000));
         starts = CountPlayerSimLog(Log(), "START");
         PostMessageA(FindPlayerSimWindow(), WM_CLOSE, 0, 0);
         ASSERT_TRUE(WaitUntil([] { return FindPlayerSimWindow() == nullptr; }, 5000));

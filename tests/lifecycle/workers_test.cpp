@@ -3,6 +3,7 @@
 // reaches nothing of the next one.
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/stop_signal.h"
 #include "plugin/workers.h"
 #include "testbed/common/message_wait.h"
 #include "tests/support/iat_patch.h"

@@ -6,6 +6,7 @@
 #include "player/commands.h"
 #include "player/control_repaint.h"
 #include "player/player_link.h"
+#include "plugin/stop_signal.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_protocol.h"
 
@@ -38,7 +39,7 @@ TEST_F(PlayerCommandTest, PlaySendsOnceClearsTheStandstillRepaintsAndFinishes) {
     EXPECT_FALSE(pluginState.positionUnchanged);
     EXPECT_EQ(repaintsFromOtherThreads, 1);
     EXPECT_EQ(commandDoneCount, 1);
-    EXPECT_EQ(pluginState.commandThread, nullptr);
+    EXPECT_FALSE(pluginState.commandBusy);
 }
 
 TEST_F(PlayerCommandTest, PauseTogglesAndResumesAStandstillThePollSaw) {
@@ -92,10 +93,9 @@ TEST_F(PlayerCommandTest, AReleaseOverTheBarSendsNothingButRepaints) {
 TEST_F(PlayerCommandTest, ASecondPressWhileACommandRunsOnlyRepaints) {
     pluginState.hotItem = 1;
     StartCommand();
-    const HANDLE first = pluginState.commandThread;
+    ASSERT_TRUE(pluginState.commandBusy);
     pluginState.hotItem = 3;
     StartCommand();
-    EXPECT_EQ(pluginState.commandThread, first);
     ASSERT_TRUE(WaitForCommandDone());
     EXPECT_EQ(repaintsFromTestThread, 2);
     EXPECT_EQ(LoggedSinceMark("COMMAND"), Commands{"40045"});
@@ -113,12 +113,11 @@ TEST_F(PlayerCommandTest, AThreadOutlivingTheControlNeitherRepaintsTheDesktopNor
 
     pluginState.hotItem = 1;
     StartCommand();
-    const HANDLE current = pluginState.commandThread;
-    ASSERT_NE(current, nullptr);
+    ASSERT_TRUE(pluginState.commandBusy);
     PostMessageA(control, MSG_COMMAND_DONE, GetCurrentThreadId(), 0);  // another thread's late post
     ASSERT_TRUE(WaitForCommandDone());
     EXPECT_EQ(commandDoneCount, 2);
-    EXPECT_EQ(pluginState.commandThread, nullptr) << "only the thread's own post closes its handle";
+    EXPECT_FALSE(pluginState.commandBusy) << "only the worker's own post frees it";
 }
 
 // The worker lives from start to stop; a stop in the middle of a long

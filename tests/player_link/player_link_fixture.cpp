@@ -4,7 +4,7 @@
 #include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "testbed/starter/standin_api.h"
 
 int commandDoneCount = 0;
@@ -96,7 +96,7 @@ void PlayerLinkTest::SetUp() {
 
 void PlayerLinkTest::TearDown() {
     // A thread still running would post to a window that is gone.
-    if (pluginState.commandThread) WaitForCommandDone();
+    if (pluginState.commandBusy) WaitForCommandDone();
     StopWorkerThreads();
     if (sim.process) StopPlayerSim(&sim);
     DestroyWindow(control_);
@@ -129,8 +129,11 @@ std::vector<std::string> PlayerLinkTest::LoggedSinceMark(const char* kind) {
 }
 
 void PlayerLinkTest::Poll() {
+    const bool blink = pluginState.blinkPhase;
     PollPlayer(nullptr, 0, 0, 0);
-    EXPECT_TRUE(WaitUntil([] { return !PollOut(); }, 5000));
+    // Every poll of a player found, answered or not, turns the blink over
+    // once its answers are applied.
+    if (pluginState.playerWindow) EXPECT_TRUE(WaitUntil([blink] { return pluginState.blinkPhase != blink; }, 5000));
 }
 
 void PlayerLinkTest::Press(int cell) {
@@ -140,7 +143,7 @@ void PlayerLinkTest::Press(int cell) {
 }
 
 bool PlayerLinkTest::WaitForCommandDone() {
-    return WaitUntil([] { return pluginState.commandThread == nullptr; }, 5000);
+    return WaitUntil([] { return !pluginState.commandBusy; }, 5000);
 }
 
 std::string PlayerLinkTest::StoreCalls() {

@@ -9,7 +9,7 @@
 // run.
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/workers.h"
+#include "plugin/stop_signal.h"
 #include "testbed/player/player_sim_client.h"
 #include "tests/support/bench_figures.h"
 
