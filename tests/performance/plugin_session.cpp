@@ -52,6 +52,10 @@ bool PluginSession::Start(int playlistLength, int currentEntry) {
     return true;
 }
 
+void PluginSession::StopPlayer() {
+    if (sim_.process) StopPlayerSim(&sim_);
+}
+
 PluginSession::~PluginSession() {
     if (running_) ProcAddress<DoneFn>(plugin_, "DoneModule")();
     PumpMessages(0);

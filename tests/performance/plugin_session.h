@@ -22,6 +22,8 @@ public:
     // poll find the player. False with the reason in failure().
     bool Start(int playlistLength = 1, int currentEntry = 1);
     const std::string& failure() const { return failure_; }
+    // Ends the player, as a user who quits it.
+    void StopPlayer();
 
     HMODULE plugin() const { return plugin_; }
     HWND control() const { return control_; }
