@@ -240,10 +240,7 @@ TEST_F(DropTest, ADropDuringALaunchWaitsForItsPlayer) {
 // A player that never comes: the launch gives up at the start limit and
 // says so, and the drop names its files, once each.
 TEST_F(DropTest, FilesAPlayerNeverTookAreNamedOnce) {
-    PlayerSimOptions never;
-    never.startDelayMs = 15000;
-    ConfigureStartedPlayer(never);
-    launchTiming.startLimitMs = 1000;
+    ConfigurePlayerLaterThan(1000);
     DropFiles({kFiles[0], kFiles[1]});
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 2; }, 5000));
     PumpMessages(300);

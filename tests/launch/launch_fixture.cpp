@@ -317,6 +317,13 @@ void LaunchTest::StartRunningPlayer(PlayerSimState state) {
     ASSERT_NE(runningPlayer.window, nullptr) << runningPlayer.failure;
 }
 
+void LaunchTest::ConfigurePlayerLaterThan(DWORD startLimitMs) {
+    PlayerSimOptions never;
+    never.startDelayMs = 15000;
+    ConfigureStartedPlayer(never);
+    launchTiming.startLimitMs = startLimitMs;
+}
+
 void LaunchTest::ConfigureStartedPlayer(const PlayerSimOptions& started) {
     PlayerSimOptions withLog = started;
     withLog.logPath = simLogPath;

@@ -50,6 +50,9 @@ protected:
     void StartRunningPlayer(PlayerSimState state);
     // Simulator options for players the plug-in starts from now on.
     void ConfigureStartedPlayer(const PlayerSimOptions& started);
+    // Players started from now on open no window before startLimitMs, which
+    // becomes the launch's start limit.
+    void ConfigurePlayerLaterThan(DWORD startLimitMs);
     // Posts WM_DROPFILES with these names (ANSI, or UTF-16).
     void PostDrop(const std::vector<std::string>& names);
     void PostDrop(const std::vector<std::wstring>& names);

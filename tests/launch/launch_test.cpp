@@ -215,10 +215,7 @@ TEST_F(LaunchTest, WatchdogGivesUpThenTheLatePostChangesNothing) {
 TEST_F(LaunchTest, WrittenOffThreadCannotEndANewerLaunch) {
     // Players that never open a window: each launch thread follows its own
     // until the start limit, long after the first watchdog gave up.
-    PlayerSimOptions never;
-    never.startDelayMs = 15000;
-    ConfigureStartedPlayer(never);
-    launchTiming.startLimitMs = 1500;
+    ConfigurePlayerLaterThan(1500);
     launchTiming.watchdogMs = 200;
     StartLaunch();
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
@@ -242,10 +239,7 @@ TEST_F(LaunchTest, WrittenOffThreadCannotEndANewerLaunch) {
 }
 
 TEST_F(LaunchTest, LaunchThreadGivesUpAtTheStartLimit) {
-    PlayerSimOptions never;
-    never.startDelayMs = 15000;
-    ConfigureStartedPlayer(never);
-    launchTiming.startLimitMs = 1500;
+    ConfigurePlayerLaterThan(1500);
     const DWORD pressed = GetTickCount();
     PressCell(kOnOff);
 
@@ -319,10 +313,7 @@ TEST_F(LauncherTest, DroppedFilesReachThePlayersPlaylist) {
 // Only the start limit passing without a player's window is a failure to
 // load; the launcher's end is not.
 TEST_F(LauncherTest, NoPlayersWindowByTheStartLimitFailsToLoad) {
-    PlayerSimOptions never;
-    never.startDelayMs = 15000;
-    ConfigureStartedPlayer(never);
-    launchTiming.startLimitMs = 2000;
+    ConfigurePlayerLaterThan(2000);
     const DWORD pressed = GetTickCount();
     PressCell(kPlay);
 
