@@ -93,6 +93,11 @@ protected:
         WriteSettings("Winamp Path=" + PlayerSimExePath() + "\r\n");
     }
     void TearDown() override {
+        // The patches live in the module: a test that failed before it let
+        // them go must not have them restored into an unloaded image.
+        SetEvent(release);
+        boxPatch.reset();
+        patch.reset();
         LoadedPluginTest::TearDown();
         if (sim.process) StopPlayerSim(&sim);
         CloseHandle(release);
