@@ -34,6 +34,15 @@ std::optional<int32_t> AskWithin(HWND player, WPARAM wParam, LPARAM question, DW
     return SendToPlayerWithin(player, PLAYER_QUERY, wParam, question, left);
 }
 
+// The player last found to know no UTF-16 titles. A player does not learn
+// them while it runs, so its later menus ask in the code page alone, one
+// round trip fewer. Only the menu's worker touches it.
+struct NarrowPlayer {
+    HWND window;
+    DWORD processId;
+};
+NarrowPlayer narrowPlayer = {};
+
 // Worker thread. Each title is read as soon as its address is answered:
 // a player may keep every title it answers with in one buffer of its own,
 // which the next question overwrites. A player that knows no UTF-16
@@ -45,7 +54,7 @@ void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
     GetWindowThreadProcessId(player, &processId);
     const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
     if (!process) return;
-    bool wideKnown = true;
+    bool wideKnown = narrowPlayer.window != player || narrowPlayer.processId != processId;
     wchar_t wide[kTitleReadMax + 1];
     char narrow[kTitleReadMax + 1];
     for (int32_t i = 0; i < part.span.count; ++i) {
@@ -65,6 +74,7 @@ void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
         if (!address) break;
         if (*address == 0) continue;
         wideKnown = false;
+        narrowPlayer = {player, processId};
         const std::optional<size_t> length = ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), 1, narrow);
         if (!length || *length == 0) continue;
         const int converted = MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(*length), wide,

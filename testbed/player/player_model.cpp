@@ -61,12 +61,13 @@ int CurrentLengthSec(const PlayerModel& model) {
 PlayerModel Settle(PlayerModel model, uint32_t now) {
   while (model.state == PlayState::Playing) {
     const Track* track = CurrentTrack(model);
-    if (!track) return Stop(model);
+    if (!track) return Stop(std::move(model));
     if (!HasEnd(*track) || PositionMs(model, now) <= EndMs(*track)) break;
     const uint32_t endTick = model.anchorTick + static_cast<uint32_t>(EndMs(*track) - model.anchorPositionMs);
     const bool last = static_cast<size_t>(model.current) + 1 >= model.playlist.size();
-    if (last && !model.repeat) return Stop(model);
-    model = StartTrackAt(model, last ? 0 : model.current + 1, endTick);
+    if (last && !model.repeat) return Stop(std::move(model));
+    const int next = last ? 0 : model.current + 1;
+    model = StartTrackAt(std::move(model), next, endTick);
   }
   return model;
 }
@@ -78,7 +79,7 @@ PlayerModel Play(PlayerModel model, uint32_t now) {
     return model;
   }
   // From stopped the track starts; while playing it starts over.
-  return PlayCurrent(model, now);
+  return PlayCurrent(std::move(model), now);
 }
 
 PlayerModel TogglePause(PlayerModel model, uint32_t now) {
@@ -86,7 +87,7 @@ PlayerModel TogglePause(PlayerModel model, uint32_t now) {
     model.anchorPositionMs = PositionMs(model, now);
     model.state = PlayState::Paused;
   } else if (model.state == PlayState::Paused) {
-    model = Play(model, now);
+    model = Play(std::move(model), now);
   }
   return model;
 }
@@ -101,7 +102,7 @@ PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now) {
   if (state == model.state) return model;
   switch (state) {
     case PlayState::Playing:
-      return Play(model, now);
+      return Play(std::move(model), now);
     case PlayState::Paused:
       // A stopped player cannot pause; tests asking for it get a paused
       // player at the start of the track, if there is one.
@@ -112,7 +113,7 @@ PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now) {
     case PlayState::Stopped:
       break;
   }
-  return Stop(model);
+  return Stop(std::move(model));
 }
 
 PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now) {
@@ -128,7 +129,7 @@ PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now) {
 PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now) {
   if (tracks.empty()) return model;
   model.playlist = std::move(tracks);
-  return StartTrackAt(model, 0, now);
+  return StartTrackAt(std::move(model), 0, now);
 }
 
 PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks) {
@@ -139,18 +140,19 @@ PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks) {
 PlayerModel ClearPlaylist(PlayerModel model) {
   model.playlist.clear();
   model.current = kNoEntry;
-  return Stop(model);
+  return Stop(std::move(model));
 }
 
 PlayerModel SelectEntry(PlayerModel model, int index) {
   if (index < 0 || static_cast<size_t>(index) >= model.playlist.size()) return model;
   model.current = index;
-  return Stop(model);
+  return Stop(std::move(model));
 }
 
 PlayerModel PlayCurrent(PlayerModel model, uint32_t now) {
   if (!CurrentTrack(model)) return model;
-  return StartTrackAt(model, model.current, now);
+  const int current = model.current;
+  return StartTrackAt(std::move(model), current, now);
 }
 
 namespace {
@@ -164,11 +166,12 @@ PlayerModel StepTrack(PlayerModel model, int delta, uint32_t now) {
     model.current = index;
     return model;
   }
-  return StartTrackAt(model, index, now);
+  return StartTrackAt(std::move(model), index, now);
 }
 
 PlayerModel SkipBy(PlayerModel model, int deltaMs, uint32_t now) {
-  return SeekTo(model, PositionMs(model, now) + deltaMs, now);
+  const int target = PositionMs(model, now) + deltaMs;
+  return SeekTo(std::move(model), target, now);
 }
 
 PlayerModel ChangeVolume(PlayerModel model, int delta) {
@@ -191,26 +194,27 @@ long StatusAnswer(const PlayerModel& model) {
 }  // namespace
 
 PlayerModel ApplyCommand(PlayerModel model, int commandId, uint32_t now) {
-  model = Settle(model, now);
+  // Moved all the way: a long playlist would make every command slow.
+  model = Settle(std::move(model), now);
   switch (commandId) {
     case kCmdPlay:
-      return Play(model, now);
+      return Play(std::move(model), now);
     case kCmdPause:
-      return TogglePause(model, now);
+      return TogglePause(std::move(model), now);
     case kCmdStop:
-      return Stop(model);
+      return Stop(std::move(model));
     case kCmdPrev:
-      return StepTrack(model, -1, now);
+      return StepTrack(std::move(model), -1, now);
     case kCmdNext:
-      return StepTrack(model, 1, now);
+      return StepTrack(std::move(model), 1, now);
     case kCmdRewind5s:
-      return SkipBy(model, -kSkipMs, now);
+      return SkipBy(std::move(model), -kSkipMs, now);
     case kCmdForward5s:
-      return SkipBy(model, kSkipMs, now);
+      return SkipBy(std::move(model), kSkipMs, now);
     case kCmdVolumeUp:
-      return ChangeVolume(model, kVolumeStep);
+      return ChangeVolume(std::move(model), kVolumeStep);
     case kCmdVolumeDown:
-      return ChangeVolume(model, -kVolumeStep);
+      return ChangeVolume(std::move(model), -kVolumeStep);
     default:
       return model;
   }
@@ -230,19 +234,19 @@ QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_
     case kSeek:
       // A stopped player has nothing to seek in and says so.
       answer = model.state == PlayState::Stopped ? -1 : 0;
-      model = SeekTo(model, wParam, now);
+      model = SeekTo(std::move(model), wParam, now);
       break;
     case kVolume:
       if (wParam == static_cast<int32_t>(kVolumeQuery)) answer = model.volume;
       break;
     case kClearPlaylist:
-      model = ClearPlaylist(model);
+      model = ClearPlaylist(std::move(model));
       break;
     case kPlayCurrent:
-      model = PlayCurrent(model, now);
+      model = PlayCurrent(std::move(model), now);
       break;
     case kSetPlaylistPosition:
-      model = SelectEntry(model, wParam);
+      model = SelectEntry(std::move(model), wParam);
       break;
     case kPlaylistLength:
       answer = static_cast<long>(model.playlist.size());
@@ -265,7 +269,7 @@ QueryResult AnswerQuery(PlayerModel model, int32_t wParam, int32_t code, uint32_
     default:
       break;
   }
-  return {model, answer};
+  return {std::move(model), answer};
 }
 
 namespace {

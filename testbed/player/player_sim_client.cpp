@@ -89,6 +89,7 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyExitAtStart, options.exitAtStart ? "1" : "0");
   AddLine(&ini, kKeyPositions, options.reportsPosition ? "on" : "off");
   AddLine(&ini, kKeyTitlePointers, options.titlePointers);
+  AddLine(&ini, kKeyQuietQuestions, options.quietQuestions ? "1" : "0");
   return ini;
 }
 

@@ -51,6 +51,7 @@ struct PlayerSimOptions {
   bool exitAtStart = false;               // ends before making any window
   bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
   std::string titlePointers = "kept";     // where 212 and 213 point: "kept" or "garbage"
+  bool quietQuestions = false;            // questions answered without a log line or a redraw
 };
 
 struct PlayerSimFiles {

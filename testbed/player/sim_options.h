@@ -40,6 +40,7 @@ struct SimOptions {
   bool shuffle = false;
   bool repeat = false;
   TitlePointers titlePointers = TitlePointers::Kept;
+  bool quietQuestions = false;
 };
 
 constexpr int kHangForever = -1;

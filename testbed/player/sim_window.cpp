@@ -55,10 +55,31 @@ void WaitBeforeAnswer() {
   if (runtime.answerDelayMs > 0) Sleep(static_cast<DWORD>(runtime.answerDelayMs));
 }
 
+// What a player answers without changing anything it shows.
+bool IsQuestion(int32_t wParam, int32_t code) {
+  switch (code) {
+    case kQueryStatus:
+    case kQueryTime:
+    case kPlaylistLength:
+    case kPlaylistPosition:
+    case kPlaylistTitle:
+    case kPlaylistTitleWide:
+    case kShuffleQuery:
+    case kRepeatQuery:
+      return true;
+    case kVolume:
+      return wParam == static_cast<int32_t>(kVolumeQuery);
+    default:
+      return false;
+  }
+}
+
 LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
   const auto signedWParam = static_cast<int32_t>(wParam);
   const auto code = static_cast<int32_t>(lParam);
-  LogEvent("USER", std::to_string(signedWParam) + " " + std::to_string(code));
+  // The clock's tick keeps the face up to date between changes.
+  const bool quiet = simState.runtime.quietQuestions && IsQuestion(signedWParam, code);
+  if (!quiet) LogEvent("USER", std::to_string(signedWParam) + " " + std::to_string(code));
   WaitBeforeAnswer();
   // A player busy elsewhere may clear its playlist after its sender gave up.
   if (code == kClearPlaylist && simState.runtime.clearDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.clearDelayMs));
@@ -70,7 +91,7 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
   // Moved, not copied: a long playlist would make every answer slow.
   QueryResult result = AnswerQuery(std::move(simState.runtime.model), signedWParam, code, GetTickCount());
   simState.runtime.model = std::move(result.model);
-  RefreshView(window);
+  if (!quiet) RefreshView(window);
   return result.answer;
 }
 
@@ -121,7 +142,7 @@ LRESULT AppendFile(HWND window, std::string_view kind, const std::string& logNam
   const bool taken = !windowName.empty();
   if (taken) {
     const uint32_t now = GetTickCount();
-    simState.runtime.model = AppendTracks(Settle(simState.runtime.model, now), {TrackForFile(windowName)});
+    simState.runtime.model = AppendTracks(Settle(std::move(simState.runtime.model), now), {TrackForFile(windowName)});
     RefreshView(window);
   }
   LogEvent(kind, "\"" + logName + "\"");
@@ -144,7 +165,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
   const uint32_t now = GetTickCount();
   if (data->dwData == kCopyCommandLine) {
     LogEvent("COPYDATA", text);
-    simState.runtime.model = ApplyFileArguments(Settle(simState.runtime.model, now), text, now);
+    simState.runtime.model = ApplyFileArguments(Settle(std::move(simState.runtime.model), now), text, now);
   } else if (data->dwData == kCopyControl) {
     LogEvent("CONTROL", text);
     std::optional<PlayerRuntime> changed = ApplyControl(simState.runtime, text, now);

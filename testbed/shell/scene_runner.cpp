@@ -52,17 +52,46 @@ bool MovePointer(const SceneRun& run, int cell, int nudge = 0) {
     return SetCursorPos(point.x + nudge, point.y) != FALSE;
 }
 
+// The open menu windows, a submenu's among them.
+std::vector<HWND> MenuWindows() {
+    std::vector<HWND> menus;
+    for (HWND menu = FindWindowExA(nullptr, nullptr, kMenuWindowClass, nullptr); menu;
+         menu = FindWindowExA(nullptr, menu, kMenuWindowClass, nullptr)) {
+        if (IsWindowVisible(menu)) menus.push_back(menu);
+    }
+    return menus;
+}
+
+// On the first open menu that has an item whose text begins with `text`:
+// the pointer's move there is what makes the menu open that item's submenu.
+bool PointAtMenuItem(const std::string& text) {
+    for (HWND window : MenuWindows()) {
+        const auto menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+        const int count = menu ? GetMenuItemCount(menu) : 0;
+        for (int i = 0; i < count; ++i) {
+            char label[256] = {};
+            GetMenuStringA(menu, i, label, sizeof label, MF_BYPOSITION);
+            RECT item;
+            if (std::strncmp(label, text.c_str(), text.size()) != 0 || !GetMenuItemRect(nullptr, menu, i, &item))
+                continue;
+            return SetCursorPos((item.left + item.right) / 2, (item.top + item.bottom) / 2) != FALSE;
+        }
+    }
+    return false;
+}
+
 bool TakeShot(const SceneRun& run, const SceneStep& step) {
     HWND control = ControlWindow(run);
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
     RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), run.kit->edge);
-    // An open menu is part of the picture: the shot grows to hold it.
-    const HWND menu = FindWindowA(kMenuWindowClass, nullptr);
-    RECT menuRect;
-    if (menu && IsWindowVisible(menu) && GetWindowRect(menu, &menuRect)) {
-        shot.top = std::min(shot.top, menuRect.top);
-        shot.bottom = std::max(shot.bottom, menuRect.bottom);
+    // Open menus are part of the picture: the shot grows to hold them.
+    for (HWND menu : MenuWindows()) {
+        RECT menuRect;
+        if (!GetWindowRect(menu, &menuRect)) continue;
+        RECT grown;
+        UnionRect(&grown, &shot, &menuRect);
+        shot = grown;
     }
     const std::string file = step.name + ".bmp";
     if (!CaptureScreenRect(shot, run.shotDir + "\\" + file)) return false;
@@ -102,6 +131,7 @@ bool RunStep(const SceneRun& run, const SceneStep& step) {
         SendButton(MOUSEEVENTF_RIGHTUP);
         return true;
     case SceneAction::CloseMenu: return EndMenu() != FALSE;
+    case SceneAction::MenuItem: return PointAtMenuItem(step.text);
     case SceneAction::Press:
         if (!MovePointer(run, step.number)) return false;
         SendButton(MOUSEEVENTF_LEFTDOWN);

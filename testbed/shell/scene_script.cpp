@@ -72,6 +72,11 @@ std::string ParseStep(std::string_view verb, std::string_view rest, SceneStep& s
         step.action = verb == "release" ? SceneAction::Release : SceneAction::CloseMenu;
         return rest.empty() ? "" : std::string(verb) + " takes nothing";
     }
+    if (verb == "menuitem") {
+        step.action = SceneAction::MenuItem;
+        step.text = std::string(rest);
+        return rest.empty() ? "menuitem needs the item's text" : "";
+    }
     if (verb == "player") {
         step.action = SceneAction::Player;
         step.text = std::string(rest);

@@ -9,6 +9,8 @@
 //                                hand does: a tip waits for a move over its tool
 //   click next                   move there, press and release the left button
 //   rightclick display           the same with the right button: the menu opens
+//   menuitem Playlist            put the pointer on the open menu's item
+//                                whose text begins so: its submenu opens
 //   closemenu                    close the open menu
 //   press stop / release         press and hold, then let go where the pointer is
 //   player state paused          a control command for the stand-in player
@@ -25,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-enum class SceneAction { Wait, Shot, Move, Hover, Click, RightClick, Press, Release, CloseMenu, Player, Drop, Taskbar };
+enum class SceneAction { Wait, Shot, Move, Hover, Click, RightClick, Press, Release, CloseMenu, MenuItem, Player, Drop, Taskbar };
 
 // The cells of the control by name; kCellAway is off the control.
 constexpr int kCellAway = -1;
@@ -36,7 +38,7 @@ struct SceneStep {
     SceneAction action = SceneAction::Wait;
     int number = 0;                  // Wait: ms; Move/Hover/Click/RightClick/Press: cell
     std::string name;                // Shot: file name without extension
-    std::string text;                // Shot: caption; Player: the command
+    std::string text;                // Shot: caption; Player: the command; MenuItem: the item's text
     std::vector<std::string> files;  // Drop
     TaskbarEdge edge = TaskbarEdge::Bottom;  // Taskbar
     int line = 0;

@@ -19,9 +19,10 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
         "player title Someone - Something new\n"
         "drop \"C:\\Music\\a b.mp3\" C:\\Music\\c.mp3\n"
         "rightclick display\n"
+        "menuitem Play list\n"
         "closemenu\n");
     ASSERT_EQ(scene.error, "");
-    ASSERT_EQ(scene.steps.size(), 11u);
+    ASSERT_EQ(scene.steps.size(), 12u);
     EXPECT_EQ(scene.steps[0].action, SceneAction::Wait);
     EXPECT_EQ(scene.steps[0].number, 1500);
     EXPECT_EQ(scene.steps[0].line, 2);
@@ -41,7 +42,9 @@ TEST(SceneScript, ReadsEveryKindOfStep) {
     EXPECT_EQ(scene.steps[8].files, (std::vector<std::string>{"C:\\Music\\a b.mp3", "C:\\Music\\c.mp3"}));
     EXPECT_EQ(scene.steps[9].action, SceneAction::RightClick);
     EXPECT_EQ(scene.steps[9].number, 5);
-    EXPECT_EQ(scene.steps[10].action, SceneAction::CloseMenu);
+    EXPECT_EQ(scene.steps[10].action, SceneAction::MenuItem);
+    EXPECT_EQ(scene.steps[10].text, "Play list");
+    EXPECT_EQ(scene.steps[11].action, SceneAction::CloseMenu);
 }
 
 TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
@@ -59,6 +62,7 @@ TEST(SceneScript, AFaultyLineStopsTheWholeSceneAndIsNamed) {
     EXPECT_NE(ParseScene("player").error, "");
     EXPECT_NE(ParseScene("release now").error, "");
     EXPECT_NE(ParseScene("closemenu now").error, "");
+    EXPECT_NE(ParseScene("menuitem").error, "");
     EXPECT_NE(ParseScene("rightclick away").error, "");
 }
 

@@ -60,6 +60,21 @@ LARGE_INTEGER menuTracked{};
 LARGE_INTEGER menuOnScreen{};
 bool menuSeen = false;
 
+// Where one menu's time goes on the menu's worker, for a person reading
+// the output: the questions to the player, the reads of its memory, and
+// what lies between them.
+struct MenuSteps {
+    int questions = 0;
+    int titleQuestions = 0;
+    LARGE_INTEGER firstAsked{}, lastAnswered{};
+    double inQuestions = 0, inReads = 0, inOpening = 0;
+};
+MenuSteps steps;
+// Per menu, in microseconds.
+std::vector<double> toFirstQuestion, inQuestions, inReads, inOpening, betweenQuestions, lastAnswerToTrack;
+int titleQuestions = 0;
+int menuQuestions = 0;
+
 void CountIfFromHost(HWND window) {
     if (menuAsked && window == player && GetCurrentThreadId() == hostThread) ++hostMessagesToPlayerInMenus;
 }
@@ -71,6 +86,10 @@ SetEventFn realSetEvent = nullptr;
 SendMessageFn realSendMessage = nullptr;
 PostMessageFn realPostMessage = nullptr;
 SendTimeoutFn realSendTimeout = nullptr;
+using ReadMemoryFn = BOOL(WINAPI*)(HANDLE, LPCVOID, LPVOID, SIZE_T, SIZE_T*);
+ReadMemoryFn realReadMemory = nullptr;
+using OpenProcessFn = HANDLE(WINAPI*)(DWORD, BOOL, DWORD);
+OpenProcessFn realOpenProcess = nullptr;
 using TrackMenuFn = BOOL(WINAPI*)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
 TrackMenuFn realTrackMenu = nullptr;
 
@@ -109,10 +128,47 @@ BOOL WINAPI TimedPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return realPostMessage(window, message, wParam, lParam);
 }
 
+// The poll's worker asks the player too, now and then during a menu.
+bool IsMenuQuestion(LPARAM question) {
+    switch (question) {
+    case player_sim::kShuffleQuery:
+    case player_sim::kRepeatQuery:
+    case player_sim::kPlaylistLength:
+    case player_sim::kPlaylistPosition:
+    case player_sim::kPlaylistTitle:
+    case player_sim::kPlaylistTitleWide:
+        return true;
+    default:
+        return false;
+    }
+}
+
 LRESULT WINAPI CountedSendTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                                   PDWORD_PTR result) {
     CountIfFromHost(window);
-    return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
+    if (!menuAsked || window != player || !IsMenuQuestion(lParam))
+        return realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
+    const LARGE_INTEGER asked = PerformanceNow();
+    const LRESULT sent = realSendTimeout(window, message, wParam, lParam, flags, timeout, result);
+    steps.lastAnswered = PerformanceNow();
+    if (steps.questions++ == 0) steps.firstAsked = asked;
+    steps.titleQuestions += lParam == player_sim::kPlaylistTitle || lParam == player_sim::kPlaylistTitleWide;
+    steps.inQuestions += MicrosecondsBetween(asked, steps.lastAnswered);
+    return sent;
+}
+
+BOOL WINAPI TimedReadMemory(HANDLE process, LPCVOID address, LPVOID out, SIZE_T size, SIZE_T* got) {
+    const LARGE_INTEGER start = PerformanceNow();
+    const BOOL read = realReadMemory(process, address, out, size, got);
+    if (menuAsked) steps.inReads += MicrosecondsBetween(start, PerformanceNow());
+    return read;
+}
+
+HANDLE WINAPI TimedOpenProcess(DWORD access, BOOL inherit, DWORD id) {
+    const LARGE_INTEGER start = PerformanceNow();
+    const HANDLE process = realOpenProcess(access, inherit, id);
+    if (menuAsked) steps.inOpening += MicrosecondsBetween(start, PerformanceNow());
+    return process;
 }
 
 // The menu loop tells the owner once the menu is up and waiting for input.
@@ -135,9 +191,11 @@ std::vector<double> toTrack;
 // screen, or a negative value when it never was.
 double MenuMicros(HWND control) {
     menuSeen = false;
+    steps = MenuSteps{};
     menuAsked = true;
     const UINT_PTR guard = SetTimer(nullptr, 0, kMenuTimeoutMs, CloseStuckMenu);
     const LARGE_INTEGER asked = PerformanceNow();
+
     SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(300, 500));
     WaitUntil([] { return menuSeen; }, kMenuTimeoutMs);
     KillTimer(nullptr, guard);
@@ -145,6 +203,16 @@ double MenuMicros(HWND control) {
     PumpMessages(kBetweenPressesMs);
     if (!menuSeen) return -1;
     toTrack.push_back(MicrosecondsBetween(asked, menuTracked));
+    if (steps.questions > 0) {
+        toFirstQuestion.push_back(MicrosecondsBetween(asked, steps.firstAsked));
+        inQuestions.push_back(steps.inQuestions);
+        inReads.push_back(steps.inReads);
+        inOpening.push_back(steps.inOpening);
+        betweenQuestions.push_back(MicrosecondsBetween(steps.firstAsked, steps.lastAnswered) - steps.inQuestions);
+        lastAnswerToTrack.push_back(MicrosecondsBetween(steps.lastAnswered, menuTracked));
+    }
+    titleQuestions += steps.titleQuestions;
+    menuQuestions += steps.questions;
     return MicrosecondsBetween(asked, menuOnScreen);
 }
 
@@ -234,8 +302,12 @@ int main() {
         PatchTyped(plugin, "user32.dll", "SendMessageTimeoutA", &CountedSendTimeout, &realSendTimeout);
     const auto trackMenu =
         PatchTyped(plugin, "user32.dll", "TrackPopupMenuEx", &TimedTrackMenu, &realTrackMenu);
+    const auto readMemory =
+        PatchTyped(plugin, "kernel32.dll", "ReadProcessMemory", &TimedReadMemory, &realReadMemory);
+    const auto openProcess = PatchTyped(plugin, "kernel32.dll", "OpenProcess", &TimedOpenProcess, &realOpenProcess);
     HHOOK menuHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMenu, nullptr, hostThread);
-    if (!sendTimeout->active() || !postMessage->active() || !trackMenu->active() || !menuHook) {
+    if (!sendTimeout->active() || !postMessage->active() || !trackMenu->active() || !readMemory->active() ||
+        !openProcess->active() || !menuHook) {
         std::printf("cannot watch the plug-in's messages and the menu\n");
         return 1;
     }
@@ -269,15 +341,17 @@ int main() {
     PrintFigure("menu, WM_CONTEXTMENU to TrackPopupMenuEx, 10,000 entries (median)", Printed("%.3f ms", trackMs),
                 Printed("<= %.0f ms", kMenuTrackBoundMs), trackMs <= kMenuTrackBoundMs);
     PrintFigure("menu, WM_CONTEXTMENU to TrackPopupMenuEx (p95)", Printed("%.3f ms", Percentile(toTrack, 95) / 1000));
-    int titleQuestions = 0;
-    for (const PlayerSimLogEntry& entry : ReadPlayerSimLog(session.playerLog())) {
-        const bool title = entry.args.size() > 4 && (entry.args.compare(entry.args.size() - 4, 4, " 212") == 0 ||
-                                                     entry.args.compare(entry.args.size() - 4, 4, " 213") == 0);
-        titleQuestions += entry.kind == "USER" && title;
-    }
     const double perMenu = static_cast<double>(titleQuestions) / kMenus;
     PrintFigure("menu, titles asked of the player per menu", Printed("%.1f", perMenu),
                 Printed("<= %d", kTitleQuestionsBound), titleQuestions > 0 && perMenu <= kTitleQuestionsBound);
+    PrintFigure("menu, questions to the player per menu", Printed("%.1f", static_cast<double>(menuQuestions) / kMenus));
+    std::printf("where a menu's time goes, medians:\n");
+    Report("WM_CONTEXTMENU to the worker's first question", toFirstQuestion, "menu");
+    Report("the worker waiting for answers", inQuestions, "menu");
+    Report("the worker between answers (reads included)", betweenQuestions, "menu");
+    Report("the worker reading titles", inReads, "menu");
+    Report("the worker opening the player's process", inOpening, "menu");
+    Report("the last answer to TrackPopupMenuEx", lastAnswerToTrack, "menu");
     PrintFigure("menu, messages to the player from the host's thread", Printed("%d", hostMessagesToPlayerInMenus),
                 "= 0", hostMessagesToPlayerInMenus == 0);
     return 0;

@@ -194,6 +194,32 @@ TEST_F(PlayerSimTest, CommandsActAndAreLoggedInOrder) {
   EXPECT_EQ(CountPlayerSimLog(log, "USER", "100000 106"), 1);
 }
 
+// A benchmark's player: questions leave no trace, changes still do, and
+// the answers are the same.
+TEST_F(PlayerSimTest, QuietQuestionsAreAnsweredUnloggedWhileChangesAreLogged) {
+  PlayerSimOptions options;
+  options.quietQuestions = true;
+  options.playlist = {{"A - One", 100}, {"B - Two", 200}};
+  Start(options);
+  EXPECT_EQ(Ask(0, kPlaylistLength), 2);
+  EXPECT_EQ(Ask(kVolumeQuery, kVolume), 200);
+  EXPECT_NE(Ask(0, kPlaylistTitle), 0);
+  Ask(1, kSetPlaylistPosition);
+  EXPECT_EQ(Ask(0, kPlaylistPosition), 1);
+  EXPECT_EQ(LengthSec(), 200);
+  Ask(50, kVolume);
+  Command(kCmdPlay);
+  EXPECT_EQ(Status(), kAnswerPlaying);
+  EXPECT_EQ(Caption(), "2. B - Two - Winamp");
+
+  std::vector<std::string> logged;
+  for (const PlayerSimLogEntry& entry : Log()) {
+    if (entry.kind == "USER" || entry.kind == "COMMAND") logged.push_back(entry.kind + " " + entry.args);
+  }
+  const std::vector<std::string> changes = {"USER 1 121", "USER 50 122", "COMMAND 40045"};
+  EXPECT_EQ(logged, changes);
+}
+
 TEST_F(PlayerSimTest, LogEntriesCarryRisingTicks) {
   Start();
   Status();
