@@ -70,6 +70,9 @@ bool OpenContextMenu(LPARAM screenPoint, PlayerModes modes, const PlaylistPart* 
 // right-click goes on to the host's taskbar once the menu has closed, or
 // at once when no menu opens.
 void OnContextMenu(LPARAM screenPoint);
+// WM_RBUTTONDOWN: the menu's worker asks for the menu the release will
+// ask for, while the button is down.
+void OnRightButtonDown();
 // MSG_MODES_DONE, whose wParam is the menu worker's thread id: opens the
 // menu that waited for the answers, or asks for them once a change ended.
 void FinishModes(WPARAM poster, LPARAM packedModes);

@@ -91,6 +91,9 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         if (dropBusy) return byDefault();
         return OnPress() ? 0 : byDefault();
+    case WM_RBUTTONDOWN:
+        if (!dropBusy) OnRightButtonDown();
+        return byDefault();
     case WM_LBUTTONUP:
         if (!dropBusy) OnRelease();
         return byDefault();

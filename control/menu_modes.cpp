@@ -1,7 +1,8 @@
 // The context menu's wait for the player's answers. The host's thread
 // sends nothing to the player: the menu's worker asks for shuffle, repeat
 // and the playlist, and the menu opens when its answers come back, at the
-// point it was asked for. The worker does one job at a time, asking or
+// point it was asked for. A right-click asks at the button's press, so
+// that by its release, which asks for the menu, the answers are mostly in. The worker does one job at a time, asking or
 // setting, so a menu asked for while a change is still out is asked for
 // once the change has ended. A right-click goes on to the host's taskbar
 // only once the menu has closed, as it would had the menu opened at once:
@@ -16,6 +17,19 @@
 namespace {
 
 const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
+// Answers asked at a press serve the menu of a release within this time;
+// a button held longer is asked again.
+constexpr DWORD kPressAnswersFreshMs = 1000;
+
+// What the worker answered for a press before any menu was asked for. The
+// playlist is the worker's job, readable until the next job is handed.
+struct PressAnswers {
+    bool ready = false;
+    HWND player = nullptr;
+    DWORD at = 0;
+    PlayerModes modes = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
+    const PlaylistPart* playlist = nullptr;
+};
 
 // The menu's way from a right-click to the items it shows; forgotten at
 // every stop.
@@ -26,6 +40,8 @@ struct MenuFlow {
     LPARAM point = 0;      // where it opens: WM_CONTEXTMENU's lParam
     bool asking = false;   // the worker asks, rather than sets
     PlayerModes shown = kUnanswered;  // what the last menu showed
+    bool askedAtPress = false;  // the job out was handed at a press
+    PressAnswers pressAnswers;
 };
 MenuFlow menuFlow;
 const ForgottenAtStop menuFlowForgotten([] { menuFlow = MenuFlow{}; });
@@ -56,14 +72,38 @@ void OpenMenuForWaitingClicks(PlayerModes modes, const PlaylistPart* playlist = 
         if (!PassRightClickOn(point)) return;
 }
 
-void AskForMenu() {
+// Hands the worker the questions; what a press's answers pointed at is the
+// old job's and goes with it.
+bool StartQuestions() {
+    menuFlow.pressAnswers = PressAnswers{};
     menuFlow.asking = true;
-    if (StartModeQuestions(pluginState.playerWindow)) return;
+    return StartModeQuestions(pluginState.playerWindow);
+}
+
+void AskForMenu() {
+    if (StartQuestions()) return;
     // Nothing can ask: as a player that does not answer.
     OpenMenuForWaitingClicks(kUnanswered);
 }
 
+// Opens the menu at once with the answers a press asked for, when they are
+// there, recent and for the player there is now.
+bool OpenWithPressAnswers() {
+    const PressAnswers answers = menuFlow.pressAnswers;
+    menuFlow.pressAnswers = PressAnswers{};
+    if (!answers.ready || answers.player != pluginState.playerWindow ||
+        GetTickCount() - answers.at > kPressAnswersFreshMs)
+        return false;
+    OpenMenuForWaitingClicks(answers.modes, answers.playlist);
+    return true;
+}
+
 }  // namespace
+
+void OnRightButtonDown() {
+    if (pluginState.dropBusy || menuFlow.clicksWaiting > 0 || ModesWorkerBusy() || !FindPlayer()) return;
+    menuFlow.askedAtPress = StartQuestions();
+}
 
 void OnContextMenu(LPARAM screenPoint) {
     if (pluginState.dropBusy) {
@@ -77,13 +117,20 @@ void OnContextMenu(LPARAM screenPoint) {
     // A second request while one waits moves it to the newer point.
     menuFlow.point = screenPoint;
     if (menuFlow.clicksWaiting++ > 0) return;
-    if (!ModesWorkerBusy()) AskForMenu();
+    if (ModesWorkerBusy() || OpenWithPressAnswers()) return;
+    AskForMenu();
 }
 
 void FinishModes(WPARAM poster, LPARAM packedModes) {
     const PlaylistPart* playlist = FinishModesJob(poster);
     if (!playlist) return;
-    if (menuFlow.clicksWaiting == 0) return;
+    const bool askedAtPress = menuFlow.askedAtPress;
+    menuFlow.askedAtPress = false;
+    if (menuFlow.clicksWaiting == 0) {
+        if (askedAtPress)
+            menuFlow.pressAnswers = {true, pluginState.playerWindow, GetTickCount(), UnpackModes(packedModes), playlist};
+        return;
+    }
     if (!menuFlow.asking) {
         AskForMenu();
         return;
@@ -94,6 +141,7 @@ void FinishModes(WPARAM poster, LPARAM packedModes) {
 void ChangePlayerMode(UINT id) {
     const ModeAnswer answer = id == CMD_SHUFFLE ? menuFlow.shown.shuffle : menuFlow.shown.repeat;
     if (answer == ModeAnswer::Unanswered || ModesWorkerBusy()) return;
+    menuFlow.pressAnswers = PressAnswers{};
     StartModeChange(pluginState.playerWindow, id == CMD_SHUFFLE ? SET_SHUFFLE : SET_REPEAT,
                     answer == ModeAnswer::Off);
     menuFlow.asking = false;

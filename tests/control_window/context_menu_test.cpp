@@ -154,6 +154,27 @@ TEST_F(ContextMenuTest, ShuffleAndRepeatShowWhatThePlayerAnswersInEachState) {
     }
 }
 
+// A right-click asks at the button's press: the menu its release asks for
+// opens at once, on what the press asked, unless the press is long past.
+TEST_F(ContextMenuTest, ARightClickAsksAtThePressAndItsReleaseOpensTheMenuAtOnce) {
+    StartPlayer();
+    const auto shuffleQuestions = [this] { return CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "0 250"); };
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    ASSERT_TRUE(WaitUntil([&] { return shuffleQuestions() == 1 && !ModesWorkerBusy(); }, 3000));
+    SeenMenu menu = OpenContextMenu();
+    EXPECT_TRUE(menu.shownInsideTheMessage);
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_FALSE(menu.Item(CMD_PLAYLIST)->grayed);
+    EXPECT_EQ(shuffleQuestions(), 1) << "asked again at the release";
+
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    ASSERT_TRUE(WaitUntil([&] { return shuffleQuestions() == 2 && !ModesWorkerBusy(); }, 3000));
+    PumpMessages(1200);
+    menu = OpenContextMenu();
+    EXPECT_FALSE(menu.shownInsideTheMessage) << "a press long past was taken for this one";
+    EXPECT_EQ(shuffleQuestions(), 3);
+}
+
 // A player that answers each message 300 ms late still has the change out
 // when the next menu is asked for: that menu waits for it and shows it.
 TEST_F(ContextMenuTest, AClickSetsTheOppositeAndTheNextMenuShowsIt) {

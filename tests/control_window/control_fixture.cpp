@@ -35,6 +35,7 @@ SeenMenu seenMenu;
 UINT chosenItem = 0;
 DWORD menuAskedTick = 0;
 const HostKit* menuHost = nullptr;
+bool insideContextMenu = false;
 
 std::vector<SeenMenuItem> ReadMenuItems(HMENU menu) {
     std::vector<SeenMenuItem> items;
@@ -60,6 +61,7 @@ BOOL WINAPI CapturingTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND
     ++seenMenu.shown;
     seenMenu.shownAfterMs = GetTickCount() - menuAskedTick;
     seenMenu.taskbarRightClicksBefore = menuHost->taskbarRightClicks;
+    seenMenu.shownInsideTheMessage = insideContextMenu;
     seenMenu.flags = flags;
     seenMenu.x = x;
     seenMenu.y = y;
@@ -211,7 +213,9 @@ SeenMenu ControlWindowTest::OpenContextMenu(short x, short y, UINT choose) {
                             reinterpret_cast<void*>(&CapturingTrackPopupMenuEx));
     EXPECT_TRUE(patch.active());
     menuAskedTick = GetTickCount();
+    insideContextMenu = true;
     Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(x, y));
+    insideContextMenu = false;
     seenMenu.contextMenuMs = GetTickCount() - menuAskedTick;
     // With the player running the menu opens when a worker has its answers.
     // The menu waits for the answers of the menu's worker, and opens as it

@@ -37,6 +37,7 @@ struct SeenMenu {
     DWORD contextMenuMs = 0;  // WM_CONTEXTMENU in the window procedure
     DWORD shownAfterMs = 0;   // from WM_CONTEXTMENU to TrackPopupMenuEx
     int taskbarRightClicksBefore = -1;  // the host's taskbar had them as the menu showed
+    bool shownInsideTheMessage = false;  // within WM_CONTEXTMENU's own handling
     std::vector<UINT> Ids() const;
     // In the menu or one of its submenus.
     const SeenMenuItem* Item(UINT id) const;
