@@ -11,13 +11,13 @@
 #include "player/control_repaint.h"
 #include "player/launch_timing.h"
 #include "player/player_link.h"
+#include "player/process_image.h"
 #include "plugin/descriptor.h"
 #include "plugin/error_box.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/worker_slot.h"
 
 #include <shellapi.h>
-#include <tlhelp32.h>
 #include <memory>
 
 namespace {
@@ -78,38 +78,6 @@ StartedProgram StartPlayerProgram(const PlayerProgram& program) {
 struct ProcessCloser {
     void operator()(HANDLE process) const { CloseHandle(process); }
 };
-using OwnedProcess = std::unique_ptr<void, ProcessCloser>;
-
-bool CreatedAt(HANDLE process, FILETIME* created) {
-    FILETIME exited, kernel, user;
-    return GetProcessTimes(process, created, &exited, &kernel, &user) != FALSE;
-}
-
-// A process that the ended parent started and that still runs: the player
-// a launcher started, or the next launcher. Ids are given out again, so an
-// older process whose own parent had the same id is told apart by its
-// creation time.
-OwnedProcess RunningChildOf(HANDLE parent) {
-    FILETIME parentCreated;
-    if (!CreatedAt(parent, &parentCreated)) return nullptr;
-    const DWORD parentId = GetProcessId(parent);
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-    OwnedProcess child;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != parentId) continue;
-        OwnedProcess candidate(
-            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        FILETIME created;
-        if (candidate && CreatedAt(candidate.get(), &created) && CompareFileTime(&created, &parentCreated) >= 0 &&
-            WaitForSingleObject(candidate.get(), 0) == WAIT_TIMEOUT)
-            child = std::move(candidate);
-    }
-    CloseHandle(snapshot);
-    return child;
-}
 
 // Looks at once, then in short steps, until the player's window exists or
 // the followed process has ended (when it is known), within the start
@@ -120,7 +88,7 @@ OwnedProcess RunningChildOf(HANDLE parent) {
 // ends too, or the limit passes.
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
-    OwnedProcess startedByLauncher;
+    std::unique_ptr<void, ProcessCloser> startedByLauncher;
     HANDLE followed = process;
     for (;;) {
         if (PlayerWindowNow()) return StartEnd::SawWindow;
@@ -129,10 +97,10 @@ StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
             // that handed its command line over ends once a player's window
             // exists.
             if (PlayerWindowNow()) return StartEnd::SawWindow;
-            OwnedProcess child = RunningChildOf(followed);
+            HANDLE child = OpenRunningChildOf(followed);
             if (!child) return StartEnd::ProcessEnded;
-            startedByLauncher = std::move(child);
-            followed = startedByLauncher.get();
+            startedByLauncher.reset(child);
+            followed = child;
         }
         if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
         if (WaitInWorker(link, followed, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;

@@ -7,6 +7,7 @@
 #include "player/playlist.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/stop_signal.h"
 
 #include <optional>
 
@@ -21,6 +22,7 @@ struct ModesJob {
     HWND player;
     LPARAM setting;  // 0: ask; SET_SHUFFLE or SET_REPEAT: set it to `on`
     bool on;
+    bool askWide;  // titles are asked in UTF-16 first
     PlaylistPart playlist;
 };
 
@@ -57,7 +59,7 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
     if (job.setting == 0) {
         const LPARAM modes = AskModes(job.player);
         // Unanswered, the player is hung or gone: the playlist is not asked.
-        if (UnpackModes(modes).shuffle != ModeAnswer::Unanswered) job.playlist = AskPlaylist(job.player);
+        if (UnpackModes(modes).shuffle != ModeAnswer::Unanswered) job.playlist = AskPlaylist(job.player, job.askWide);
         return modes;
     }
     // Sent, not posted: the next menu's questions are sent too, and a player
@@ -70,6 +72,23 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
 
 JobWorker<ModesJob> modesWorker(L"Pelorin menu", MSG_MODES_DONE, CarryOut);
 
+// The player found to know no UTF-16 titles: a player does not learn them
+// while it runs, so its later menus ask in the code page alone, one round
+// trip fewer a title. The host's thread's, forgotten at every stop.
+struct NarrowTitlesPlayer {
+    HWND window = nullptr;
+    DWORD processId = 0;
+};
+NarrowTitlesPlayer narrowTitlesPlayer;
+const ForgottenAtStop narrowTitlesPlayerForgotten([] { narrowTitlesPlayer = NarrowTitlesPlayer{}; });
+
+// A window's handle may be given to another program's window later.
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
 }  // namespace
 
 LPARAM PackModes(PlayerModes modes) {
@@ -80,11 +99,18 @@ PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(
 
 bool ModesWorkerBusy() { return modesWorker.Busy(); }
 
-bool StartModeQuestions(HWND player) { return modesWorker.Hand({player, 0, false, {}}); }
+bool StartModeQuestions(HWND player) {
+    const bool askWide = narrowTitlesPlayer.window != player || narrowTitlesPlayer.processId != ProcessOf(player);
+    return modesWorker.Hand({player, 0, false, askWide, {}});
+}
 
-bool StartModeChange(HWND player, LPARAM setting, bool on) { return modesWorker.Hand({player, setting, on, {}}); }
+bool StartModeChange(HWND player, LPARAM setting, bool on) {
+    return modesWorker.Hand({player, setting, on, false, {}});
+}
 
 const PlaylistPart* FinishModesJob(WPARAM poster) {
     const ModesJob* job = modesWorker.Finish(poster);
-    return job ? &job->playlist : nullptr;
+    if (job == nullptr) return nullptr;
+    if (job->playlist.narrowTitles) narrowTitlesPlayer = {job->player, ProcessOf(job->player)};
+    return &job->playlist;
 }

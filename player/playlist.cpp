@@ -34,27 +34,19 @@ std::optional<int32_t> AskWithin(HWND player, WPARAM wParam, LPARAM question, DW
     return SendToPlayerWithin(player, PLAYER_QUERY, wParam, question, left);
 }
 
-// The player last found to know no UTF-16 titles. A player does not learn
-// them while it runs, so its later menus ask in the code page alone, one
-// round trip fewer. Only the menu's worker touches it.
-struct NarrowPlayer {
-    HWND window;
-    DWORD processId;
-};
-NarrowPlayer narrowPlayer = {};
-
 // Worker thread. Each title is read as soon as its address is answered:
 // a player may keep every title it answers with in one buffer of its own,
 // which the next question overwrites. A player that knows no UTF-16
 // titles answers 213 with 0 for every entry: once 212 has answered where
-// 213 did not, the rest of the window is asked in the code page alone. A
-// title that did not come in time leaves its entry and the rest unread.
-void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
+// 213 did not, the rest of the window is asked in the code page alone, as
+// the whole window is when askWide is false. A title that did not come in
+// time leaves its entry and the rest unread.
+void ReadTitles(HWND player, bool askWide, PlaylistPart& part, DWORD deadline) {
     DWORD processId = 0;
     GetWindowThreadProcessId(player, &processId);
     const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
     if (!process) return;
-    bool wideKnown = narrowPlayer.window != player || narrowPlayer.processId != processId;
+    bool wideKnown = askWide;
     wchar_t wide[kTitleReadMax + 1];
     char narrow[kTitleReadMax + 1];
     for (int32_t i = 0; i < part.span.count; ++i) {
@@ -74,7 +66,7 @@ void ReadTitles(HWND player, PlaylistPart& part, DWORD deadline) {
         if (!address) break;
         if (*address == 0) continue;
         wideKnown = false;
-        narrowPlayer = {player, processId};
+        part.narrowTitles = true;
         const std::optional<size_t> length = ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), 1, narrow);
         if (!length || *length == 0) continue;
         const int converted = MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(*length), wide,
@@ -139,7 +131,7 @@ std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t addre
     return kTitleReadMax;
 }
 
-PlaylistPart AskPlaylist(HWND player) {
+PlaylistPart AskPlaylist(HWND player, bool askWide) {
     PlaylistPart part = {};
     const DWORD deadline = GetTickCount() + kPlaylistBoundMs;
     const std::optional<int32_t> length = AskWithin(player, 0, QUERY_PLAYLIST_LENGTH, deadline);
@@ -152,6 +144,6 @@ PlaylistPart AskPlaylist(HWND player) {
     part.span = *span;
     part.current = *current;
     for (int32_t i = 0; i < span->count; ++i) part.labels[i] = EntryLabel(span->first + i, {});
-    ReadTitles(player, part, deadline);
+    ReadTitles(player, askWide, part, deadline);
     return part;
 }

@@ -55,12 +55,13 @@ struct PlaylistPart {
     PlaylistSpan span;
     int32_t current;
     std::array<PlaylistLabel, kPlaylistWindowSize> labels;  // span.count of them
+    bool narrowTitles;  // titles came in the code page alone: the player knows no UTF-16 ones
 };
 
 // Worker thread: the length, the current entry and the window's titles,
 // all within kPlaylistBoundMs; entries whose titles did not come in time
 // read "N.".
-PlaylistPart AskPlaylist(HWND player);
+PlaylistPart AskPlaylist(HWND player, bool askWide);
 
 // Copies size bytes at address in source to out; false when any of them
 // cannot be read.

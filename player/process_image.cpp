@@ -1,8 +1,9 @@
-// Learning the executable of the process that owns a window: the process
-// snapshot names it, and the process itself gives the full path when the
-// snapshot gives only a file name, as it does on every NT-family Windows.
-// The kernel functions are looked up by name so that the library still
-// loads on systems that lack them.
+// The process snapshot: the executable of the process that owns a window
+// (the snapshot names it, and the process itself gives the full path when
+// the snapshot gives only a file name, as it does on every NT-family
+// Windows), and the processes another one started. The kernel functions
+// are looked up by name so that the library still loads on systems that
+// lack them.
 #include "player/process_image.h"
 
 #include <tlhelp32.h>
@@ -38,22 +39,35 @@ private:
     HANDLE handle_;
 };
 
-// The snapshot's file name for processId, or "" when no entry matches.
-void SnapshotExeFile(DWORD processId, char* out, int size) {
+// The first process of the snapshot for which found(entry) is true; false
+// when none is, or there is no snapshot.
+template <typename Found>
+bool FindProcess(Found found) {
     const auto createSnapshot = KernelFunction<CreateSnapshotFn>("CreateToolhelp32Snapshot");
     const auto first = KernelFunction<WalkProcessesFn>("Process32First");
     const auto next = KernelFunction<WalkProcessesFn>("Process32Next");
-    if (!createSnapshot || !first || !next) return;
+    if (!createSnapshot || !first || !next) return false;
     const ScopedHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return;
+    if (!snapshot.valid()) return false;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID == processId) {
-            lstrcpynA(out, entry.szExeFile, size);
-            return;
-        }
-    }
+    for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry))
+        if (found(entry)) return true;
+    return false;
+}
+
+// The snapshot's file name for processId, or "" when no entry matches.
+void SnapshotExeFile(DWORD processId, char* out, int size) {
+    FindProcess([&](const PROCESSENTRY32& entry) {
+        if (entry.th32ProcessID != processId) return false;
+        lstrcpynA(out, entry.szExeFile, size);
+        return true;
+    });
+}
+
+bool CreatedAt(HANDLE process, FILETIME* created) {
+    FILETIME exited, kernel, user;
+    return GetProcessTimes(process, created, &exited, &kernel, &user) != FALSE;
 }
 
 // Leaves out as it is when the process cannot be asked or the path does
@@ -73,6 +87,29 @@ void FullImagePath(DWORD processId, char* out, int size) {
 bool HasFolder(const char* name) { return std::strpbrk(name, "\\/:") != nullptr; }
 
 }  // namespace
+
+// Ids are given out again: an older process whose own parent had the same
+// id is told apart by its creation time.
+HANDLE OpenRunningChildOf(HANDLE parent) {
+    FILETIME parentCreated;
+    if (!CreatedAt(parent, &parentCreated)) return nullptr;
+    const DWORD parentId = GetProcessId(parent);
+    HANDLE child = nullptr;
+    FindProcess([&](const PROCESSENTRY32& entry) {
+        if (entry.th32ParentProcessID != parentId) return false;
+        HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (candidate == nullptr) return false;
+        FILETIME created;
+        if (CreatedAt(candidate, &created) && CompareFileTime(&created, &parentCreated) >= 0 &&
+            WaitForSingleObject(candidate, 0) == WAIT_TIMEOUT) {
+            child = candidate;
+            return true;
+        }
+        CloseHandle(candidate);
+        return false;
+    });
+    return child;
+}
 
 void LearnPlayerPath(HWND window, char* out, int size) {
     if (out == nullptr || size <= 0) return;
