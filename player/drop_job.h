@@ -10,10 +10,6 @@
 
 using DroppedNames = std::vector<std::wstring>;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-
 // The worker carries it out and fills notTaken and played before it posts
 // MSG_DROP_DONE; the host's thread reads them on that message. A worker
 // that outlived a stop keeps it alone.

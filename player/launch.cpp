@@ -75,10 +75,6 @@ StartedProgram StartPlayerProgram(const PlayerProgram& program) {
     return {reinterpret_cast<INT_PTR>(start.hInstApp), start.hProcess};
 }
 
-struct ProcessCloser {
-    void operator()(HANDLE process) const { CloseHandle(process); }
-};
-
 // Looks at once, then in short steps, until the player's window exists or
 // the followed process has ended (when it is known), within the start
 // limit. A player's window may come and go while the start is still under
@@ -88,7 +84,7 @@ struct ProcessCloser {
 // ends too, or the limit passes.
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
-    std::unique_ptr<void, ProcessCloser> startedByLauncher;
+    std::unique_ptr<void, HandleCloser> startedByLauncher;
     HANDLE followed = process;
     for (;;) {
         if (PlayerWindowNow()) return StartEnd::SawWindow;

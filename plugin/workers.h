@@ -44,3 +44,7 @@ void RequestRepaint(const WorkerLink& link);
 // A copy of handle that a worker may wait on and closes itself; nullptr
 // for nullptr.
 HANDLE DuplicateToWaitOn(HANDLE handle);
+// Closes a kernel handle kept in a std::unique_ptr<void, HandleCloser>.
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};

@@ -305,12 +305,7 @@ TEST_F(PlaylistMenuTest, TheWindowFollowsTheCurrentEntryAndStopsAtEitherEnd) {
     }
 }
 
-TEST_F(PlaylistMenuTest, AShortPlaylistShowsWhole) {
-    StartWithTracks(Tracks(3));
-    MakeCurrent(3);
-    ExpectWindow(Entries(OpenContextMenu()), 1, 3, 3);
-}
-
+// A playlist shorter than the window shows whole.
 TEST_F(PlaylistMenuTest, UnicodeTitlesKeepEveryCharacter) {
     StartWithTracks({{"\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE - \xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0", 200},
                      {"\xE6\x97\xA5\xE6\x9C\xAC \xE2\x99\xAA \xF0\x9F\x98\x80 Caf\xC3\xA9", 200}},
@@ -322,27 +317,21 @@ TEST_F(PlaylistMenuTest, UnicodeTitlesKeepEveryCharacter) {
     EXPECT_TRUE(entries[0].checked);
 }
 
+// Made safe for a menu too: "&" doubled, a tab blanked, a long title cut.
 TEST_F(PlaylistMenuTest, TitlesOfAPlayerWithoutUtf16ReadInTheCodePage) {
-    StartWithTracks({{"Caf\xE9 Ol\xE9", 200}, {"Plain", 200}});
+    StartWithTracks({{"Caf\xE9 Ol\xE9", 200}, {"Rock & Roll\tLive " + std::string(283, 'x'), 200}});
     // The second menu asks this player in the code page alone.
     for (int menu = 1; menu <= 2; ++menu) {
         SCOPED_TRACE(menu);
         const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
         ASSERT_EQ(entries.size(), 2u);
         EXPECT_EQ(entries[0].wideText, L"1. Caf\u00e9 Ol\u00e9");
-        EXPECT_EQ(entries[1].wideText, L"2. Plain");
+        EXPECT_EQ(entries[1].wideText, L"2. Rock && Roll Live " + std::wstring(46, L'x') + L"\u2026");
     }
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
     EXPECT_EQ(CountPlayerSimLog(log, "USER", "0 213"), 1);
     EXPECT_EQ(CountPlayerSimLog(log, "USER", "1 213"), 0);
     EXPECT_EQ(CountPlayerSimLog(log, "USER", "0 212"), 2);
-}
-
-TEST_F(PlaylistMenuTest, AnAmpersandATabAndALongTitleCannotUpsetTheMenu) {
-    StartWithTracks({{"Rock & Roll\tLive " + std::string(283, 'x'), 200}});
-    const std::vector<SeenMenuItem> entries = Entries(OpenContextMenu());
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].wideText, L"1. Rock && Roll Live " + std::wstring(46, L'x') + L"\u2026");
 }
 
 TEST_F(PlaylistMenuTest, ChoosingAnEntryMakesItCurrentAndPlaysIt) {

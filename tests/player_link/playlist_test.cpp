@@ -26,9 +26,7 @@ TEST(SpanAround, TheCurrentEntryIsFifthUnlessAnEndIsNear) {
         EXPECT_EQ(span->first, c.first) << c.length << " " << c.current;
         EXPECT_EQ(span->count, c.count) << c.length << " " << c.current;
     }
-}
-
-TEST(SpanAround, AnswersThatMakeNoPlaylist) {
+    // Answers that make no playlist.
     EXPECT_FALSE(SpanAround(0, 0));
     EXPECT_FALSE(SpanAround(0, -1));
     EXPECT_FALSE(SpanAround(-5, 0));
@@ -37,23 +35,15 @@ TEST(SpanAround, AnswersThatMakeNoPlaylist) {
     EXPECT_FALSE(SpanAround(40, -1));
 }
 
-TEST(EntryLabel, NumberedFromOne) {
+// Numbered from one; control characters become blanks; a title over 64
+// characters keeps 63 and an ellipsis; ampersands are doubled after the cut.
+TEST(EntryLabel, NumberedAndMadeSafeForAMenu) {
     EXPECT_EQ(Label(0, L"Song"), L"1. Song");
     EXPECT_EQ(Label(99999, L"Last"), L"100000. Last");
     EXPECT_EQ(Label(6, L""), L"7.");
-}
-
-TEST(EntryLabel, ControlCharactersBecomeBlanks) {
     EXPECT_EQ(Label(0, L"a\tb\x01" L"c\x7F" L"d\x85" L"e\r\n"), L"1. a b c d e  ");
-}
-
-TEST(EntryLabel, AmpersandsAreDoubledAfterTheCut) {
     EXPECT_EQ(Label(0, L"R&B & Soul"), L"1. R&&B && Soul");
-    const std::wstring ampersands(70, L'&');
-    EXPECT_EQ(Label(0, ampersands), L"1. " + std::wstring(126, L'&') + L"\u2026");
-}
-
-TEST(EntryLabel, OverSixtyFourCharactersKeepsSixtyThreeAndAnEllipsis) {
+    EXPECT_EQ(Label(0, std::wstring(70, L'&')), L"1. " + std::wstring(126, L'&') + L"\u2026");
     const std::wstring exactly(64, L'a');
     EXPECT_EQ(Label(0, exactly), L"1. " + exactly);
     EXPECT_EQ(Label(0, exactly + L"b"), L"1. " + std::wstring(63, L'a') + L"\u2026");
