@@ -165,6 +165,15 @@ protected:
         EXPECT_TRUE(IsWindow(host.taskbarWindow)) << "the shell runs on";
     }
 
+    // "Setup Plug-in" chosen on the control, with the host's page doing
+    // what opener does inside the send that opened it.
+    void ChooseSetupWith(SetupPageOpener opener) {
+        SetSetupPageOpener(opener);
+        unloadingTest = this;
+        SendMessageA(Control(), WM_COMMAND, kSetupItem, 0);
+        SetSetupPageOpener(nullptr);
+    }
+
     std::unique_ptr<ScopedImportPatch> boxPatch;
 
     std::unique_ptr<ScopedImportPatch> patch;
@@ -324,10 +333,7 @@ TEST_F(WorkerLifetime, AMenuClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
 // frees it inside the send that opened the page.
 TEST_F(WorkerLifetime, ASetupPageThatUnloadsThePluginReturnsIntoNoUnloadedCode) {
     StartPlugin();
-    SetSetupPageOpener(UnloadFromThePage);
-    unloadingTest = this;
-    SendMessageA(Control(), WM_COMMAND, kSetupItem, 0);
-    SetSetupPageOpener(nullptr);
+    ChooseSetupWith(UnloadFromThePage);
     EXPECT_TRUE(WaitUntil([] { return !PluginMapped(); }, 5000)) << "the library was kept";
     EXPECT_EQ(host.setupPageOpens, 1);
     EXPECT_TRUE(IsWindow(host.taskbarWindow)) << "the shell runs on";
@@ -339,10 +345,7 @@ TEST_F(WorkerLifetime, ASetupPageThatRestartsThePluginLeavesOneWorkingControl) {
     ASSERT_NO_FATAL_FAILURE(StartPlayer());
     StartPlugin();
     const HWND first = Control();
-    SetSetupPageOpener(RestartFromThePage);
-    unloadingTest = this;
-    SendMessageA(first, WM_COMMAND, kSetupItem, 0);
-    SetSetupPageOpener(nullptr);
+    ChooseSetupWith(RestartFromThePage);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(ControlsIn(host.taskbarWindow), 1);
     ClickCell(kPlayCell);
