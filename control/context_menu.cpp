@@ -32,14 +32,18 @@ constexpr LocalText kRunPlayer = {"Run Winamp", "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF
 constexpr LocalText kPluginSetup = {"Setup Plug-in",
                                     "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0"};
 
+void Add(MenuShape& shape, const MenuEntry& entry) {
+    if (shape.count < static_cast<int>(shape.entries.size())) shape.entries[shape.count++] = entry;
+}
+
 void Add(MenuShape& shape, UINT id, const char* text, bool checked = false) {
-    shape.entries[shape.count++] = MenuEntry{id, text, checked, false};
+    Add(shape, MenuEntry{id, text, checked, false});
 }
 
 // A mode the player did not answer for cannot be changed from here: the
 // change is the opposite of what the menu shows.
 void AddMode(MenuShape& shape, UINT id, const char* text, ModeAnswer answer) {
-    shape.entries[shape.count++] = MenuEntry{id, text, answer == ModeAnswer::On, answer == ModeAnswer::Unanswered};
+    Add(shape, MenuEntry{id, text, answer == ModeAnswer::On, answer == ModeAnswer::Unanswered});
 }
 
 bool PathIsUsable() {
@@ -56,7 +60,6 @@ MenuFacts GatherFacts(PlayerModes modes) {
     facts.playerShown = facts.playerRuns && !PlayerWindowNeedsRestore();
     facts.hideOnMinimize = pluginState.hideOnMinimize;
     facts.pathUsable = PathIsUsable();
-    facts.playerRunsLater = FindPlayer();
     return facts;
 }
 
@@ -82,14 +85,13 @@ MenuShape ContextMenuShape(const MenuFacts& facts, Language language) {
         Add(shape, CMD_HIDE_ON_MINIMIZE, TextIn(language, kHideOnMinimize), facts.hideOnMinimize);
         AddMode(shape, CMD_SHUFFLE, TextIn(language, kShuffle), facts.modes.shuffle);
         AddMode(shape, CMD_REPEAT, TextIn(language, kRepeat), facts.modes.repeat);
-        shape.entries[shape.count++] =
-            MenuEntry{CMD_PLAYLIST, TextIn(language, kPlaylist), false, !facts.playlistShown};
+        Add(shape, MenuEntry{CMD_PLAYLIST, TextIn(language, kPlaylist), false, !facts.playlistShown});
         Add(shape, kSeparator, nullptr);
         Add(shape, CMD_PLAYER_PREFERENCES, TextIn(language, kPlayerPreferences));
     } else if (facts.pathUsable) {
         Add(shape, CMD_RUN_PLAYER, TextIn(language, kRunPlayer));
     }
-    if (facts.playerRunsLater || facts.pathUsable) Add(shape, kSeparator, nullptr);
+    if (facts.playerRuns || facts.pathUsable) Add(shape, kSeparator, nullptr);
     Add(shape, CMD_PLUGIN_SETUP, TextIn(language, kPluginSetup));
     return shape;
 }

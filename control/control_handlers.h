@@ -40,7 +40,6 @@ struct MenuFacts {
     bool playerShown;      // its window visible and not minimised
     bool hideOnMinimize;
     bool pathUsable;       // the stored path names an existing file
-    bool playerRunsLater;  // found again just before the setup item
     PlayerModes modes;     // the player's answers, asked off the host's thread
     bool playlistShown;    // the player told its playlist, and it is not empty
 };

@@ -3,6 +3,7 @@
 #include "control/control_window.h"
 
 #include "control/control_handlers.h"
+#include "control/playlist_menu.h"
 #include "control/wheel.h"
 #include "host/host_services.h"
 #include "player/commands.h"
@@ -48,7 +49,7 @@ void OnDoubleClick() {
 
 LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
-    const bool dropBusy = pluginState.dropBusy;
+    const bool dropBusy = DropBusy();
     switch (message) {
     case WM_CREATE:
         ForgetWheel();
@@ -105,7 +106,9 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return byDefault();
     case MSG_COMMAND_DONE:
         FinishCommand(wParam, lParam);
-        // Wheel notches that came meanwhile go out now, in one burst.
+        // A playlist choice, then wheel notches that came meanwhile (in
+        // one burst), go out once the worker is free.
+        PlayWaitingChoice();
         SendCountedNotches();
         return byDefault();
     case MSG_LAUNCH_DONE:

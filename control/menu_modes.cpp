@@ -10,6 +10,7 @@
 #include "control/control_handlers.h"
 
 #include "player/player_link.h"
+#include "player/playlist.h"
 #include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/stop_signal.h"
@@ -21,14 +22,14 @@ const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered}
 // a button held longer is asked again.
 constexpr DWORD kPressAnswersFreshMs = 1000;
 
-// What the worker answered for a press before any menu was asked for. The
-// playlist is the worker's job, readable until the next job is handed.
+// What the worker answered for a press before any menu was asked for,
+// copied out of its job: a worker whose wait fails takes the job with it.
 struct PressAnswers {
     bool ready = false;
     HWND player = nullptr;
     DWORD at = 0;
     PlayerModes modes = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
-    const PlaylistPart* playlist = nullptr;
+    PlaylistPart playlist = {};
 };
 
 // The menu's way from a right-click to the items it shows; forgotten at
@@ -94,13 +95,23 @@ bool OpenWithPressAnswers() {
     if (!answers.ready || answers.player != pluginState.playerWindow ||
         GetTickCount() - answers.at > kPressAnswersFreshMs)
         return false;
-    OpenMenuForWaitingClicks(answers.modes, answers.playlist);
+    OpenMenuForWaitingClicks(answers.modes, &answers.playlist);
     return true;
+}
+
+// Right-clicks wait only while the worker has a job: one lost with a
+// worker whose wait failed never answers, and would leave the menu deaf.
+void ForgetAJobLostWithItsWorker() {
+    if ((menuFlow.clicksWaiting > 0 || menuFlow.askedAtPress) && !ModesWorkerBusy()) {
+        menuFlow.clicksWaiting = 0;
+        menuFlow.askedAtPress = false;
+    }
 }
 
 }  // namespace
 
 void OnRightButtonDown() {
+    ForgetAJobLostWithItsWorker();
     if (pluginState.dropBusy || menuFlow.clicksWaiting > 0 || ModesWorkerBusy() || !FindPlayer()) return;
     menuFlow.askedAtPress = StartQuestions();
 }
@@ -114,6 +125,7 @@ void OnContextMenu(LPARAM screenPoint) {
         if (ShowMenu(screenPoint, kUnanswered, nullptr)) PassRightClickOn(screenPoint);
         return;
     }
+    ForgetAJobLostWithItsWorker();
     // A second request while one waits moves it to the newer point.
     menuFlow.point = screenPoint;
     if (menuFlow.clicksWaiting++ > 0) return;
@@ -128,7 +140,7 @@ void FinishModes(WPARAM poster, LPARAM packedModes) {
     menuFlow.askedAtPress = false;
     if (menuFlow.clicksWaiting == 0) {
         if (askedAtPress)
-            menuFlow.pressAnswers = {true, pluginState.playerWindow, GetTickCount(), UnpackModes(packedModes), playlist};
+            menuFlow.pressAnswers = {true, pluginState.playerWindow, GetTickCount(), UnpackModes(packedModes), *playlist};
         return;
     }
     if (!menuFlow.asking) {

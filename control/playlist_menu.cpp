@@ -7,21 +7,34 @@
 #include "plugin/state/plugin_state.h"
 #include "plugin/stop_signal.h"
 
+#include <optional>
+
 namespace {
 
-// The entries the last menu offered, which its ids stand for; none once
-// the plug-in has stopped.
-PlaylistSpan shownEntries = {0, 0};
-const ForgottenAtStop shownEntriesForgotten([] { shownEntries = PlaylistSpan{0, 0}; });
+// What the last menu offered, which its ids stand for; none once the
+// plug-in has stopped.
+struct ShownPlaylist {
+    HWND player = nullptr;
+    PlaylistSpan span = {0, 0};
+    std::array<TitleMark, kPlaylistWindowSize> marks = {};
+    bool askWide = true;
+};
+ShownPlaylist shown;
+// A choice made while the command worker was busy, handed when it is free.
+std::optional<CommandJob> waitingChoice;
+const ForgottenAtStop shownForgotten([] {
+    shown = ShownPlaylist{};
+    waitingChoice.reset();
+});
 
 }  // namespace
 
-void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const PlaylistPart* playlist) {
-    shownEntries = PlaylistSpan{0, 0};
+void AppendPlaylistMenu(HMENU menu, const char* text, bool shownHere, const PlaylistPart* playlist) {
+    shown = ShownPlaylist{};
     HMENU entries = CreatePopupMenu();
     if (!entries) return;
-    if (shown) {
-        shownEntries = playlist->span;
+    if (shownHere) {
+        shown = ShownPlaylist{playlist->player, playlist->span, playlist->marks, !playlist->narrowTitles};
         for (int32_t i = 0; i < playlist->span.count; ++i) {
             const bool current = playlist->span.first + i == playlist->current;
             AppendMenuW(entries, MF_STRING | (current ? MF_CHECKED : MF_UNCHECKED), CMD_PLAYLIST_FIRST + i,
@@ -35,7 +48,7 @@ void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const Playlist
     item.wID = CMD_PLAYLIST;
     item.hSubMenu = entries;
     item.dwTypeData = const_cast<char*>(text);
-    item.fState = shown ? MFS_ENABLED : MFS_GRAYED;
+    item.fState = shownHere ? MFS_ENABLED : MFS_GRAYED;
     // The menu owns the submenu from here and destroys it with itself.
     if (!InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &item)) DestroyMenu(entries);
 }
@@ -43,9 +56,19 @@ void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const Playlist
 void PlayPlaylistEntry(UINT id) {
     PluginState& s = pluginState;
     const auto slot = static_cast<int32_t>(id - CMD_PLAYLIST_FIRST);
-    if (slot < 0 || slot >= shownEntries.count || s.dropBusy) return;
+    if (slot < 0 || slot >= shown.span.count || s.dropBusy) return;
     // Play as its button plays, after the entry is made current.
     CommandJob job{s.playerWindow, PlanCommand(Press{HOT_PLAY, false, s.positionUnchanged, s.volumeSteps}), 1, true};
-    job.playlistEntry = shownEntries.first + slot;
+    job.choice = PlaylistChoice{shown.player, shown.span.first + slot, shown.marks[slot], shown.askWide};
+    // A later choice replaces one still waiting: the user changed their mind.
+    waitingChoice.reset();
+    if (!HandCommandToWorker(job) && s.commandBusy) waitingChoice = job;
+}
+
+void PlayWaitingChoice() {
+    if (!waitingChoice || pluginState.commandBusy) return;
+    CommandJob job = *waitingChoice;
+    waitingChoice.reset();
+    if (pluginState.dropBusy) return;
     HandCommandToWorker(job);
 }

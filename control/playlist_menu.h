@@ -15,7 +15,10 @@ constexpr UINT CMD_PLAYLIST_LAST = CMD_PLAYLIST_FIRST + kPlaylistWindowSize - 1;
 // checked), and remembers which entries its ids stand for.
 void AppendPlaylistMenu(HMENU menu, const char* text, bool shown, const PlaylistPart* playlist);
 
-// Host's thread, at one of the entries' ids: the command worker makes that
-// entry current and plays it. Nothing while files are handed to the player
-// or the worker still sends a press.
+// Host's thread, at one of the entries' ids: the command worker finds that
+// entry, makes it current and plays it. Nothing while files are handed to
+// the player; a choice made while the worker still sends a press waits
+// for it.
 void PlayPlaylistEntry(UINT id);
+// Host's thread, at MSG_COMMAND_DONE: hands the choice that waited.
+void PlayWaitingChoice();

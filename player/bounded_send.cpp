@@ -12,3 +12,9 @@ std::optional<int32_t> SendToPlayerWithin(HWND player, UINT message, WPARAM wPar
     }
     return static_cast<int32_t>(answer);
 }
+
+std::optional<int32_t> SendToPlayerBy(HWND player, UINT message, WPARAM wParam, LPARAM lParam, DWORD deadline) {
+    const auto left = static_cast<int32_t>(deadline - GetTickCount());
+    if (left <= 0) return std::nullopt;
+    return SendToPlayerWithin(player, message, wParam, lParam, static_cast<UINT>(left));
+}

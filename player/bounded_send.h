@@ -12,5 +12,8 @@ constexpr UINT kPlayerAnswerTimeoutMs = 500;
 // The player's answer, or nothing when it did not answer in time, is hung,
 // or its window is gone.
 std::optional<int32_t> SendToPlayerBounded(HWND player, UINT message, WPARAM wParam, LPARAM lParam);
-// The same with a bound of the caller's, for questions that share one.
+// The same with a bound of the caller's.
 std::optional<int32_t> SendToPlayerWithin(HWND player, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs);
+// The same for questions that share one deadline (a GetTickCount value):
+// each gets only the time left, and none is sent once it has passed.
+std::optional<int32_t> SendToPlayerBy(HWND player, UINT message, WPARAM wParam, LPARAM lParam, DWORD deadline);

@@ -19,10 +19,15 @@ namespace {
 // Worker thread. A stop does not wait for the rest of a long burst:
 // nothing more is sent.
 LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
-    // Sent and waited for like the commands, so that the plan plays the
-    // entry made current.
-    if (job.playlistEntry >= 0)
-        SendMessageA(job.player, PLAYER_QUERY, static_cast<WPARAM>(job.playlistEntry), QUERY_SET_PLAYLIST_POSITION);
+    if (job.choice) {
+        // The playlist may have changed since the menu read it: only the
+        // song the user picked plays, or nothing does.
+        const std::optional<int32_t> entry = FindChosenEntry(*job.choice);
+        if (!entry) return kStandstillKept;
+        // Sent and waited for like the commands, so that the plan plays the
+        // entry made current.
+        SendMessageA(job.player, PLAYER_QUERY, static_cast<WPARAM>(*entry), QUERY_SET_PLAYLIST_POSITION);
+    }
     for (int time = 0; time < job.times; ++time) {
         for (int i = 0; i < job.plan.count; ++i) {
             if (StopRequestedWithin(link, 0)) return StandstillEffect(job.plan);

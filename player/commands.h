@@ -3,9 +3,11 @@
 #pragma once
 
 #include "player/command_plan.h"
+#include "player/playlist.h"
 #include "plugin/workers.h"
 
 #include <windows.h>
+#include <optional>
 
 // Opens the player's preferences; not a button, so not in the table.
 constexpr int kPreferencesCommand = 40012;
@@ -17,7 +19,9 @@ struct CommandJob {
     CommandPlan plan;
     int times;
     bool repaint;  // false when files being dropped own the player
-    int32_t playlistEntry = -1;  // 0 or more: made current before the plan is sent
+    // An entry chosen in the menu: found and made current before the plan
+    // is sent, and nothing is sent when it cannot be found.
+    std::optional<PlaylistChoice> choice = std::nullopt;
 };
 
 // What MSG_COMMAND_DONE's lParam asks of the standstill flag: the command

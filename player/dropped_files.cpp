@@ -48,7 +48,10 @@ void ForgetDrops() {
     queuedDrops.clear();
     pluginState.dropBusy = false;
 }
-JobWorker<DropJob> dropWorker(L"Pelorin drop", MSG_DROP_DONE, PassDroppedFiles, nullptr, ForgetDrops);
+void ReportFilesNotTaken(const DroppedNames& names);
+// Not one of its files was handed over: the worker ends only between jobs.
+void ReportLostDrop(DropJob& job) { ReportFilesNotTaken(job.names); }
+JobWorker<DropJob> dropWorker(L"Pelorin drop", MSG_DROP_DONE, PassDroppedFiles, nullptr, ForgetDrops, ReportLostDrop);
 
 // Each name at its full length and in its own script: the player, not a
 // buffer or a code page of ours, decides what it can open.
@@ -134,6 +137,13 @@ void AcceptDroppedFiles(HDROP drop) {
     StartPlayerFor(files);
     queuedDrops.push_back(std::move(files));
     BeginNextDrop();
+}
+
+bool DropBusy() {
+    // A drop lost with a worker whose wait failed never ends by itself: the
+    // next one in the queue takes its turn, and the control its clicks.
+    if (pluginState.dropBusy && dropWorker.Ended()) BeginNextDrop();
+    return pluginState.dropBusy;
 }
 
 void FinishDrop(WPARAM poster) {

@@ -17,3 +17,6 @@ void AcceptDroppedFiles(HDROP drop);
 // MSG_DROP_DONE, with the worker's thread id: starts the next queued drop
 // or ends dropBusy, and names the files the player did not get.
 void FinishDrop(WPARAM poster);
+// Host's thread: pluginState.dropBusy, once a drop lost with its worker
+// has been reported and the queue has gone on.
+bool DropBusy();

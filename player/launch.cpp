@@ -79,12 +79,14 @@ StartedProgram StartPlayerProgram(const PlayerProgram& program) {
 // the followed process has ended (when it is known), within the start
 // limit. A player's window may come and go while the start is still under
 // way, never seen here; a launcher ends before the player it started has a
-// window. What the ended process left running tells them apart: the
-// launcher's player is followed in its place, until its window comes, it
-// ends too, or the limit passes.
+// window, and may have started other processes first (a console host
+// that ends with it). So while no window exists, each followed process
+// that ends sends the launch back to what the launcher started: it follows
+// one of them that still runs, until the window comes, the limit passes,
+// or everything the launcher started has ended too.
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
-    std::unique_ptr<void, HandleCloser> startedByLauncher;
+    LaunchedFamily family(process);
     HANDLE followed = process;
     for (;;) {
         if (PlayerWindowNow()) return StartEnd::SawWindow;
@@ -93,10 +95,8 @@ StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
             // that handed its command line over ends once a player's window
             // exists.
             if (PlayerWindowNow()) return StartEnd::SawWindow;
-            HANDLE child = OpenRunningChildOf(followed);
-            if (!child) return StartEnd::ProcessEnded;
-            startedByLauncher.reset(child);
-            followed = child;
+            followed = family.RunningMember();
+            if (!followed) return StartEnd::ProcessEnded;
         }
         if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
         if (WaitInWorker(link, followed, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;

@@ -5,6 +5,7 @@
 #include "player/bounded_send.h"
 #include "player/player_link.h"
 #include "player/playlist.h"
+#include "player/pointer_answers.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/stop_signal.h"
@@ -23,11 +24,12 @@ struct ModesJob {
     LPARAM setting;  // 0: ask; SET_SHUFFLE or SET_REPEAT: set it to `on`
     bool on;
     bool askWide;  // titles are asked in UTF-16 first
+    PointerAnswers pointers;  // as known on the host's thread, learnt here when not
     PlaylistPart playlist;
 };
 
-std::optional<ModeAnswer> Ask(HWND player, LPARAM question) {
-    const std::optional<int32_t> answer = SendToPlayerBounded(player, PLAYER_QUERY, 0, question);
+std::optional<ModeAnswer> Ask(HWND player, LPARAM question, DWORD deadline) {
+    const std::optional<int32_t> answer = SendToPlayerBy(player, PLAYER_QUERY, 0, question, deadline);
     if (!answer) return std::nullopt;
     return *answer != 0 ? ModeAnswer::On : ModeAnswer::Off;
 }
@@ -45,11 +47,11 @@ ModeAnswer AnswerFrom(LPARAM bits) {
 
 // A player that let the first question run out is hung or gone: a second
 // would only keep the menu waiting as long again.
-LPARAM AskModes(HWND player) {
+LPARAM AskModes(HWND player, DWORD deadline) {
     PlayerModes modes = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
-    if (const std::optional<ModeAnswer> shuffle = Ask(player, QUERY_SHUFFLE)) {
+    if (const std::optional<ModeAnswer> shuffle = Ask(player, QUERY_SHUFFLE, deadline)) {
         modes.shuffle = *shuffle;
-        modes.repeat = Ask(player, QUERY_REPEAT).value_or(ModeAnswer::Unanswered);
+        modes.repeat = Ask(player, QUERY_REPEAT, deadline).value_or(ModeAnswer::Unanswered);
     }
     return PackModes(modes);
 }
@@ -57,9 +59,14 @@ LPARAM AskModes(HWND player) {
 // Worker thread: the answers packed, or 0 after a setting.
 LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
     if (job.setting == 0) {
-        const LPARAM modes = AskModes(job.player);
+        // One bound for all of the menu's questions: the menu waits for
+        // the last answer, so a slow player costs it one bound, not three.
+        const DWORD deadline = GetTickCount() + kMenuQuestionsBoundMs;
+        const LPARAM modes = AskModes(job.player, deadline);
         // Unanswered, the player is hung or gone: the playlist is not asked.
-        if (UnpackModes(modes).shuffle != ModeAnswer::Unanswered) job.playlist = AskPlaylist(job.player, job.askWide);
+        if (UnpackModes(modes).shuffle == ModeAnswer::Unanswered) return modes;
+        if (job.pointers == PointerAnswers::Unknown) job.pointers = LearnPointerAnswers(job.player);
+        if (job.pointers != PointerAnswers::Unreadable) job.playlist = AskPlaylist(job.player, job.askWide, deadline);
         return modes;
     }
     // Sent, not posted: the next menu's questions are sent too, and a player
@@ -101,16 +108,17 @@ bool ModesWorkerBusy() { return modesWorker.Busy(); }
 
 bool StartModeQuestions(HWND player) {
     const bool askWide = narrowTitlesPlayer.window != player || narrowTitlesPlayer.processId != ProcessOf(player);
-    return modesWorker.Hand({player, 0, false, askWide, {}});
+    return modesWorker.Hand({player, 0, false, askWide, KnownPointerAnswers(player), {}});
 }
 
 bool StartModeChange(HWND player, LPARAM setting, bool on) {
-    return modesWorker.Hand({player, setting, on, false, {}});
+    return modesWorker.Hand({player, setting, on, false, PointerAnswers::Unknown, {}});
 }
 
 const PlaylistPart* FinishModesJob(WPARAM poster) {
     const ModesJob* job = modesWorker.Finish(poster);
     if (job == nullptr) return nullptr;
     if (job->playlist.narrowTitles) narrowTitlesPlayer = {job->player, ProcessOf(job->player)};
+    RememberPointerAnswers(job->player, job->pointers);
     return &job->playlist;
 }

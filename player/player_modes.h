@@ -16,6 +16,10 @@ constexpr LPARAM QUERY_REPEAT = 251;
 constexpr LPARAM SET_SHUFFLE = 252;
 constexpr LPARAM SET_REPEAT = 253;
 
+// The menu waits for its questions' answers this long at most: shuffle,
+// repeat and the playlist share it.
+constexpr DWORD kMenuQuestionsBoundMs = 500;
+
 enum class ModeAnswer : uint8_t { Unanswered, Off, On };
 
 struct PlayerModes {
@@ -32,7 +36,9 @@ PlayerModes UnpackModes(LPARAM packed);
 // a menu's questions never overtake a change.
 bool ModesWorkerBusy();
 // Host's thread. The menu's worker asks the player for shuffle, then
-// repeat, then the playlist (player/playlist.h), and posts MSG_MODES_DONE
+// repeat, then the playlist (player/playlist.h), all within
+// kMenuQuestionsBoundMs; the playlist not from a player whose pointer
+// answers cannot be read (player/pointer_answers.h). It posts MSG_MODES_DONE
 // with its thread id and the packed answers; a player that does not answer
 // the first is not asked the second. False when the worker is still busy
 // or cannot run.

@@ -22,59 +22,82 @@ bool ReadFromProcess(HANDLE process, uintptr_t address, void* out, size_t size) 
     return ReadProcessMemory(process, reinterpret_cast<const void*>(address), out, size, &got) && got == size;
 }
 
-// The time left of the bound, or 0 once it has run out.
-UINT LeftOf(DWORD deadline) {
-    const auto left = static_cast<int32_t>(deadline - GetTickCount());
-    return left > 0 ? static_cast<UINT>(left) : 0;
+std::optional<int32_t> Ask(HWND player, WPARAM wParam, LPARAM question, DWORD deadline) {
+    return SendToPlayerBy(player, PLAYER_QUERY, wParam, question, deadline);
 }
 
-std::optional<int32_t> AskWithin(HWND player, WPARAM wParam, LPARAM question, DWORD deadline) {
-    const UINT left = LeftOf(deadline);
-    if (left == 0) return std::nullopt;
-    return SendToPlayerWithin(player, PLAYER_QUERY, wParam, question, left);
-}
+// Worker thread: one player's titles, each read as soon as its address is
+// answered: a player may keep every title it answers with in one buffer of
+// its own, which the next question overwrites. A player that knows no
+// UTF-16 titles answers 213 with 0 for every entry: once 212 has answered
+// where 213 did not, the rest are asked in the code page alone, as all are
+// when askWide is false.
+class TitleReader {
+public:
+    TitleReader(HWND player, bool askWide) : player_(player), wideKnown_(askWide) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(player, &processId);
+        process_ = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+    }
+    ~TitleReader() {
+        if (process_) CloseHandle(process_);
+    }
+    TitleReader(const TitleReader&) = delete;
+    TitleReader& operator=(const TitleReader&) = delete;
 
-// Worker thread. Each title is read as soon as its address is answered:
-// a player may keep every title it answers with in one buffer of its own,
-// which the next question overwrites. A player that knows no UTF-16
-// titles answers 213 with 0 for every entry: once 212 has answered where
-// 213 did not, the rest of the window is asked in the code page alone, as
-// the whole window is when askWide is false. A title that did not come in
-// time leaves its entry and the rest unread.
-void ReadTitles(HWND player, bool askWide, PlaylistPart& part, DWORD deadline) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(player, &processId);
-    const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
-    if (!process) return;
-    bool wideKnown = askWide;
-    wchar_t wide[kTitleReadMax + 1];
-    char narrow[kTitleReadMax + 1];
-    for (int32_t i = 0; i < part.span.count; ++i) {
-        const auto index = static_cast<WPARAM>(part.span.first + i);
-        std::optional<int32_t> address;
-        if (wideKnown) {
-            address = AskWithin(player, index, QUERY_PLAYLIST_TITLE_WIDE, deadline);
-            if (!address) break;
+    bool CanRead() const { return process_ != nullptr; }
+    bool NarrowSeen() const { return narrowSeen_; }
+
+    // Entry index's title, valid until the next read: nothing when the
+    // player did not answer by the deadline, an empty title when it
+    // answered with nothing readable.
+    std::optional<std::wstring_view> Read(int32_t index, DWORD deadline) {
+        const auto entry = static_cast<WPARAM>(index);
+        if (wideKnown_) {
+            const std::optional<int32_t> address = Ask(player_, entry, QUERY_PLAYLIST_TITLE_WIDE, deadline);
+            if (!address) return std::nullopt;
             if (*address != 0) {
                 const std::optional<size_t> length =
-                    ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide);
-                if (length) part.labels[i] = EntryLabel(part.span.first + i, std::wstring_view(wide, *length));
-                continue;
+                    ReadText(ReadFromProcess, process_, static_cast<uint32_t>(*address), sizeof(wchar_t), wide_);
+                return std::wstring_view(wide_, length.value_or(0));
             }
         }
-        address = AskWithin(player, index, QUERY_PLAYLIST_TITLE, deadline);
-        if (!address) break;
-        if (*address == 0) continue;
-        wideKnown = false;
-        part.narrowTitles = true;
-        const std::optional<size_t> length = ReadText(ReadFromProcess, process, static_cast<uint32_t>(*address), 1, narrow);
-        if (!length || *length == 0) continue;
-        const int converted = MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(*length), wide,
+        const std::optional<int32_t> address = Ask(player_, entry, QUERY_PLAYLIST_TITLE, deadline);
+        if (!address) return std::nullopt;
+        if (*address == 0) return std::wstring_view();
+        wideKnown_ = false;
+        narrowSeen_ = true;
+        const std::optional<size_t> length = ReadText(ReadFromProcess, process_, static_cast<uint32_t>(*address), 1, narrow_);
+        if (!length || *length == 0) return std::wstring_view();
+        const int converted = MultiByteToWideChar(CP_ACP, 0, narrow_, static_cast<int>(*length), wide_,
                                                   static_cast<int>(kTitleReadMax));
-        part.labels[i] = EntryLabel(part.span.first + i, std::wstring_view(wide, converted > 0 ? converted : 0));
+        return std::wstring_view(wide_, converted > 0 ? converted : 0);
     }
-    CloseHandle(process);
+
+private:
+    HWND player_;
+    HANDLE process_ = nullptr;
+    bool wideKnown_;
+    bool narrowSeen_ = false;
+    wchar_t wide_[kTitleReadMax + 1];
+    char narrow_[kTitleReadMax + 1];
+};
+
+// A title that did not come in time leaves its entry and the rest unread.
+void ReadTitles(HWND player, bool askWide, PlaylistPart& part, DWORD deadline) {
+    TitleReader reader(player, askWide);
+    if (!reader.CanRead()) return;
+    for (int32_t i = 0; i < part.span.count; ++i) {
+        const std::optional<std::wstring_view> title = reader.Read(part.span.first + i, deadline);
+        if (!title) break;
+        if (title->empty()) continue;
+        part.labels[i] = EntryLabel(part.span.first + i, *title);
+        part.marks[i] = MarkOf(*title);
+    }
+    part.narrowTitles = reader.NarrowSeen();
 }
+
+bool SameMark(TitleMark a, TitleMark b) { return a.read && b.read && a.hash == b.hash; }
 
 }  // namespace
 
@@ -131,19 +154,63 @@ std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t addre
     return kTitleReadMax;
 }
 
-PlaylistPart AskPlaylist(HWND player, bool askWide) {
+TitleMark MarkOf(std::wstring_view title) {
+    // FNV-1a over the UTF-16 units.
+    uint64_t hash = 14695981039346656037ull;
+    for (const wchar_t unit : title) {
+        hash ^= static_cast<uint16_t>(unit);
+        hash *= 1099511628211ull;
+    }
+    return {true, hash};
+}
+
+PlaylistPart AskPlaylist(HWND player, bool askWide, DWORD deadline) {
     PlaylistPart part = {};
-    const DWORD deadline = GetTickCount() + kPlaylistBoundMs;
-    const std::optional<int32_t> length = AskWithin(player, 0, QUERY_PLAYLIST_LENGTH, deadline);
+    part.player = player;
+    const std::optional<int32_t> length = Ask(player, 0, QUERY_PLAYLIST_LENGTH, deadline);
     if (!length) return part;
-    const std::optional<int32_t> current = AskWithin(player, 0, QUERY_PLAYLIST_POSITION, deadline);
+    const std::optional<int32_t> current = Ask(player, 0, QUERY_PLAYLIST_POSITION, deadline);
     if (!current) return part;
     const std::optional<PlaylistSpan> span = SpanAround(*length, *current);
     if (!span) return part;
     part.answered = true;
+    part.length = *length;
     part.span = *span;
     part.current = *current;
     for (int32_t i = 0; i < span->count; ++i) part.labels[i] = EntryLabel(span->first + i, {});
     ReadTitles(player, askWide, part, deadline);
     return part;
+}
+
+int32_t SearchOrderAt(int32_t shown, int32_t step, int32_t length) {
+    // Past the nearer end only one side is left: count the steps it takes.
+    const int32_t after = length - 1 - shown;
+    const int32_t before = shown;
+    const int32_t both = 2 * std::min(after, before);
+    if (step == 0) return shown;
+    if (step <= both) return step % 2 == 1 ? shown + (step + 1) / 2 : shown - step / 2;
+    const int32_t beyond = step - both + std::min(after, before);
+    if (after > before) return beyond <= after ? shown + beyond : -1;
+    return beyond <= before ? shown - beyond : -1;
+}
+
+std::optional<int32_t> FindChosenEntry(const PlaylistChoice& choice) {
+    if (choice.player == nullptr || PlayerWindowNow() != choice.player) return std::nullopt;
+    const DWORD deadline = GetTickCount() + kChoiceSearchMs;
+    const std::optional<int32_t> length = Ask(choice.player, 0, QUERY_PLAYLIST_LENGTH, deadline);
+    if (!length || *length <= 0 || *length > kPlaylistMaxLength) return std::nullopt;
+    const bool inside = choice.index >= 0 && choice.index < *length;
+    // Nothing to know the entry by but its place.
+    if (!choice.title.read) return inside ? std::optional<int32_t>(choice.index) : std::nullopt;
+    TitleReader reader(choice.player, choice.askWide);
+    if (!reader.CanRead()) return std::nullopt;
+    // A playlist that became shorter is searched from its end.
+    const int32_t shown = std::clamp(choice.index, 0, *length - 1);
+    for (int32_t step = 0;; ++step) {
+        const int32_t entry = SearchOrderAt(shown, step, *length);
+        if (entry < 0) return std::nullopt;
+        const std::optional<std::wstring_view> title = reader.Read(entry, deadline);
+        if (!title) return std::nullopt;
+        if (!title->empty() && SameMark(MarkOf(*title), choice.title)) return entry;
+    }
 }

@@ -23,12 +23,14 @@ constexpr int kPlaylistWindowSize = 15;
 constexpr int kPlaylistEntriesBefore = 4;
 // Longer is taken for a wrong answer rather than a playlist.
 constexpr int32_t kPlaylistMaxLength = 100000;
-// All the questions about the playlist for one menu share this bound.
-constexpr DWORD kPlaylistBoundMs = 500;
 constexpr size_t kTitleReadMax = 1024;
 constexpr size_t kTitleShownMax = 64;
-// "100000. ", the title cut to 63 with every character an "&&", "…", 0.
-constexpr size_t kPlaylistLabelSize = 8 + 2 * (kTitleShownMax - 1) + 2;
+
+constexpr size_t DecimalDigits(uint32_t number) { return number < 10 ? 1 : 1 + DecimalDigits(number / 10); }
+// The longest label: the highest number and ". ", then a title of exactly
+// kTitleShownMax "&"s, each shown as "&&" (longer than one cut to one less
+// and "…"), and the terminator.
+constexpr size_t kPlaylistLabelSize = DecimalDigits(kPlaylistMaxLength) + 2 + 2 * kTitleShownMax + 1;
 
 struct PlaylistSpan {
     int32_t first;  // 0-based
@@ -49,19 +51,56 @@ using PlaylistLabel = std::array<wchar_t, kPlaylistLabelSize>;
 // title (one that could not be read) gives "N." alone.
 PlaylistLabel EntryLabel(int32_t index, std::wstring_view title);
 
+// An entry's title as the menu read it, kept to find the entry again: a
+// hash of the whole UTF-16 title (the label holds only its start).
+struct TitleMark {
+    bool read;
+    uint64_t hash;
+};
+
+// Pure: the mark of a title read in full.
+TitleMark MarkOf(std::wstring_view title);
+
 // What the menu's worker learnt of the playlist for one menu.
 struct PlaylistPart {
     bool answered;  // the length and the current entry came in time and fit
+    HWND player;    // the window that answered
+    int32_t length;
     PlaylistSpan span;
     int32_t current;
     std::array<PlaylistLabel, kPlaylistWindowSize> labels;  // span.count of them
+    std::array<TitleMark, kPlaylistWindowSize> marks;
     bool narrowTitles;  // titles came in the code page alone: the player knows no UTF-16 ones
 };
 
 // Worker thread: the length, the current entry and the window's titles,
-// all within kPlaylistBoundMs; entries whose titles did not come in time
-// read "N.".
-PlaylistPart AskPlaylist(HWND player, bool askWide);
+// all by deadline (a GetTickCount value); entries whose titles did not
+// come in time read "N.".
+PlaylistPart AskPlaylist(HWND player, bool askWide, DWORD deadline);
+
+// An entry chosen in the menu, as the menu showed it.
+struct PlaylistChoice {
+    HWND player;
+    int32_t index;
+    TitleMark title;
+    bool askWide;
+};
+
+// The longest a choice looks for its entry in a playlist that changed.
+constexpr DWORD kChoiceSearchMs = 500;
+
+// Pure: the step-th entry (from 0) looked at for one shown at `shown` in a
+// playlist of `length`: the shown one, then outward, the one after before
+// the one before; -1 once every entry has been looked at.
+int32_t SearchOrderAt(int32_t shown, int32_t step, int32_t length);
+
+// Worker thread: the entry the choice stands for now, or nothing. The
+// player's window must be the one the menu asked. The shown entry serves
+// when its title still reads as the menu read it; otherwise the nearest
+// entry with that title does, searched for kChoiceSearchMs at most. An
+// entry whose title the menu could not read serves by its index alone.
+// What comes back is always inside the playlist.
+std::optional<int32_t> FindChosenEntry(const PlaylistChoice& choice);
 
 // Copies size bytes at address in source to out; false when any of them
 // cannot be read.

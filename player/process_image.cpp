@@ -8,6 +8,7 @@
 
 #include <tlhelp32.h>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -88,27 +89,75 @@ bool HasFolder(const char* name) { return std::strpbrk(name, "\\/:") != nullptr;
 
 }  // namespace
 
-// Ids are given out again: an older process whose own parent had the same
-// id is told apart by its creation time.
-HANDLE OpenRunningChildOf(HANDLE parent) {
-    FILETIME parentCreated;
-    if (!CreatedAt(parent, &parentCreated)) return nullptr;
-    const DWORD parentId = GetProcessId(parent);
-    HANDLE child = nullptr;
+LaunchedFamily::LaunchedFamily(HANDLE launcher) {
+    HANDLE own = nullptr;
+    FILETIME created;
+    if (!launcher || !CreatedAt(launcher, &created) ||
+        !DuplicateHandle(GetCurrentProcess(), launcher, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return;
+    Add(own, GetProcessId(launcher), created);
+}
+
+LaunchedFamily::~LaunchedFamily() {
+    for (int i = 0; i < count_; ++i) CloseHandle(members_[i].process);
+}
+
+bool LaunchedFamily::Knows(DWORD id) const {
+    for (int i = 0; i < count_; ++i)
+        if (members_[i].id == id) return true;
+    return false;
+}
+
+void LaunchedFamily::Add(HANDLE process, DWORD id, const FILETIME& created) {
+    if (count_ == kMostMembers) {
+        CloseHandle(process);
+        return;
+    }
+    members_[count_++] = Member{process, id, created};
+}
+
+// One snapshot, walked until it shows no new member, so that a member's
+// children's children are found in the same look. Ids are given out again:
+// a process is a member's child only when it was created after the member,
+// and it is the snapshot's process only when it was created before the
+// snapshot was taken (the id may have passed to a new process between the
+// snapshot and the opening).
+void LaunchedFamily::AddChildrenSeen() {
+    FILETIME lookedAt;
+    GetSystemTimeAsFileTime(&lookedAt);
+    std::vector<PROCESSENTRY32> running;
     FindProcess([&](const PROCESSENTRY32& entry) {
-        if (entry.th32ParentProcessID != parentId) return false;
-        HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (candidate == nullptr) return false;
-        FILETIME created;
-        if (CreatedAt(candidate, &created) && CompareFileTime(&created, &parentCreated) >= 0 &&
-            WaitForSingleObject(candidate, 0) == WAIT_TIMEOUT) {
-            child = candidate;
-            return true;
-        }
-        CloseHandle(candidate);
+        running.push_back(entry);
         return false;
     });
-    return child;
+    for (bool grew = true; grew && count_ < kMostMembers;) {
+        grew = false;
+        for (const PROCESSENTRY32& entry : running) {
+            if (Knows(entry.th32ProcessID)) continue;
+            const Member* parent = nullptr;
+            for (int i = 0; i < count_ && !parent; ++i)
+                if (members_[i].id == entry.th32ParentProcessID) parent = &members_[i];
+            if (!parent) continue;
+            HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+            if (candidate == nullptr) continue;
+            FILETIME created;
+            if (!CreatedAt(candidate, &created) || CompareFileTime(&created, &parent->created) < 0 ||
+                CompareFileTime(&created, &lookedAt) > 0) {
+                CloseHandle(candidate);
+                continue;
+            }
+            Add(candidate, entry.th32ProcessID, created);
+            grew = true;
+        }
+    }
+}
+
+HANDLE LaunchedFamily::RunningMember() {
+    if (count_ == 0) return nullptr;
+    AddChildrenSeen();
+    for (int i = 0; i < count_; ++i)
+        if (WaitForSingleObject(members_[i].process, 0) == WAIT_TIMEOUT) return members_[i].process;
+    return nullptr;
 }
 
 void LearnPlayerPath(HWND window, char* out, int size) {

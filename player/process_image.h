@@ -6,9 +6,40 @@
 
 #include <windows.h>
 
-// A process that parent (ended or not) started and that still runs, opened
-// to wait on; nullptr when there is none. The caller closes it.
-HANDLE OpenRunningChildOf(HANDLE parent);
+#include <array>
+
+// A launcher and the processes it started, and those they started in turn,
+// as far as they were seen: a launch follows one of them to the player.
+// Each member is held open, so that its id is not given to another
+// process while the family may still look for its children.
+class LaunchedFamily {
+public:
+    // The launcher's handle stays the caller's.
+    explicit LaunchedFamily(HANDLE launcher);
+    ~LaunchedFamily();
+    LaunchedFamily(const LaunchedFamily&) = delete;
+    LaunchedFamily& operator=(const LaunchedFamily&) = delete;
+
+    // Looks again at the running processes and returns one member that
+    // still runs, to wait on (the family keeps it), or nullptr when every
+    // member has ended. A child of a member that ended before it was seen
+    // cannot be found: its parent's id is all that named it.
+    HANDLE RunningMember();
+
+private:
+    struct Member {
+        HANDLE process;
+        DWORD id;
+        FILETIME created;
+    };
+    bool Knows(DWORD id) const;
+    void Add(HANDLE process, DWORD id, const FILETIME& created);
+    void AddChildrenSeen();
+
+    static constexpr int kMostMembers = 32;
+    std::array<Member, kMostMembers> members_ = {};
+    int count_ = 0;
+};
 
 // Writes the executable of the process owning window into out (at most
 // size - 1 characters and a terminator); "" when it cannot be told.

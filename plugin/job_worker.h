@@ -20,9 +20,16 @@ public:
     // Worker thread: carries one job out.
     using Carry = LPARAM (*)(const WorkerLink& link, Job& job);
 
+    // Host's thread: a job the worker never took, lost with it.
+    using Lost = void (*)(Job& job);
+
     JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, bool* busy = nullptr,
-              void (*forget)() = nullptr)
-        : WorkerSlot(name, forget), doneMessage_(doneMessage), carry_(carry), busy_(busy ? busy : &ownBusy_) {}
+              void (*forget)() = nullptr, Lost lost = nullptr)
+        : WorkerSlot(name, forget),
+          doneMessage_(doneMessage),
+          carry_(carry),
+          lost_(lost),
+          busy_(busy ? busy : &ownBusy_) {}
 
     bool Busy() {
         LetGoIfEnded();
@@ -94,6 +101,8 @@ private:
         if (!Ended()) return;
         if (*busy_ && InterlockedCompareExchange(&exchange_->carried, 0, 0) == exchange_->handed) return;
         Release();
+        // The worker has ended: the job is the host's thread's alone.
+        if (*busy_ && lost_) lost_(exchange_->job);
         LetGoOfExchange();
     }
 
@@ -110,6 +119,7 @@ private:
 
     const UINT doneMessage_;
     const Carry carry_;
+    const Lost lost_;
     bool ownBusy_ = false;
     bool* const busy_;
     Exchange* exchange_ = nullptr;  // shared with the worker while it runs

@@ -15,19 +15,22 @@
 using LibraryThreadBody = void (*)(void* parameter);
 HANDLE StartLibraryThread(LibraryThreadBody body, void* parameter);
 
-// Host's thread: every stop counts here, and so does every start, which
-// ends whatever an earlier start left running.
+// Host's thread: every stop counts here, first thing in DoneModule, and so
+// does every start, which ends whatever an earlier start left running.
 void CountStop();
 
 // Host's thread, around a call that may run a modal loop (a menu, a box,
 // a send the host answers with a page of its own). When the plug-in was
 // stopped meanwhile, StopCame() says so, and the caller returns without
 // touching anything of the start it belonged to. The reference is then
-// given back only once the shell's thread has left our code, which it
-// proves by handling a message sent to the host's window from a thread of
-// ours: it handles one only from a message loop, and after a stop none of
-// ours runs any more. When that cannot be proven the image stays mapped
-// until the process ends: a leak of one image, never a crash.
+// given back once the shell's thread has handled a message sent to the
+// host's window from a thread of ours. It may handle it from any message
+// loop or any wait of a send to another thread, not only from its own
+// loop; what makes the release safe is the rule that after a stop no frame
+// of ours stays below a message pump, or below a send to another thread's
+// window, unless it holds a reference of its own. When the handling cannot
+// be shown the image stays mapped until the process ends: a leak of one
+// image, never a crash.
 class ShellCallHold {
 public:
     ShellCallHold();

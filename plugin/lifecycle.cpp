@@ -172,9 +172,6 @@ void CloseTitleTip() {
 
 void CloseControl() {
     const HWND window = pluginState.controlWindow;
-    // Signals the workers and forgets them without waiting: each keeps the
-    // library loaded until it has ended, and posts nothing once stopped.
-    StopWorkerThreads();
     StopTimer(window, &pluginState.hoverTimer);
     StopTimer(window, &pluginState.pollTimer);
     StopTimer(window, &pluginState.startupTimer);
@@ -201,5 +198,10 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context) {
 }
 
 extern "C" void __stdcall DoneModule(void) {
+    // First, whatever state the start is in: a hold taken below us, even by
+    // a start that failed before its control existed, must see this stop.
+    // Signals the workers and forgets them without waiting: each keeps the
+    // library loaded until it has ended, and posts nothing once stopped.
+    StopWorkerThreads();
     Stop();
 }

@@ -2,6 +2,7 @@
 // TrackPopupMenuEx through the import table, so no menu loop runs) and its
 // commands as the host, the store and the stand-in player see them.
 #include "tests/control_window/control_fixture.h"
+#include "tests/support/iat_patch.h"
 
 #include "control/control_handlers.h"
 #include "player/player_link.h"
@@ -175,12 +176,12 @@ TEST_F(ContextMenuTest, ARightClickAsksAtThePressAndItsReleaseOpensTheMenuAtOnce
     EXPECT_EQ(shuffleQuestions(), 3);
 }
 
-// A player that answers each message 300 ms late still has the change out
+// A player that answers each message 200 ms late still has the change out
 // when the next menu is asked for: that menu waits for it and shows it.
 TEST_F(ContextMenuTest, AClickSetsTheOppositeAndTheNextMenuShowsIt) {
     StartPlayer();
     SetModes(false, true);
-    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 300"));
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 200"));
     OpenContextMenu(300, 700, CMD_SHUFFLE);
     EXPECT_TRUE(ModesWorkerBusy()) << "the change went from the host's thread or not at all";
     SeenMenu menu = OpenContextMenu(300, 700, CMD_REPEAT);
@@ -216,6 +217,18 @@ TEST_F(ContextMenuTest, AHungPlayerGetsTheMenuWithinTheBoundItsModesGreyed) {
     EXPECT_FALSE(menu.items[2].checked || menu.items[3].checked);
     EXPECT_FALSE(ModesWorkerBusy()) << "a greyed item was chosen";
     EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "0 251"), 0) << "asked after a question ran out";
+}
+
+// Each question answered 250 ms late: shuffle, repeat and the playlist
+// share one bound, so the menu waits for one bound, not for three.
+TEST_F(ContextMenuTest, APlayerAnsweringEachQuestionLateGetsItsMenuWithinOneBound) {
+    StartPlayer();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 250"));
+    const SeenMenu menu = OpenContextMenu();
+    EXPECT_LT(menu.shownAfterMs, 900u);
+    ASSERT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_FALSE(menu.items[2].grayed) << "shuffle came in time";
+    EXPECT_TRUE(menu.Item(CMD_PLAYLIST)->grayed) << "no time was left for the playlist";
 }
 
 // The "Playlist" submenu against the stand-in player, which keeps its
@@ -386,6 +399,61 @@ TEST_F(PlaylistMenuTest, TitlesNotReadWithinTheBoundShowTheNumberAlone) {
     EXPECT_EQ(entries.front().wideText, L"11. Artist 11 - Song");
     EXPECT_EQ(entries.back().wideText, L"25.");
     EXPECT_TRUE(entries[4].checked);
+}
+
+// The playlist reversed between the menu and the choice: the chosen song
+// plays at its new place.
+TEST_F(PlaylistMenuTest, AChoiceAfterThePlaylistWasReorderedPlaysTheChosenSong) {
+    StartWithTracks(Tracks(40));
+    MakeCurrent(20);
+    OpenContextMenu();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "playlist-reverse"));
+    Send(WM_COMMAND, 1040 + 6);  // "22. Artist 22 - Song", now the 19th
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 3000));
+    EXPECT_EQ(Ask(125), 18);
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "USER", "21 121"), 0) << "played by its old place";
+}
+
+// Replaced by other songs: the chosen one is gone, and nothing plays.
+TEST_F(PlaylistMenuTest, AChoiceFromAPlaylistSinceReplacedPlaysNothing) {
+    StartWithTracks(Tracks(40));
+    MakeCurrent(20);
+    OpenContextMenu();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "playlist Other - One|200;Other - Two|200"));
+    ASSERT_EQ(Ask(124), 2);
+    Send(WM_COMMAND, 1040 + 6);
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
+    PumpMessages(100);
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+    for (const PlayerSimLogEntry& entry : log) EXPECT_FALSE(entry.kind == "USER" && entry.args.find(" 121") != std::string::npos) << entry.args;
+    EXPECT_EQ(CountPlayerSimLog(log, "COMMAND"), 0);
+}
+
+// A 64-bit player answers with addresses cut to 32 bits on their way here:
+// none is asked for, and its bitness is asked once for its window.
+int bitnessQuestions = 0;
+BOOL WINAPI EveryOtherProcessIs64Bit(HANDLE process, BOOL* underWow64) {
+    const bool ours = GetProcessId(process) == GetCurrentProcessId();
+    bitnessQuestions += !ours;
+    *underWow64 = ours;
+    return TRUE;
+}
+
+TEST_F(PlaylistMenuTest, ASixtyFourBitPlayerIsAskedNoAddressAndItsPlaylistIsGreyed) {
+    decltype(&IsWow64Process) real = nullptr;
+    const auto patch =
+        PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "IsWow64Process", &EveryOtherProcessIs64Bit, &real);
+    ASSERT_TRUE(patch->active());
+    bitnessQuestions = 0;
+    StartWithTracks(Tracks(5));
+    for (int menu = 1; menu <= 2; ++menu) {
+        const SeenMenu seen = OpenContextMenu();
+        ASSERT_EQ(seen.Ids(), kRunningMenu);
+        EXPECT_TRUE(seen.Item(CMD_PLAYLIST)->grayed);
+        EXPECT_FALSE(seen.items[2].grayed) << "shuffle is no address";
+    }
+    EXPECT_TRUE(TitlesAsked().empty());
+    EXPECT_EQ(bitnessQuestions, 1);
 }
 
 }  // namespace

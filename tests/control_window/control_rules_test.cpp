@@ -120,7 +120,7 @@ constexpr ModeAnswer kUnanswered = ModeAnswer::Unanswered;
 
 // Each mode item's text, then + when checked and ~ when greyed.
 std::string ModeItems(PlayerModes modes) {
-    const MenuShape shape = ContextMenuShape({true, true, false, false, true, modes, true}, Language::English);
+    const MenuShape shape = ContextMenuShape({true, true, false, false, modes, true}, Language::English);
     std::string items;
     for (const MenuEntry& entry : {shape.entries[2], shape.entries[3]})
         items += std::string(" ") + entry.text + (entry.checked ? "+" : "") + (entry.grayed ? "~" : "");
@@ -142,7 +142,7 @@ TEST(PackModes, EveryPairOfAnswersComesBack) {
 }
 
 TEST(ContextMenuShape, RussianTexts) {
-    const MenuShape shape = ContextMenuShape({true, false, true, true, true, {kOn, kOff}, false}, Language::Russian);
+    const MenuShape shape = ContextMenuShape({true, false, true, true, {kOn, kOff}, false}, Language::Russian);
     ASSERT_EQ(shape.count, 9);
     EXPECT_STREQ(shape.entries[0].text, "\xCF\xEE\xEA\xE0\xE7\xE0\xF2\xFC Winamp");  // Показать Winamp
     // Скрыть при сворачивании
@@ -158,7 +158,7 @@ TEST(ContextMenuShape, RussianTexts) {
     EXPECT_TRUE(shape.entries[4].grayed);
     EXPECT_STREQ(shape.entries[6].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 Winamp");  // Настройка Winamp
     EXPECT_STREQ(shape.entries[8].text, "\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE0 \xEF\xEB\xE0\xE3\xE8\xED\xE0");  // Настройка плагина
-    const MenuShape notRunning = ContextMenuShape({false, false, false, true, false, {}, false}, Language::Russian);
+    const MenuShape notRunning = ContextMenuShape({false, false, false, true, {}, false}, Language::Russian);
     EXPECT_STREQ(notRunning.entries[0].text, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC Winamp");  // Запустить Winamp
 }
 

@@ -3,6 +3,7 @@
 // Shift decide, in any script; no second player is ever started for them,
 // and what cannot be handed over is named to the user once.
 #include "tests/launch/launch_fixture.h"
+#include "tests/support/iat_patch.h"
 
 #include "player/dropped_files.h"
 #include "player/launch.h"
@@ -309,6 +310,40 @@ TEST_F(DropTest, ADropWithoutAWorkerIsNamedAndTheNextDropGoes) {
     EXPECT_EQ(HandOver(), Added({kFiles[1]}));
     ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000));
     EXPECT_EQ(Messages()[0].text, "The player did not get these files:\r" + kFiles[0]);
+}
+
+// The drop worker's wait that wakes for the next job fails, as a wait on a
+// handle no longer valid would: the job handed is lost with the worker.
+std::atomic<DWORD> workerToFailOnceWoken{0};
+decltype(&WaitForMultipleObjects) realWaitForMultiple = nullptr;
+DWORD WINAPI WaitFailingOnceWoken(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
+    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
+    if (woken == WAIT_TIMEOUT || GetCurrentThreadId() != workerToFailOnceWoken.load()) return woken;
+    workerToFailOnceWoken = 0;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+}
+
+// Its files are named at the control's next message, which the control
+// takes, and the next drop goes.
+TEST_F(DropTest, ADropLostWithItsWorkerIsNamedAndTheControlAnswersAgain) {
+    StartRunningPlayer(PlayerSimState::Stopped);
+    const auto patch = PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects",
+                                  &WaitFailingOnceWoken, &realWaitForMultiple);
+    ASSERT_TRUE(patch->active());
+    DropFiles({kFiles[0]});
+    const DWORD worker = DropWorkerThreadId();
+    const HANDLE workerThread = OpenThread(SYNCHRONIZE, FALSE, worker);
+    ASSERT_TRUE(workerThread);
+    workerToFailOnceWoken = worker;
+    PostDrop({kFiles[1]});
+    EXPECT_TRUE(WaitUntil([workerThread] { return WaitForSingleObject(workerThread, 0) == WAIT_OBJECT_0; }, 3000));
+    CloseHandle(workerThread);
+    EXPECT_FALSE(DropBusy()) << "the control would stay deaf to clicks";
+    ASSERT_TRUE(WaitUntil([] { return Messages().size() == 1; }, 3000)) << "the lost drop was not named";
+    EXPECT_EQ(Messages()[0].text, "The player did not get these files:\r" + kFiles[1]);
+    DropFiles({kFiles[2]});
+    EXPECT_TRUE(WaitForPlayerSimLog(simLogPath, "ENQUEUE", "", 2, 5000)) << "the next drop";
 }
 
 // A playing player that the control shows standing still (paused) has its

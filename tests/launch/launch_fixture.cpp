@@ -412,6 +412,11 @@ int LaunchTest::LaunchThreadsCreated() { return static_cast<int>(LaunchThreads()
 
 int LaunchTest::DropWorkersCreated() { return static_cast<int>(ThreadsNamed(L"Pelorin drop").size()); }
 
+DWORD LaunchTest::DropWorkerThreadId() {
+    const std::vector<HANDLE> workers = ThreadsNamed(L"Pelorin drop");
+    return workers.empty() ? 0 : GetThreadId(workers.back());
+}
+
 DWORD LaunchTest::LaunchThreadId(int index) { return GetThreadId(LaunchThreads().at(static_cast<size_t>(index))); }
 
 int LaunchTest::TimersSet(UINT_PTR id) {

@@ -86,6 +86,8 @@ protected:
     static std::vector<LaunchDonePost> LaunchDonePosts();
     static int LaunchThreadsCreated();
     static int DropWorkersCreated();
+    // The thread id of the latest drop worker, 0 before the first.
+    static DWORD DropWorkerThreadId();
     // The longest time WM_DROPFILES held the control's thread.
     static DWORD LongestDropDispatchMs();
     static DWORD LaunchThreadId(int index);

@@ -65,8 +65,9 @@ void LoadedPluginTest::StartPlugin() {
     }
     auto init = PluginExport<void(__stdcall*)(HostContext*)>("InitGlobalModule");
     ASSERT_TRUE(init);
-    init(&host.context);
+    // Running from the call on: a host may stop it from inside its start.
     running = true;
+    init(&host.context);
 }
 
 void LoadedPluginTest::StopPlugin() {

@@ -317,6 +317,18 @@ TEST_F(WorkerLifetime, ABoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
     ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode([this] { ClickCell(kPlayCell); });
 }
 
+// The normal skin cannot be used, and the user turns the plug-in off while
+// the start's box says so: the stop is seen although no control exists.
+TEST_F(WorkerLifetime, AnUnusableSkinsBoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
+    const std::string icon = scratchDir + "\\not-a-skin.ico";
+    WriteIconFile(icon);
+    WriteSettings("Normal Skin=" + icon + "\r\n");
+    ASSERT_TRUE(LoadPlugin());
+    boxPatch = std::make_unique<ScopedImportPatch>(plugin, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&ModalBox));
+    ASSERT_TRUE(boxPatch->active());
+    ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode([this] { StartPlugin(); });
+}
+
 // The user quits the shell while the control's menu is open; the host's
 // taskbar hears nothing of a right-click whose plug-in is gone.
 TEST_F(WorkerLifetime, AMenuClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {

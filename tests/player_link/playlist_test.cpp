@@ -44,6 +44,8 @@ TEST(EntryLabel, NumberedAndMadeSafeForAMenu) {
     EXPECT_EQ(Label(0, L"a\tb\x01" L"c\x7F" L"d\x85" L"e\r\n"), L"1. a b c d e  ");
     EXPECT_EQ(Label(0, L"R&B & Soul"), L"1. R&&B && Soul");
     EXPECT_EQ(Label(0, std::wstring(70, L'&')), L"1. " + std::wstring(126, L'&') + L"\u2026");
+    // The longest label there is: the highest number, 64 "&" shown whole.
+    EXPECT_EQ(Label(99999, std::wstring(64, L'&')), L"100000. " + std::wstring(128, L'&'));
     const std::wstring exactly(64, L'a');
     EXPECT_EQ(Label(0, exactly), L"1. " + exactly);
     EXPECT_EQ(Label(0, exactly + L"b"), L"1. " + std::wstring(63, L'a') + L"\u2026");
