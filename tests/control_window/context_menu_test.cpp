@@ -10,6 +10,8 @@
 #include "testbed/player/player_sim_client.h"
 
 #include <cstring>
+#include <cwchar>
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -229,6 +231,50 @@ TEST_F(ContextMenuTest, APlayerAnsweringEachQuestionLateGetsItsMenuWithinOneBoun
     ASSERT_EQ(menu.Ids(), kRunningMenu);
     EXPECT_FALSE(menu.items[2].grayed) << "shuffle came in time";
     EXPECT_TRUE(menu.Item(CMD_PLAYLIST)->grayed) << "no time was left for the playlist";
+}
+
+// The menu's worker's wait that wakes for its next job fails, as a wait on
+// a handle no longer valid would: the job is lost with the worker.
+std::atomic<bool> menuWorkerToFail{false};
+decltype(&WaitForMultipleObjects) realWaitForMultiple = nullptr;
+bool OnThreadNamed(const wchar_t* name) {
+    using Describe = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    static const auto describe = reinterpret_cast<Describe>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadDescription")));
+    PWSTR description = nullptr;
+    if (!describe || FAILED(describe(GetCurrentThread(), &description)) || !description) return false;
+    const bool named = std::wcscmp(description, name) == 0;
+    LocalFree(description);
+    return named;
+}
+DWORD WINAPI WaitFailingOnceWoken(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
+    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
+    if (woken == WAIT_TIMEOUT || !menuWorkerToFail || !OnThreadNamed(L"Pelorin menu")) return woken;
+    menuWorkerToFail = false;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+}
+
+// The press's answers serve the menu however the worker ends after them,
+// and a menu whose questions were lost with their worker does not leave
+// the next right-click waiting for them for ever.
+TEST_F(ContextMenuTest, AMenuWorkerWhoseWaitFailsLeavesTheMenuWorking) {
+    const auto patch = PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects",
+                                  &WaitFailingOnceWoken, &realWaitForMultiple);
+    ASSERT_TRUE(patch->active());
+    StartPlayer();
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    ASSERT_TRUE(WaitUntil([] { return !ModesWorkerBusy(); }, 3000));
+    menuWorkerToFail = true;
+    SeenMenu menu = OpenContextMenu();
+    EXPECT_TRUE(menu.shownInsideTheMessage) << "the press's answers";
+    EXPECT_EQ(menu.Ids(), kRunningMenu);
+    EXPECT_EQ(OpenContextMenu().shown, 0) << "its questions went with the worker";
+    EXPECT_FALSE(menuWorkerToFail) << "the worker's wait did not fail";
+    menu = OpenContextMenu(250, 650);
+    EXPECT_EQ(menu.shown, 1) << "the menu stays deaf";
+    EXPECT_EQ(std::pair(menu.x, menu.y), std::pair(250, 650));
+    EXPECT_EQ(menu.Ids(), kRunningMenu);
 }
 
 // The "Playlist" submenu against the stand-in player, which keeps its

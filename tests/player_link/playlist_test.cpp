@@ -54,6 +54,24 @@ TEST(EntryLabel, NumberedAndMadeSafeForAMenu) {
     EXPECT_EQ(Label(0, pairAtTheCut), L"1. " + std::wstring(62, L'a') + L"\u2026");
 }
 
+// Outward from the shown entry, the one after first, every entry once,
+// and on past the nearer end along the one side left.
+TEST(SearchOrderAt, OutwardFromTheShownEntryCoveringThePlaylistOnce) {
+    const auto order = [](int32_t shown, int32_t length) {
+        std::vector<int32_t> entries;
+        for (int32_t step = 0;; ++step) {
+            const int32_t entry = SearchOrderAt(shown, step, length);
+            if (entry < 0) return entries;
+            entries.push_back(entry);
+        }
+    };
+    EXPECT_EQ(order(2, 5), (std::vector<int32_t>{2, 3, 1, 4, 0}));
+    EXPECT_EQ(order(1, 6), (std::vector<int32_t>{1, 2, 0, 3, 4, 5}));
+    EXPECT_EQ(order(4, 6), (std::vector<int32_t>{4, 5, 3, 2, 1, 0}));
+    EXPECT_EQ(order(0, 3), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(order(0, 1), (std::vector<int32_t>{0}));
+}
+
 // Memory of which only [start, start + bytes.size()) can be read, handed to
 // ReadText as its source; every read is kept.
 struct FakeMemory {
