@@ -132,6 +132,21 @@ PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32
   return StartTrackAt(std::move(model), 0, now);
 }
 
+PlayerModel ReversePlaylist(PlayerModel model) {
+  std::reverse(model.playlist.begin(), model.playlist.end());
+  if (CurrentTrack(model)) model.current = static_cast<int>(model.playlist.size()) - 1 - model.current;
+  return model;
+}
+
+PlayerModel RewritePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now) {
+  if (tracks.empty()) return ClearPlaylist(std::move(model));
+  model.playlist = std::move(tracks);
+  model.current = 0;
+  model.anchorPositionMs = 0;
+  model.anchorTick = now;
+  return model;
+}
+
 PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks) {
   model.playlist.insert(model.playlist.end(), tracks.begin(), tracks.end());
   return model;

@@ -16,6 +16,10 @@ enum class PlayState { Stopped, Playing, Paused };
 struct Track {
   std::string title;  // "Artist - Title"
   int lengthSec = 0;
+  // As written, in the same characters as the title; empty when the entry
+  // names no file. Brace-initialised so entries written as {title, length}
+  // need not name it.
+  std::string file{};
 };
 
 // The current entry when there is none: after the playlist was cleared,
@@ -60,6 +64,13 @@ PlayerModel Stop(PlayerModel model);
 PlayerModel SetState(PlayerModel model, PlayState state, uint32_t now);
 PlayerModel SeekTo(PlayerModel model, int positionMs, uint32_t now);
 PlayerModel ReplacePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now);
+// The playlist in the opposite order; the current entry follows its song,
+// which plays on as it did.
+PlayerModel ReversePlaylist(PlayerModel model);
+// The playlist replaced while the player runs, as an edit of it: entry 0
+// becomes current, at its start, in the state the player was in; an empty
+// playlist leaves no current entry, stopped.
+PlayerModel RewritePlaylist(PlayerModel model, std::vector<Track> tracks, uint32_t now);
 // Appending leaves the current entry as it was, none included.
 PlayerModel AppendTracks(PlayerModel model, const std::vector<Track>& tracks);
 PlayerModel ClearPlaylist(PlayerModel model);

@@ -67,9 +67,7 @@ std::string PlayerSimExePath() {
 std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::string& logPath) {
   std::string ini = "[player]\r\n";
   AddLine(&ini, kKeyState, StateName(options.state));
-  for (const PlayerSimTrack& track : options.playlist) {
-    AddLine(&ini, kKeyTrack, track.title + "|" + std::to_string(track.lengthSec));
-  }
+  for (const PlayerSimTrack& track : options.playlist) AddLine(&ini, kKeyTrack, FormatPlayerSimTrack(track));
   AddLine(&ini, kKeyCurrent, std::to_string(options.currentTrack));
   AddLine(&ini, kKeyPositionMs, std::to_string(options.startPositionMs));
   AddLine(&ini, kKeyVolume, std::to_string(options.volume));
@@ -90,7 +88,15 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyPositions, options.reportsPosition ? "on" : "off");
   AddLine(&ini, kKeyTitlePointers, options.titlePointers);
   AddLine(&ini, kKeyQuietQuestions, options.quietQuestions ? "1" : "0");
+  AddLine(&ini, kKeyLauncherWindowlessChild, options.launcherWindowlessChild ? "1" : "0");
+  AddLine(&ini, kKeyLauncherPlayerAfterMs, std::to_string(options.launcherPlayerAfterMs));
   return ini;
+}
+
+std::string FormatPlayerSimTrack(const PlayerSimTrack& track) {
+  std::string spec = track.title + "|" + std::to_string(track.lengthSec);
+  if (!track.file.empty()) spec += "|" + track.file;
+  return spec;
 }
 
 PlayerSimFiles ConfigurePlayerSim(const PlayerSimOptions& options) {
@@ -103,8 +109,10 @@ PlayerSimFiles ConfigurePlayerSim(const PlayerSimOptions& options) {
   return files;
 }
 
-HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand) {
-  std::string commandLine = "\"" + PlayerSimExePath() + "\"";
+namespace {
+
+HANDLE LaunchBesideUs(const char* exeName, std::string_view arguments, int showCommand) {
+  std::string commandLine = "\"" + ExeFolder() + "\\" + exeName + "\"";
   if (!arguments.empty()) commandLine += " " + std::string(arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -116,6 +124,16 @@ HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand) {
   }
   CloseHandle(info.hThread);
   return info.hProcess;
+}
+
+}  // namespace
+
+HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand) {
+  return LaunchBesideUs(kExeName, arguments, showCommand);
+}
+
+HANDLE LaunchPlayerSimLauncher(std::string_view arguments, int showCommand) {
+  return LaunchBesideUs(kLauncherExeName, arguments, showCommand);
 }
 
 PlayerSimProcess StartPlayerSim(const PlayerSimOptions& options, std::string_view arguments, int showCommand,
@@ -210,6 +228,12 @@ bool SendPlayerSimControl(HWND window, std::string_view command) {
   data.cbData = static_cast<DWORD>(text.size() + 1);
   data.lpData = &text[0];
   return SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) != 0;
+}
+
+bool SendPlayerSimPlaylist(HWND window, const std::vector<PlayerSimTrack>& tracks) {
+  std::string command = "playlist ";
+  for (size_t i = 0; i < tracks.size(); ++i) command += (i ? ";" : "") + FormatPlayerSimTrack(tracks[i]);
+  return SendPlayerSimControl(window, command);
 }
 
 bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LRESULT* answer) {

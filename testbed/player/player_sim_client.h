@@ -26,6 +26,7 @@ enum class PlayerSimState { Playing, Paused, Stopped };
 struct PlayerSimTrack {
   std::string title;  // "Artist - Title"
   int lengthSec = 0;  // -1: a stream
+  std::string file{};  // what 211 and 214 answer for it; empty: names no file
 };
 
 struct PlayerSimOptions {
@@ -50,8 +51,10 @@ struct PlayerSimOptions {
   int exitAfterMs = -1;                   // 0 or more: ends this long after its window showed (0: at once)
   bool exitAtStart = false;               // ends before making any window
   bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
-  std::string titlePointers = "kept";     // where 212 and 213 point: "kept" or "garbage"
+  std::string titlePointers = "kept";     // where 211 to 214 point: "kept" or "garbage"
   bool quietQuestions = false;            // questions answered without a log line or a redraw
+  bool launcherWindowlessChild = false;   // player_launcher.exe first starts a windowless child of its own,
+  int launcherPlayerAfterMs = 0;          // ...then the player this long after it
 };
 
 struct PlayerSimFiles {
@@ -74,6 +77,10 @@ std::string PlayerSimExePath();
 // The INI text for these options. Line breaks inside texts become blanks.
 std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::string& logPath);
 
+// "Artist - Title|lengthSec", with "|<file>" when the track names one: a
+// playlist entry as the options and the "playlist" command take it.
+std::string FormatPlayerSimTrack(const PlayerSimTrack& track);
+
 // Writes the options to a new INI file, empties the log, and names the file
 // in this process's PELORIN_SIM_CONFIG, so every player started from here on
 // (by StartPlayerSim, LaunchPlayerSim or the plug-in through the shell)
@@ -83,6 +90,8 @@ PlayerSimFiles ConfigurePlayerSim(const PlayerSimOptions& options);
 // Starts player_sim.exe with these arguments and show command; returns the
 // process handle (the caller closes it), or nullptr.
 HANDLE LaunchPlayerSim(std::string_view arguments, int showCommand = SW_SHOWNOACTIVATE);
+// The same for player_launcher.exe, which starts the player with them.
+HANDLE LaunchPlayerSimLauncher(std::string_view arguments, int showCommand = SW_SHOWNOACTIVATE);
 
 // ConfigurePlayerSim, LaunchPlayerSim, then waits (pumping messages) until
 // the new process's player window exists and has been shown, its message
@@ -111,8 +120,12 @@ HWND FindPlayerSimWindowOf(DWORD processId);
 
 // One of the simulator's text commands ("state paused", "caption <raw>",
 // "caption-auto", "hang <ms>", "delay <ms>", "clear-delay <ms>", "title <Artist - Title>",
-// "length <s>", "position <ms>", "positions on|off"). True when the player took it.
+// "file <path>" (no path: none), "length <s>", "position <ms>", "positions on|off",
+// "playlist-reverse"). True when the player took it.
 bool SendPlayerSimControl(HWND window, std::string_view command);
+// The "playlist" command: the whole playlist replaced by these tracks (no
+// title or file may hold ';'), entry 0 current, none when they are none.
+bool SendPlayerSimPlaylist(HWND window, const std::vector<PlayerSimTrack>& tracks);
 
 // A WM_USER query that gives up after timeoutMs; false when it timed out.
 bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LRESULT* answer);
@@ -125,8 +138,12 @@ bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LR
 // {1500, "FORWARD", "ok"}, {1600, "EXIT", "0"}; and by the player's own
 // protocol: {1700, "ENQUEUE", "\"C:\\a.mp3\""} (WM_COPYDATA 100),
 // {1710, "ENQUEUEW", "\"C:\\<the name in UTF-8>\""} (WM_COPYDATA 1100),
-// {1720, "USER", "0 121"}; {1800, "IGNORED", "/ADD \"C:\\b.mp3\""} (a
-// command line that ignore_command_line made a start ignore).
+// {1720, "USER", "0 121"} with {1720, "SETPOS", "0"}, or "SETPOS", "7 OUTSIDE"
+// for an entry the playlist did not hold; {1800, "IGNORED", "/ADD \"C:\\b.mp3\""}
+// (a command line that ignore_command_line made a start ignore). The
+// launcher's: {1900, "LAUNCHER", "child PID=9"} (its windowless child, which
+// logs {1910, "LAUNCHER-CHILD", "start"} and {2400, "LAUNCHER-CHILD", "exit"}),
+// {2100, "LAUNCHER", "player PID=8"}, {2101, "LAUNCHER", "exit 0"}.
 struct PlayerSimLogEntry {
   DWORD tick = 0;
   std::string kind;

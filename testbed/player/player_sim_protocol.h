@@ -11,6 +11,7 @@ namespace player_sim {
 constexpr char kPlayerWindowClass[] = "Winamp v1.x";
 constexpr char kPrefsWindowClass[] = "PlayerSimPrefs";
 constexpr char kExeName[] = "player_sim.exe";
+constexpr char kLauncherExeName[] = "player_launcher.exe";
 
 // The INI file with the simulator's options; inherited, so a player started
 // by the plug-in through the shell reads the same options as the test.
@@ -21,7 +22,11 @@ constexpr char kConfigArgPrefix[] = "--config=";
 // Keys of that INI file, one "key=value" a line; the value is taken as
 // written up to the line's end, blanks included. "track" repeats, in order.
 constexpr char kKeyState[] = "state";                  // playing, paused, stopped
-constexpr char kKeyTrack[] = "track";                  // Artist - Title|lengthSec
+// "Artist - Title|lengthSec", or "Artist - Title|lengthSec|<file>" for an
+// entry that names its file (as written; UTF-8 on a Unicode window). A
+// title may hold '|'; a file name cannot, and one that is a bare number
+// would read as the length.
+constexpr char kKeyTrack[] = "track";
 constexpr char kKeyCurrent[] = "current";              // 1-based playlist index
 constexpr char kKeyPositionMs[] = "position_ms";
 constexpr char kKeyVolume[] = "volume";                // 0..255
@@ -52,14 +57,20 @@ constexpr char kKeyExitAtStart[] = "exit_at_start";
 constexpr char kKeyPositions[] = "positions";
 constexpr char kKeyShuffle[] = "shuffle";  // 1: on at start
 constexpr char kKeyRepeat[] = "repeat";    // 1: on at start
-// Where 212 and 213 point: "kept" (default) at titles kept for the player's
-// life; "garbage" at no title at all (0 included) that can be read.
+// Where 211 to 214 point: "kept" (default) at titles and file names kept
+// for the player's life; "garbage" at no text at all (0 included) that can
+// be read.
 constexpr char kKeyTitlePointers[] = "title_pointers";
 // 1: questions (state, times, volume, the playlist's length, current entry
 // and titles, shuffle, repeat) are answered as a real player answers them,
 // without a log line or a redraw, which would otherwise be most of the
 // time a benchmark measures.
 constexpr char kKeyQuietQuestions[] = "quiet_questions";
+// Read by the launcher. 1: it first starts a child of its own that makes no
+// window, as a console launcher's console host, which ends a little after
+// the launcher; then, launcher_player_after_ms later, the player.
+constexpr char kKeyLauncherWindowlessChild[] = "launcher_windowless_child";
+constexpr char kKeyLauncherPlayerAfterMs[] = "launcher_player_after_ms";
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;
@@ -69,17 +80,22 @@ constexpr LPARAM kSeek = 106;           // wParam: target position in ms
 constexpr LPARAM kVolume = 122;         // wParam kVolumeQuery: current volume
 // The playlist: clear it (no current entry after), play from the current
 // entry, make entry wParam (0-based) current, stopped at its start; its
-// length, and the current entry (0-based, -1 when none).
+// length, and the current entry (0-based, -1 when none). Besides its USER
+// line, 121 logs "SETPOS <i>", or "SETPOS <i> OUTSIDE" for an index
+// outside the playlist (which changes nothing).
 constexpr LPARAM kClearPlaylist = 101;
 constexpr LPARAM kPlayCurrent = 102;
 constexpr LPARAM kSetPlaylistPosition = 121;
 constexpr LPARAM kPlaylistLength = 124;
 constexpr LPARAM kPlaylistPosition = 125;
-// The address, in the player's memory, of entry wParam's title: in the
-// system's code page, or in UTF-16 (a Unicode window only; else 0). 0 for
-// an entry outside the playlist.
+// The address, in the player's memory, of entry wParam's file name (211,
+// 214) or title (212, 213), zero-terminated: in the system's code page, or
+// in UTF-16 (a Unicode window only; else 0). 0 for an entry outside the
+// playlist, and for the file name of an entry that names none.
+constexpr LPARAM kPlaylistFile = 211;
 constexpr LPARAM kPlaylistTitle = 212;
 constexpr LPARAM kPlaylistTitleWide = 213;
+constexpr LPARAM kPlaylistFileWide = 214;
 // Shuffle and repeat: each answers 1 (on) or 0 (off); set with 1 or 0 in
 // wParam.
 constexpr LPARAM kShuffleQuery = 250;
@@ -120,8 +136,12 @@ constexpr ULONG_PTR kCopyAppendFileWide = 1100;
 // WM_COPYDATA dwData values of our own. A second start hands its command
 // line to the running player with the first; tests send text commands with
 // the second ("state paused", "caption <raw>", "hang <ms>", "delay <ms>",
-// "title <Artist - Title>", "length <s>", "position <ms>", "caption-auto",
-// "positions on|off").
+// "title <Artist - Title>", "file <path>" (the current entry's file; no
+// path: none), "length <s>", "position <ms>", "caption-auto",
+// "positions on|off", "playlist-reverse" (the current entry follows its
+// song), "playlist <track>;<track>;..." (each as the "track" key has it,
+// none holding ';'; the whole playlist replaced, entry 0 current at its
+// start in the same state, or no entry when the list is empty)).
 constexpr ULONG_PTR kCopyCommandLine = 0x504C4331;  // "PLC1"
 constexpr ULONG_PTR kCopyControl = 0x504C4332;      // "PLC2"
 

@@ -78,7 +78,7 @@ Track TrackForFile(std::string_view path) {
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   const size_t dot = name.rfind('.');
   if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
-  return {std::string(name), kOpenedFileLengthSec};
+  return {std::string(name), kOpenedFileLengthSec, std::string(path)};
 }
 
 FileRequest ParseFileArguments(std::string_view arguments) {

@@ -24,7 +24,8 @@ struct ConfigSplit {
 };
 ConfigSplit SplitConfigArgument(std::string_view arguments);
 
-// A file's playlist entry: its name without folder and extension.
+// A file's playlist entry: titled by its name without folder and
+// extension, and naming the file as given.
 Track TrackForFile(std::string_view path);
 
 struct FileRequest {

@@ -64,11 +64,26 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     runtime.rawCaption.reset();
     return runtime;
   }
+  // Edits of the playlist a user may make between a menu and a choice.
+  if (verb == "playlist-reverse" && argument.empty()) {
+    runtime.model = ReversePlaylist(std::move(runtime.model));
+    return runtime;
+  }
+  if (verb == "playlist") {
+    runtime.model = RewritePlaylist(std::move(runtime.model), ParseTrackSpecList(argument), now);
+    return runtime;
+  }
   // Retitling and resizing act on the current entry: none, nothing to change.
   Track* current = CurrentTrack(runtime.model);
   if (verb == "title") {
     if (!current) return std::nullopt;
     current->title = std::string(argument);
+    return runtime;
+  }
+  // No path: the entry names no file from now on.
+  if (verb == "file") {
+    if (!current) return std::nullopt;
+    current->file = std::string(argument);
     return runtime;
   }
   if (verb == "positions" && (argument == "on" || argument == "off")) {

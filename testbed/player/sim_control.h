@@ -1,7 +1,8 @@
 // What tests may change while the stand-in player runs, and the text
 // commands that change it: "state paused", "caption <raw>", "caption-auto",
-// "hang <ms>", "delay <ms>", "title <Artist - Title>", "length <s>",
-// "position <ms>", "clear-delay <ms>".
+// "hang <ms>", "delay <ms>", "title <Artist - Title>", "file <path>",
+// "length <s>", "position <ms>", "clear-delay <ms>", "playlist-reverse",
+// "playlist <track>;<track>;...".
 #pragma once
 
 #include <cstdint>

@@ -6,11 +6,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "testbed/player/player_sim_protocol.h"
 #include "testbed/player/sim_command_line.h"
+#include "testbed/player/sim_config_file.h"
 #include "testbed/player/sim_log.h"
 #include "testbed/player/sim_options.h"
 #include "testbed/player/sim_prefs_window.h"
@@ -29,23 +29,6 @@ constexpr char kInstanceMutexName[] = "PelorinPlayerSimInstance";
 constexpr DWORD kClaimTimeoutMs = 30000;
 constexpr DWORD kClaimPollMs = 20;
 constexpr UINT kForwardTimeoutMs = 10000;
-
-std::string ReadWholeFile(const std::string& path) {
-  std::string text;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return text;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  fclose(file);
-  return text;
-}
-
-std::string ConfigPathFromEnvironment() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetEnvironmentVariableA(kConfigEnvVar, path, sizeof path);
-  return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
-}
 
 bool ForwardCommandLine(HWND running, const std::string& arguments) {
   COPYDATASTRUCT data = {};
@@ -142,8 +125,7 @@ int RunInstance(HINSTANCE instance, int showCommand, const SimOptions& options, 
 int RunPlayer(HINSTANCE instance, int showCommand) {
   const std::string_view arguments = ArgumentsOf(GetCommandLineA());
   const ConfigSplit split = SplitConfigArgument(arguments);
-  const std::string configPath = split.configPath.empty() ? ConfigPathFromEnvironment() : split.configPath;
-  const SimOptions options = ParseSimOptions(configPath.empty() ? std::string() : ReadWholeFile(configPath));
+  const SimOptions options = LoadSimOptions(split.configPath);
 
   OpenSimLog(options.logPath);
   LogEvent("START", "PID=" + std::to_string(GetCurrentProcessId()) + " SW=" + std::to_string(showCommand) +

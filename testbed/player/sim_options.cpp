@@ -77,6 +77,10 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     if (kind == "garbage") options->titlePointers = TitlePointers::Garbage;
   } else if (key == kKeyQuietQuestions) {
     ReadFlag(value, &options->quietQuestions);
+  } else if (key == kKeyLauncherWindowlessChild) {
+    ReadFlag(value, &options->launcherWindowlessChild);
+  } else if (key == kKeyLauncherPlayerAfterMs) {
+    ReadInt(value, &options->launcherPlayerAfterMs);
   } else if (key == kKeyPositions) {
     const std::string_view onOff = TrimBlanks(value);
     if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";

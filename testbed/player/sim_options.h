@@ -1,7 +1,8 @@
 // The stand-in player's options, read from the INI text that tests and the
 // demo write: what it plays at start, how its caption reads, how slowly (or
 // never) it answers, whether it takes its command line, when it ends by
-// itself, and where it logs.
+// itself, and where it logs; and how the launcher that shares the file
+// starts it.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,8 @@ struct SimOptions {
   bool repeat = false;
   TitlePointers titlePointers = TitlePointers::Kept;
   bool quietQuestions = false;
+  bool launcherWindowlessChild = false;  // the launcher starts a windowless child first
+  int launcherPlayerAfterMs = 0;         // ...and the player this long after it
 };
 
 constexpr int kHangForever = -1;

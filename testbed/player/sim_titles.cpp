@@ -1,4 +1,4 @@
-// The stand-in player's titles in its own memory.
+// The stand-in player's titles and file names in its own memory.
 #include "testbed/player/sim_titles.h"
 
 #include <windows.h>
@@ -11,12 +11,13 @@
 namespace player_sim {
 namespace {
 
-// Keyed by the title as the playlist holds it; map nodes never move.
-std::map<std::string, std::string> narrowTitles;
-std::map<std::string, std::wstring> wideTitles;
+// Keyed by the text as the playlist holds it, so a title and a file name
+// that read the same share one copy; map nodes never move.
+std::map<std::string, std::string> narrowTexts;
+std::map<std::string, std::wstring> wideTexts;
 
 // Addresses nothing is mapped at. (Under Wine a reserved page reads as
-// zeros, which would make an empty title rather than an unreadable one.)
+// zeros, which would make an empty text rather than an unreadable one.)
 uintptr_t Unreadable(int32_t index) {
   switch (index % 3) {
     case 0:
@@ -28,22 +29,33 @@ uintptr_t Unreadable(int32_t index) {
   }
 }
 
+// A Unicode window's texts are UTF-8; the others' are in the code page.
+const char* KeptNarrow(const std::string& text, bool unicodeWindow) {
+  auto kept = narrowTexts.find(text);
+  if (kept == narrowTexts.end()) {
+    kept = narrowTexts.emplace(text, unicodeWindow ? AnsiFromWide(WideFromUtf8(text)) : text).first;
+  }
+  return kept->second.c_str();
+}
+
+const wchar_t* KeptWide(const std::string& text) {
+  auto kept = wideTexts.find(text);
+  if (kept == wideTexts.end()) kept = wideTexts.emplace(text, WideFromUtf8(text)).first;
+  return kept->second.c_str();
+}
+
 }  // namespace
 
-uintptr_t TitleAddress(const PlayerRuntime& runtime, int32_t index, bool wide) {
+uintptr_t EntryTextAddress(const PlayerRuntime& runtime, int32_t index, EntryText which, bool wide) {
   const auto& playlist = runtime.model.playlist;
   if (index < 0 || static_cast<size_t>(index) >= playlist.size()) return 0;
   if (wide && !runtime.unicodeWindow) return 0;
+  const Track& track = playlist[static_cast<size_t>(index)];
+  const std::string& text = which == EntryText::Title ? track.title : track.file;
+  if (which == EntryText::File && text.empty()) return 0;
   if (runtime.titlePointers == TitlePointers::Garbage) return Unreadable(index);
-  // A Unicode window's texts are UTF-8; the others' are in the code page.
-  const std::string& title = playlist[static_cast<size_t>(index)].title;
-  auto narrow = narrowTitles.find(title);
-  if (narrow == narrowTitles.end()) {
-    narrow = narrowTitles.emplace(title, runtime.unicodeWindow ? AnsiFromWide(WideFromUtf8(title)) : title).first;
-  }
-  auto widened = wideTitles.find(title);
-  if (wide && widened == wideTitles.end()) widened = wideTitles.emplace(title, WideFromUtf8(title)).first;
-  return wide ? reinterpret_cast<uintptr_t>(widened->second.c_str()) : reinterpret_cast<uintptr_t>(narrow->second.c_str());
+  return wide ? reinterpret_cast<uintptr_t>(KeptWide(text))
+              : reinterpret_cast<uintptr_t>(KeptNarrow(text, runtime.unicodeWindow));
 }
 
 }  // namespace player_sim

@@ -1,5 +1,6 @@
-// Where the stand-in player keeps the titles whose addresses it hands out
-// (212 and 213), as a real player points into its own playlist.
+// Where the stand-in player keeps the texts of its playlist entries whose
+// addresses it hands out, titles (212, 213) and file names (211, 214), as
+// a real player points into its own playlist.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +9,14 @@
 
 namespace player_sim {
 
-// The address of entry index's title in this process, in the system's code
-// page or (wide) UTF-16; 0 for an entry outside the playlist, and for
-// wide on a window that is not Unicode. A title handed out stays where it
-// is for the player's life. With TitlePointers::Garbage, an address
-// nothing can be read at.
-uintptr_t TitleAddress(const PlayerRuntime& runtime, int32_t index, bool wide);
+enum class EntryText { Title, File };
+
+// The address of entry index's title or file name in this process, in the
+// system's code page or (wide) UTF-16; 0 for an entry outside the
+// playlist, for the file name of an entry that names none, and for wide on
+// a window that is not Unicode. A text handed out stays where it is for
+// the player's life. With TitlePointers::Garbage, an address nothing can
+// be read at.
+uintptr_t EntryTextAddress(const PlayerRuntime& runtime, int32_t index, EntryText which, bool wide);
 
 }  // namespace player_sim

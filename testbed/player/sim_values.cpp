@@ -48,13 +48,40 @@ const char* StateName(PlayState state) {
   return "stopped";
 }
 
-Track ParseTrackSpec(std::string_view text) {
+namespace {
+
+// "Artist - Title|lengthSec", split at the last '|'.
+bool ParseTitleAndLength(std::string_view text, Track* track) {
   const size_t bar = text.rfind('|');
   int length = 0;
-  if (bar == std::string_view::npos || !ParseInt(text.substr(bar + 1), &length)) {
-    return {std::string(text), kDefaultTrackLengthSec};
+  if (bar == std::string_view::npos || !ParseInt(text.substr(bar + 1), &length)) return false;
+  track->title = std::string(text.substr(0, bar));
+  track->lengthSec = length;
+  return true;
+}
+
+}  // namespace
+
+Track ParseTrackSpec(std::string_view text) {
+  Track track;
+  if (ParseTitleAndLength(text, &track)) return track;
+  const size_t bar = text.rfind('|');
+  if (bar != std::string_view::npos && ParseTitleAndLength(text.substr(0, bar), &track)) {
+    track.file = std::string(text.substr(bar + 1));
+    return track;
   }
-  return {std::string(text.substr(0, bar)), length};
+  return {std::string(text), kDefaultTrackLengthSec};
+}
+
+std::vector<Track> ParseTrackSpecList(std::string_view text) {
+  std::vector<Track> tracks;
+  while (!text.empty()) {
+    const size_t semicolon = text.find(';');
+    const std::string_view spec = text.substr(0, semicolon);
+    text.remove_prefix(semicolon == std::string_view::npos ? text.size() : semicolon + 1);
+    if (!spec.empty()) tracks.push_back(ParseTrackSpec(spec));
+  }
+  return tracks;
 }
 
 namespace {

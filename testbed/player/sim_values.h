@@ -1,9 +1,11 @@
 // Turning the text of options and test commands into values: whole
-// integers, state names and "Artist - Title|lengthSec" playlist entries.
+// integers, state names and "Artist - Title|lengthSec[|file]" playlist
+// entries.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "testbed/player/player_model.h"
 
@@ -16,11 +18,18 @@ bool ParseInt(std::string_view text, int* value);
 bool ParseState(std::string_view text, PlayState* state);
 const char* StateName(PlayState state);
 
-// Splits at the last '|' so titles may hold the character themselves; a
-// missing or unreadable length gives kDefaultTrackLengthSec with the whole
-// text as the title.
+// "Artist - Title|lengthSec", optionally followed by "|<file>". The length
+// is the part after the last '|' when that part is a whole number, so
+// titles may hold the character themselves and every entry written before
+// files could be named reads as it did; otherwise a file name, which cannot
+// hold '|', is the part after the last one and the length the part before
+// it. (A file name that is a bare number is therefore read as a length.)
+// No readable length gives kDefaultTrackLengthSec with the whole text as
+// the title and no file.
 constexpr int kDefaultTrackLengthSec = 200;
 Track ParseTrackSpec(std::string_view text);
+// Entries separated by ';', which no entry may hold; empty ones are skipped.
+std::vector<Track> ParseTrackSpecList(std::string_view text);
 
 // UTF-8 as UTF-16, for the texts of a Unicode window.
 std::wstring WideFromUtf8(std::string_view text);

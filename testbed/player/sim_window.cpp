@@ -2,6 +2,7 @@
 #include "testbed/player/sim_window.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,8 +63,10 @@ bool IsQuestion(int32_t wParam, int32_t code) {
     case kQueryTime:
     case kPlaylistLength:
     case kPlaylistPosition:
+    case kPlaylistFile:
     case kPlaylistTitle:
     case kPlaylistTitleWide:
+    case kPlaylistFileWide:
     case kShuffleQuery:
     case kRepeatQuery:
       return true;
@@ -72,6 +75,29 @@ bool IsQuestion(int32_t wParam, int32_t code) {
     default:
       return false;
   }
+}
+
+// 211 to 214: where an entry's texts are; nothing for any other code.
+std::optional<uintptr_t> EntryTextAnswer(int32_t index, int32_t code) {
+  switch (code) {
+    case kPlaylistFile:
+      return EntryTextAddress(simState.runtime, index, EntryText::File, false);
+    case kPlaylistTitle:
+      return EntryTextAddress(simState.runtime, index, EntryText::Title, false);
+    case kPlaylistTitleWide:
+      return EntryTextAddress(simState.runtime, index, EntryText::Title, true);
+    case kPlaylistFileWide:
+      return EntryTextAddress(simState.runtime, index, EntryText::File, true);
+    default:
+      return std::nullopt;
+  }
+}
+
+// Judged against the playlist as the choice is carried out, so a test can
+// assert that no choice ever fell outside it.
+void LogPlaylistChoice(int32_t index) {
+  const bool inside = index >= 0 && static_cast<size_t>(index) < simState.runtime.model.playlist.size();
+  LogEvent("SETPOS", std::to_string(index) + (inside ? "" : " OUTSIDE"));
 }
 
 LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -85,9 +111,10 @@ LRESULT OnQuery(HWND window, WPARAM wParam, LPARAM lParam) {
   if (code == kClearPlaylist && simState.runtime.clearDelayMs > 0) Sleep(static_cast<DWORD>(simState.runtime.clearDelayMs));
   // Some players know no position: they answer 0 and ignore a seek.
   if (!simState.runtime.reportsPosition && (code == kQueryTime || code == kSeek)) return 0;
-  if (code == kPlaylistTitle || code == kPlaylistTitleWide) {
-    return static_cast<LRESULT>(TitleAddress(simState.runtime, signedWParam, code == kPlaylistTitleWide));
+  if (const std::optional<uintptr_t> address = EntryTextAnswer(signedWParam, code)) {
+    return static_cast<LRESULT>(*address);
   }
+  if (code == kSetPlaylistPosition) LogPlaylistChoice(signedWParam);
   // Moved, not copied: a long playlist would make every answer slow.
   QueryResult result = AnswerQuery(std::move(simState.runtime.model), signedWParam, code, GetTickCount());
   simState.runtime.model = std::move(result.model);

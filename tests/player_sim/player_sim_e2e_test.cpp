@@ -1,10 +1,12 @@
 // The running stand-in player, spoken to through its window protocol as the
 // plug-in speaks to it: answers, clock, commands, caption, command lines,
 // the playlist filled by messages, the second start (handed over or
-// ignored), slow and hung answers, players that end by themselves, and the
-// log of it all.
+// ignored), slow and hung answers, players that end by themselves, the
+// entries' file names, playlist edits, the console launcher, and the log of
+// it all.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,30 @@ int CountOtherWindowsOf(const PlayerSimProcess& sim) {
   WindowCount count = {sim.processId, sim.window, 0};
   EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
   return count.visible;
+}
+
+// The zero-terminated text at an address the player answered; nothing when
+// it cannot be read there.
+template <typename Char>
+std::optional<std::basic_string<Char>> ReadPlayerText(HANDLE process, LRESULT address) {
+  std::basic_string<Char> text;
+  for (auto at = static_cast<uintptr_t>(address); text.size() < 4096; at += sizeof(Char)) {
+    Char c = 0;
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(at), &c, sizeof c, &got) || got != sizeof c) break;
+    if (c == 0) return text;
+    text.push_back(c);
+  }
+  return std::nullopt;
+}
+
+PlayerSimLogEntry FirstLogEntry(const std::vector<PlayerSimLogEntry>& log, std::string_view kind,
+                                std::string_view argsStart) {
+  for (const PlayerSimLogEntry& entry : log) {
+    if (entry.kind == kind && entry.args.compare(0, argsStart.size(), argsStart) == 0) return entry;
+  }
+  ADD_FAILURE() << "no " << kind << " " << argsStart;
+  return {};
 }
 
 }  // namespace
@@ -507,4 +533,122 @@ TEST_F(PlayerSimTest, APlayerCanDieAtStartOrGoAfterItsWindowShowed) {
   EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(sim_.process, 0) == WAIT_OBJECT_0; }, 5000));
   EXPECT_EQ(FindPlayerSimWindowOf(sim_.processId), nullptr);
   EXPECT_EQ(CountPlayerSimLog(Log(), "EXIT", "0"), 1);
+}
+
+TEST_F(PlayerSimTest, EntriesAnswerTheirFileNamesThatStayWhereTheyWereHandedOut) {
+  const std::string cafe = "C:\\M\xFAsica\\Caf\xE9.mp3";  // in the code page, as on an ANSI window
+  PlayerSimOptions options;
+  options.playlist = {{"A - One", 100, cafe}, {"B - Two", 200}};
+  Start(options);
+  const LRESULT first = Ask(0, kPlaylistFile);
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, first), cafe);
+  const std::pair<WPARAM, LPARAM> none[] = {
+      {1, kPlaylistFile}, {2, kPlaylistFile}, {static_cast<WPARAM>(-1), kPlaylistFile}, {0, kPlaylistFileWide}};
+  for (const auto& [index, code] : none) EXPECT_EQ(Ask(index, code), 0) << static_cast<int>(index) << " " << code;
+
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "file C:\\x\\new.mp3"));
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, Ask(0, kPlaylistFile)), "C:\\x\\new.mp3");
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, first), cafe);
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "file"));
+  EXPECT_EQ(Ask(0, kPlaylistFile), 0);
+  EXPECT_EQ(CountPlayerSimLog(Log(), "USER", "-1 211"), 1);
+}
+
+TEST_F(PlayerSimTest, AUnicodeWindowAnswersFileNamesInUtf16AndInTheCodePage) {
+  PlayerSimOptions options;
+  options.utf8Caption = "";
+  options.playlist = {{"A - One", 100, "C:\\Música\\Café.mp3"}};
+  Start(options);
+  EXPECT_EQ(ReadPlayerText<wchar_t>(sim_.process, Ask(0, kPlaylistFileWide)), L"C:\\Música\\Café.mp3");
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, Ask(0, kPlaylistFile)), "C:\\M\xFAsica\\Caf\xE9.mp3");
+  // A file handed over by message is named by its entry.
+  EXPECT_TRUE(SendWideFile(sim_.window, L"C:\\Музыка\\Песня.mp3"));
+  EXPECT_EQ(ReadPlayerText<wchar_t>(sim_.process, Ask(1, kPlaylistFileWide)), L"C:\\Музыка\\Песня.mp3");
+  EXPECT_EQ(Ask(2, kPlaylistFileWide), 0);
+}
+
+TEST_F(PlayerSimTest, GarbagePointersLeaveNoFileNameReadable) {
+  PlayerSimOptions options;
+  options.utf8Caption = "";
+  options.titlePointers = "garbage";
+  options.playlist = {{"A", 10, "C:\\a.mp3"}, {"B", 10, "C:\\b.mp3"}, {"C", 10, "C:\\c.mp3"}};
+  Start(options);
+  for (LPARAM code : {kPlaylistFile, kPlaylistFileWide}) {
+    for (WPARAM index : {0, 1, 2}) {
+      EXPECT_FALSE(ReadPlayerText<char>(sim_.process, Ask(index, code)).has_value()) << index << " " << code;
+    }
+  }
+}
+
+// What a menu listed may be gone by the time its entry is chosen.
+TEST_F(PlayerSimTest, PlaylistEditsShowInTheAnswersAndChoicesOutsideAreLoggedApart) {
+  PlayerSimOptions options;
+  options.playlist = {{"A - One", 100}, {"B - Two", 100}, {"C - Three", 100}};
+  Start(options);
+  Ask(2, kSetPlaylistPosition);
+  ASSERT_TRUE(SendPlayerSimControl(sim_.window, "playlist-reverse"));
+  EXPECT_EQ(Ask(0, kPlaylistPosition), 0);
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, Ask(0, kPlaylistTitle)), "C - Three");
+
+  ASSERT_TRUE(SendPlayerSimPlaylist(sim_.window, {{"D - Four", 90, "C:\\x\\four.mp3"}}));
+  EXPECT_EQ(Ask(0, kPlaylistLength), 1);
+  EXPECT_EQ(ReadPlayerText<char>(sim_.process, Ask(0, kPlaylistFile)), "C:\\x\\four.mp3");
+  Ask(2, kSetPlaylistPosition);
+  Ask(0, kSetPlaylistPosition);
+
+  const auto log = Log();
+  std::vector<std::string> choices;
+  for (const PlayerSimLogEntry& entry : log) {
+    if (entry.kind == "SETPOS") choices.push_back(entry.args);
+  }
+  EXPECT_EQ(choices, (std::vector<std::string>{"2", "2 OUTSIDE", "0"}));
+  EXPECT_EQ(CountPlayerSimLog(log, "USER", "2 121"), 2);
+}
+
+// A console launcher: its console host, a windowless child, comes first
+// and ends a little after it; the player comes later with its arguments.
+TEST_F(PlayerSimTest, AConsoleLauncherStartsAWindowlessChildThenThePlayerWithItsArguments) {
+  PlayerSimOptions console;
+  console.launcherWindowlessChild = true;
+  console.launcherPlayerAfterMs = 200;
+  const PlayerSimFiles named = ConfigurePlayerSim(console);
+  // The environment names plain options: only a launcher that reads the
+  // argument's starts a child, and only a player that gets it logs there.
+  ConfigurePlayerSim(PlayerSimOptions());
+  sim_.logPath = named.logPath;
+  const std::string arguments = "\"--config=" + named.configPath + "\" /ADD \"C:\\x\\b.mp3\"";
+  HANDLE launcher = LaunchPlayerSimLauncher(arguments);
+  ASSERT_NE(launcher, nullptr);
+  ASSERT_TRUE(WaitForPlayerSimLog(sim_.logPath, "LAUNCHER", {}, 1, 10000));
+  const std::string childLine = Log()[0].args;
+  ASSERT_EQ(childLine.rfind("child PID=", 0), 0u) << childLine;
+  const DWORD childId = static_cast<DWORD>(std::stoul(childLine.substr(10)));
+  HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, childId);
+  ASSERT_NE(child, nullptr);
+
+  EXPECT_EQ(WaitForSingleObject(launcher, 10000), WAIT_OBJECT_0);
+  CloseHandle(launcher);
+  EXPECT_EQ(WaitForSingleObject(child, 0), WAIT_TIMEOUT) << "the child ended with the launcher";
+  PlayerSimProcess childSeen;
+  childSeen.processId = childId;
+  EXPECT_EQ(CountOtherWindowsOf(childSeen), 0);
+  EXPECT_EQ(FindPlayerSimWindowOf(childId), nullptr);
+  EXPECT_EQ(WaitForSingleObject(child, 5000), WAIT_OBJECT_0);
+  CloseHandle(child);
+  const std::string logPath = sim_.logPath;
+  sim_ = AttachPlayerSim();
+  sim_.logPath = logPath;
+  ASSERT_NE(sim_.window, nullptr) << sim_.failure;
+  EXPECT_EQ(Ask(0, kPlaylistLength), 4);
+
+  const auto log = Log();
+  const DWORD launcherEnd = FirstLogEntry(log, "LAUNCHER", "exit 0").tick;
+  EXPECT_LE(FirstLogEntry(log, "LAUNCHER-CHILD", "start").tick, launcherEnd);
+  const PlayerSimLogEntry player = FirstLogEntry(log, "START", "PID=");
+  EXPECT_GE(player.tick - FirstLogEntry(log, "LAUNCHER", "child").tick, 190u);
+  EXPECT_EQ(player.args.substr(player.args.find(" CMDLINE=") + 9), arguments);
+  EXPECT_EQ(CountPlayerSimLog(log, "START"), 1);
+  const DWORD outlived = FirstLogEntry(log, "LAUNCHER-CHILD", "exit").tick - launcherEnd;
+  EXPECT_GE(outlived, 250u);
+  EXPECT_LT(outlived, 1000u);
 }

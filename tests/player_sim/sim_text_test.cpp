@@ -33,6 +33,7 @@ TEST(SimCommandLine, BareFilesReplaceAndAddedFilesAppend) {
   const FileRequest request = ParseFileArguments("\"C:\\my music\\a.mp3\" /add \"C:\\x\\b.long.ogg\" c.wav /CLASS=x");
   ASSERT_EQ(request.opened.size(), 1u);
   EXPECT_EQ(request.opened[0].title, "a");
+  EXPECT_EQ(request.opened[0].file, "C:\\my music\\a.mp3");
   ASSERT_EQ(request.added.size(), 2u);
   EXPECT_EQ(request.added[0].title, "b.long");
   EXPECT_EQ(request.added[1].title, "c");
@@ -56,7 +57,7 @@ TEST(SimCommandLine, OpeningPlaysTheFileAndAddingKeepsTheState) {
 TEST(SimOptions, WhatTheClientWritesTheSimulatorReads) {
   PlayerSimOptions written;
   written.state = PlayerSimState::Paused;
-  written.playlist = {{"A | B - C", 90}, {"Radio", -1}};
+  written.playlist = {{"A | B - C", 90, "C:\\m\\a b.mp3"}, {"Radio", -1}};
   written.currentTrack = 2;
   written.startPositionMs = 61500;
   written.volume = 17;
@@ -65,13 +66,17 @@ TEST(SimOptions, WhatTheClientWritesTheSimulatorReads) {
   written.answerDelayMs = 250;
   written.hangMs = -1;
   written.startDelayMs = 1500;
+  written.launcherWindowlessChild = true;
+  written.launcherPlayerAfterMs = 200;
 
   const SimOptions read = ParseSimOptions(FormatPlayerSimConfig(written, "C:\\t\\sim.log"));
   EXPECT_EQ(read.state, PlayState::Paused);
   ASSERT_EQ(read.playlist.size(), 2u);
   EXPECT_EQ(read.playlist[0].title, "A | B - C");
   EXPECT_EQ(read.playlist[0].lengthSec, 90);
+  EXPECT_EQ(read.playlist[0].file, "C:\\m\\a b.mp3");
   EXPECT_EQ(read.playlist[1].lengthSec, -1);
+  EXPECT_EQ(read.playlist[1].file, "");
   EXPECT_EQ(read.current, 1u);
   EXPECT_EQ(read.positionMs, 61500);
   EXPECT_EQ(read.volume, 17);
@@ -81,6 +86,8 @@ TEST(SimOptions, WhatTheClientWritesTheSimulatorReads) {
   EXPECT_EQ(read.firstQueryHangMs, kHangForever);
   EXPECT_EQ(read.startDelayMs, 1500);
   EXPECT_EQ(read.logPath, "C:\\t\\sim.log");
+  EXPECT_TRUE(read.launcherWindowlessChild);
+  EXPECT_EQ(read.launcherPlayerAfterMs, 200);
 }
 
 TEST(SimOptions, Utf8CaptionScrollingAndSlowCommands) {
@@ -150,6 +157,56 @@ TEST(SimValues, IntegersMustBeWholeAndFit) {
   EXPECT_EQ(value, 2147483647);
 }
 
+TEST(SimValues, TrackSpecsNameAFileOnlyAfterAReadableLength) {
+  struct Case {
+    const char* spec;
+    const char* title;
+    int lengthSec;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"A - B|90", "A - B", 90, ""},
+      {"A | B - C|90", "A | B - C", 90, ""},
+      {"A - B|90|C:\\x y\\b.mp3", "A - B", 90, "C:\\x y\\b.mp3"},
+      {"A - B|90|", "A - B", 90, ""},
+      {"A - B|x|C:\\b.mp3", "A - B|x|C:\\b.mp3", kDefaultTrackLengthSec, ""},
+      {"A - B|90|7", "A - B|90", 7, ""},  // a file named by a bare number reads as a length
+  };
+  for (const Case& c : cases) {
+    const Track track = ParseTrackSpec(c.spec);
+    EXPECT_EQ(track.title, c.title) << c.spec;
+    EXPECT_EQ(track.lengthSec, c.lengthSec) << c.spec;
+    EXPECT_EQ(track.file, c.file) << c.spec;
+  }
+  const std::vector<Track> list = ParseTrackSpecList("A|1|C:\\a.mp3;;B|2;");
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].file, "C:\\a.mp3");
+  EXPECT_EQ(list[1].title, "B");
+}
+
+TEST(SimControl, PlaylistEditsKeepTheStateAndTheReversedCurrentEntryFollowsItsSong) {
+  SimOptions options;
+  options.state = PlayState::Paused;
+  options.positionMs = 5000;
+  PlayerRuntime runtime = InitialRuntime(options, 0);
+  runtime = *ApplyControl(runtime, "playlist-reverse", 100);
+  EXPECT_EQ(runtime.model.current, 2);
+  EXPECT_EQ(CurrentTrack(runtime.model)->title, "Northwind Choir - Harbour Lights");
+  EXPECT_EQ(PositionMs(runtime.model, 100), 5000);
+
+  runtime = *ApplyControl(runtime, "playlist X - One|100|C:\\x\\one.mp3;Y - Two|50", 200);
+  ASSERT_EQ(runtime.model.playlist.size(), 2u);
+  EXPECT_EQ(runtime.model.playlist[0].file, "C:\\x\\one.mp3");
+  EXPECT_EQ(runtime.model.current, 0);
+  EXPECT_EQ(runtime.model.state, PlayState::Paused);
+  EXPECT_EQ(PositionMs(runtime.model, 300), 0);
+
+  runtime = *ApplyControl(runtime, "playlist", 300);
+  EXPECT_TRUE(runtime.model.playlist.empty());
+  EXPECT_EQ(runtime.model.current, kNoEntry);
+  EXPECT_EQ(runtime.model.state, PlayState::Stopped);
+}
+
 TEST(SimControl, CommandsChangeTheRuntime) {
   SimOptions options;
   PlayerRuntime runtime = InitialRuntime(options, 0);
@@ -194,7 +251,8 @@ TEST(SimControl, ScrollingTurnsTheCaptionOneCharacterAStep) {
 
 TEST(SimControl, UnknownCommandsAndBadArgumentsAreRefused) {
   const PlayerRuntime runtime = InitialRuntime(SimOptions(), 0);
-  for (const char* command : {"", "bogus", "state flying", "hang soon", "hang -2", "delay -5", "position", "length 3s"}) {
+  for (const char* command : {"", "bogus", "state flying", "hang soon", "hang -2", "delay -5", "position", "length 3s",
+                              "playlist-reverse now"}) {
     EXPECT_FALSE(ApplyControl(runtime, command, 0).has_value()) << command;
   }
 }
@@ -204,6 +262,7 @@ TEST(SimControl, RetitlingNeedsACurrentEntry) {
   runtime.model = ClearPlaylist(runtime.model);
   EXPECT_FALSE(ApplyControl(runtime, "title X - Y", 0).has_value());
   EXPECT_FALSE(ApplyControl(runtime, "length 10", 0).has_value());
+  EXPECT_FALSE(ApplyControl(runtime, "file C:\\a.mp3", 0).has_value());
   EXPECT_EQ(CurrentCaption(*ApplyControl(runtime, "state playing", 0)), "Winamp");
 }
 
