@@ -325,4 +325,41 @@ TEST_F(LauncherTest, NoPlayersWindowByTheStartLimitFailsToLoad) {
     EXPECT_FALSE(LauncherRunning());
 }
 
+// A console launcher: its console host, started first, ends a little
+// after it; the player comes 200 ms after that host, its window later.
+class ConsoleLauncherTest : public LauncherTest {
+protected:
+    void SetUp() override {
+        LauncherTest::SetUp();
+        PlayerSimOptions slow;
+        slow.startDelayMs = 1500;
+        slow.launcherWindowlessChild = true;
+        slow.launcherPlayerAfterMs = 200;
+        ConfigureStartedPlayer(slow);
+    }
+};
+
+TEST_F(ConsoleLauncherTest, ThePressReachesThePlayerPastTheWindowlessChild) {
+    PressCell(kPlay);
+    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
+    EXPECT_TRUE(WaitForPlayerSimLog(simLogPath, "LAUNCHER-CHILD", "exit", 1, 5000)) << "the child stood first";
+    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40045", 1, kPlayerStartTimeoutMs)) << "the press was lost";
+    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
+    EXPECT_TRUE(LaunchIdle());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ConsoleLauncherTest, TheDroppedFilesReachThePlayerPastTheWindowlessChild) {
+    const std::vector<std::string> files = {"C:\\Music\\one.mp3", "C:\\Music\\two.mp3"};
+    PostDrop(files);
+    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, kPlayerStartTimeoutMs));
+    PumpMessages(500);
+    EXPECT_TRUE(Messages().empty()) << Messages()[0].text;
+    std::vector<std::string> enqueued;
+    for (const PlayerSimLogEntry& entry : Log())
+        if (entry.kind == "ENQUEUE") enqueued.push_back(entry.args);
+    EXPECT_EQ(enqueued, (std::vector<std::string>{"\"" + files[0] + "\"", "\"" + files[1] + "\""}));
+}
+
 }  // namespace
