@@ -1,0 +1,203 @@
+// The cover picture decoded by the system's imaging component and
+// box-filtered into the tip's square. The filter takes rows as they come,
+// so a large picture is read a band of rows at a time.
+#include "titletip/cover_picture.h"
+
+#include "titletip/picture_header.h"
+
+#include <algorithm>
+#include <wincodec.h>
+
+namespace {
+
+// The imaging factory's class and the pixel format we ask for, defined here
+// so that the plug-in imports nothing but COM itself for them.
+constexpr CLSID kImagingFactoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
+
+constexpr int kChannels = 4;
+// Source pixels fetched per band: 256 KB, a few rows of the widest picture.
+constexpr uint32_t kBandPixels = 64 * 1024;
+
+// One COM reference, released when it goes out of scope.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (object_ != nullptr) object_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    // For the call that fills an empty holder.
+    T** Receive() { return &object_; }
+    void** ReceiveUntyped() { return reinterpret_cast<void**>(&object_); }
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+
+private:
+    T* object_ = nullptr;
+};
+
+// How one axis of `from` source pixels maps onto `to` output pixels. On a
+// line `from * to` units long a source pixel is `to` units wide and an
+// output pixel `from`, so every overlap is a whole number of units: each
+// output pixel's weights add up to `from`.
+class AxisPlan {
+public:
+    struct Share {
+        int source;
+        int output;
+        uint32_t weight;
+    };
+
+    AxisPlan(int from, int to) : firstShare_(static_cast<size_t>(from) + 1) {
+        // A source pixel overlaps the output it starts in and those it
+        // reaches into, so the shares number fewer than from + to.
+        shares_.reserve(static_cast<size_t>(from) + to);
+        int output = 0;
+        for (int source = 0; source < from; ++source) {
+            firstShare_[source] = shares_.size();
+            const int64_t start = int64_t{source} * to, end = start + to;
+            for (;;) {
+                const int64_t outputStart = int64_t{output} * from, outputEnd = outputStart + from;
+                const int64_t overlap = std::min(end, outputEnd) - std::max(start, outputStart);
+                shares_.push_back({source, output, static_cast<uint32_t>(overlap)});
+                if (outputEnd <= end) ++output;
+                if (outputEnd >= end) break;
+            }
+        }
+        firstShare_[from] = shares_.size();
+    }
+
+    // Every share, source by source.
+    const std::vector<Share>& shares() const { return shares_; }
+    // The shares of one source pixel.
+    const Share* begin(int source) const { return shares_.data() + firstShare_[source]; }
+    const Share* end(int source) const { return shares_.data() + firstShare_[source + 1]; }
+
+private:
+    std::vector<Share> shares_;
+    std::vector<size_t> firstShare_;
+};
+
+// The box filter, fed the source's rows top-down in any number of calls.
+class BoxScaler {
+public:
+    BoxScaler(int width, int height, SIZE target)
+        : width_(width),
+          height_(height),
+          target_(target),
+          across_(width, target.cx),
+          down_(height, target.cy),
+          rowSums_(static_cast<size_t>(target.cx) * kChannels),
+          sums_(static_cast<size_t>(target.cx) * target.cy * kChannels) {}
+
+    // Up to count rows of width pixels each, from the next unread row on.
+    void AddRows(const uint32_t* rows, int count) {
+        for (int row = 0; row < count && nextRow_ < height_; ++row, ++nextRow_)
+            AddRow(rows + static_cast<size_t>(row) * width_);
+    }
+
+    CoverPixels Finish() const {
+        CoverPixels cover;
+        cover.width = target_.cx;
+        cover.height = target_.cy;
+        cover.bgra.resize(static_cast<size_t>(target_.cx) * target_.cy);
+        // Every output pixel's weights add up to the source's area.
+        const uint64_t area = uint64_t(width_) * height_;
+        for (size_t pixel = 0; pixel < cover.bgra.size(); ++pixel) {
+            uint32_t packed = 0;
+            for (int channel = 0; channel < kChannels; ++channel) {
+                const uint64_t mean = (sums_[pixel * kChannels + channel] + area / 2) / area;
+                packed |= static_cast<uint32_t>(mean) << (8 * channel);
+            }
+            cover.bgra[pixel] = packed;
+        }
+        return cover;
+    }
+
+private:
+    // A row's weights add up to at most 255 * 8192 per output pixel, which
+    // fits 32 bits; the rows' weights times that need 64.
+    void AddRow(const uint32_t* row) {
+        std::fill(rowSums_.begin(), rowSums_.end(), 0u);
+        for (const AxisPlan::Share& share : across_.shares()) {
+            const uint32_t pixel = row[share.source];
+            uint32_t* sum = &rowSums_[static_cast<size_t>(share.output) * kChannels];
+            for (int channel = 0; channel < kChannels; ++channel)
+                sum[channel] += ((pixel >> (8 * channel)) & 0xFF) * share.weight;
+        }
+        for (const AxisPlan::Share* share = down_.begin(nextRow_); share != down_.end(nextRow_); ++share) {
+            uint64_t* sum = &sums_[static_cast<size_t>(share->output) * target_.cx * kChannels];
+            for (size_t i = 0; i < rowSums_.size(); ++i) sum[i] += uint64_t{rowSums_[i]} * share->weight;
+        }
+    }
+
+    int width_, height_;
+    SIZE target_;
+    AxisPlan across_, down_;
+    std::vector<uint32_t> rowSums_;
+    std::vector<uint64_t> sums_;
+    int nextRow_ = 0;
+};
+
+bool SourceSideInRange(int64_t side) { return side >= 1 && side <= kCoverSideMax; }
+
+}  // namespace
+
+SIZE FitIntoSquare(int width, int height, int side) {
+    if (width < 1 || height < 1 || side < 1) return SIZE{0, 0};
+    const int64_t longer = std::max(width, height), shorter = std::min(width, height);
+    const int share = static_cast<int>(std::max<int64_t>(1, (shorter * side + longer / 2) / longer));
+    return width >= height ? SIZE{side, share} : SIZE{share, side};
+}
+
+CoverPixels ScaleIntoSquare(const uint32_t* pixels, int width, int height, int side) {
+    if (pixels == nullptr || side < 1 || side > kCoverSide || !SourceSideInRange(width) || !SourceSideInRange(height))
+        return {};
+    BoxScaler scaler(width, height, FitIntoSquare(width, height, side));
+    scaler.AddRows(pixels, height);
+    return scaler.Finish();
+}
+
+std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
+    if (!DecodableCover(data, size)) return std::nullopt;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICStream> stream;
+    ComRef<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapFrameDecode> frame;
+    ComRef<IWICFormatConverter> converter;
+    UINT width = 0, height = 0;
+    if (FAILED(CoCreateInstance(kImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                                factory.ReceiveUntyped())) ||
+        FAILED(factory->CreateStream(stream.Receive())) ||
+        // The stream only reads what it is handed, whatever its signature says.
+        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                decoder.Receive())) ||
+        FAILED(decoder->GetFrame(0, frame.Receive())) || FAILED(factory->CreateFormatConverter(converter.Receive())) ||
+        FAILED(converter->Initialize(frame.get(), kPremultipliedBgra, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&width, &height)))
+        return std::nullopt;
+    // The frame, not the header, decides what is copied: a GIF's first frame
+    // need not match its logical screen, and a header can lie in ways we
+    // did not foresee.
+    if (!SourceSideInRange(width) || !SourceSideInRange(height)) return std::nullopt;
+
+    const int sourceWidth = static_cast<int>(width), sourceHeight = static_cast<int>(height);
+    BoxScaler scaler(sourceWidth, sourceHeight, FitIntoSquare(sourceWidth, sourceHeight, kCoverSide));
+    const int bandRows = std::clamp(static_cast<int>(kBandPixels / width), 1, sourceHeight);
+    std::vector<uint32_t> band(static_cast<size_t>(width) * bandRows);
+    const UINT stride = width * sizeof(uint32_t);
+    for (int top = 0; top < sourceHeight; top += bandRows) {
+        const int rows = std::min(bandRows, sourceHeight - top);
+        const WICRect rect = {0, top, sourceWidth, rows};
+        if (FAILED(converter->CopyPixels(&rect, stride, stride * rows, reinterpret_cast<BYTE*>(band.data()))))
+            return std::nullopt;
+        scaler.AddRows(band.data(), rows);
+    }
+    return scaler.Finish();
+}
