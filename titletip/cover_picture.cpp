@@ -42,45 +42,48 @@ private:
 
 // How one axis of `from` source pixels maps onto `to` output pixels. On a
 // line `from * to` units long a source pixel is `to` units wide and an
-// output pixel `from`, so every overlap is a whole number of units: each
-// output pixel's weights add up to `from`.
+// output pixel `from`, so every overlap is a whole number of units and each
+// output pixel's weights add up to `from`. An output pixel covers a run of
+// source pixels: the two ends in part, every one between them whole.
 class AxisPlan {
 public:
-    struct Share {
-        int source;
-        int output;
-        uint32_t weight;
+    struct Span {
+        int first;
+        int last;
+        uint32_t firstWeight;
+        uint32_t lastWeight;  // 0 when the run is one pixel
     };
 
-    AxisPlan(int from, int to) : firstShare_(static_cast<size_t>(from) + 1) {
-        // A source pixel overlaps the output it starts in and those it
-        // reaches into, so the shares number fewer than from + to.
-        shares_.reserve(static_cast<size_t>(from) + to);
-        int output = 0;
-        for (int source = 0; source < from; ++source) {
-            firstShare_[source] = shares_.size();
-            const int64_t start = int64_t{source} * to, end = start + to;
-            for (;;) {
-                const int64_t outputStart = int64_t{output} * from, outputEnd = outputStart + from;
-                const int64_t overlap = std::min(end, outputEnd) - std::max(start, outputStart);
-                shares_.push_back({source, output, static_cast<uint32_t>(overlap)});
-                if (outputEnd <= end) ++output;
-                if (outputEnd >= end) break;
-            }
+    AxisPlan(int from, int to) : wholeWeight_(static_cast<uint32_t>(to)) {
+        spans_.reserve(static_cast<size_t>(to));
+        for (int output = 0; output < to; ++output) {
+            const int64_t start = int64_t{output} * from, end = start + from;
+            Span span;
+            span.first = static_cast<int>(start / to);
+            span.last = static_cast<int>((end - 1) / to);
+            span.firstWeight = static_cast<uint32_t>(std::min(end, int64_t{span.first + 1} * to) - start);
+            span.lastWeight = span.last > span.first ? static_cast<uint32_t>(end - int64_t{span.last} * to) : 0;
+            spans_.push_back(span);
         }
-        firstShare_[from] = shares_.size();
     }
 
-    // Every share, source by source.
-    const std::vector<Share>& shares() const { return shares_; }
-    // The shares of one source pixel.
-    const Share* begin(int source) const { return shares_.data() + firstShare_[source]; }
-    const Share* end(int source) const { return shares_.data() + firstShare_[source + 1]; }
+    const std::vector<Span>& spans() const { return spans_; }
+    // The weight of a whole source pixel inside a span.
+    uint32_t wholeWeight() const { return wholeWeight_; }
+    uint32_t WeightOf(const Span& span, int source) const {
+        if (source == span.first) return span.firstWeight;
+        return source == span.last ? span.lastWeight : wholeWeight_;
+    }
 
 private:
-    std::vector<Share> shares_;
-    std::vector<size_t> firstShare_;
+    std::vector<Span> spans_;
+    uint32_t wholeWeight_;
 };
+
+// Two channels side by side in 16-bit lanes: 256 pixels' worth of one
+// channel still fits in a lane.
+constexpr uint32_t kEvenChannels = 0x00FF00FF;
+constexpr int kPixelsPerLaneSum = 256;
 
 // The box filter, fed the source's rows top-down in any number of calls.
 class BoxScaler {
@@ -119,19 +122,49 @@ public:
     }
 
 private:
+    static void AddWeighted(uint32_t* sum, uint32_t pixel, uint32_t weight) {
+        for (int channel = 0; channel < kChannels; ++channel) sum[channel] += ((pixel >> (8 * channel)) & 0xFF) * weight;
+    }
+
+    // The sum of the whole pixels between a span's ends, channel by
+    // channel, added two channels at a time.
+    static void AddWhole(uint32_t* sum, const uint32_t* pixels, int count) {
+        while (count > 0) {
+            const int run = std::min(count, kPixelsPerLaneSum);
+            uint32_t even = 0, odd = 0;
+            for (int i = 0; i < run; ++i) {
+                even += pixels[i] & kEvenChannels;
+                odd += (pixels[i] >> 8) & kEvenChannels;
+            }
+            sum[0] += even & 0xFFFF;
+            sum[1] += odd & 0xFFFF;
+            sum[2] += even >> 16;
+            sum[3] += odd >> 16;
+            pixels += run;
+            count -= run;
+        }
+    }
+
     // A row's weights add up to at most 255 * 8192 per output pixel, which
     // fits 32 bits; the rows' weights times that need 64.
     void AddRow(const uint32_t* row) {
-        std::fill(rowSums_.begin(), rowSums_.end(), 0u);
-        for (const AxisPlan::Share& share : across_.shares()) {
-            const uint32_t pixel = row[share.source];
-            uint32_t* sum = &rowSums_[static_cast<size_t>(share.output) * kChannels];
-            for (int channel = 0; channel < kChannels; ++channel)
-                sum[channel] += ((pixel >> (8 * channel)) & 0xFF) * share.weight;
+        uint32_t* rowSum = rowSums_.data();
+        for (const AxisPlan::Span& span : across_.spans()) {
+            uint32_t whole[kChannels] = {};
+            AddWhole(whole, row + span.first + 1, span.last - span.first - 1);
+            for (int channel = 0; channel < kChannels; ++channel) rowSum[channel] = whole[channel] * across_.wholeWeight();
+            AddWeighted(rowSum, row[span.first], span.firstWeight);
+            AddWeighted(rowSum, row[span.last], span.lastWeight);
+            rowSum += kChannels;
         }
-        for (const AxisPlan::Share* share = down_.begin(nextRow_); share != down_.end(nextRow_); ++share) {
-            uint64_t* sum = &sums_[static_cast<size_t>(share->output) * target_.cx * kChannels];
-            for (size_t i = 0; i < rowSums_.size(); ++i) sum[i] += uint64_t{rowSums_[i]} * share->weight;
+        // The output rows this row reaches start at the first one not yet
+        // behind it.
+        const auto& spans = down_.spans();
+        while (spans[firstOpenRow_].last < nextRow_) ++firstOpenRow_;
+        for (size_t output = firstOpenRow_; output < spans.size() && spans[output].first <= nextRow_; ++output) {
+            const uint64_t weight = down_.WeightOf(spans[output], nextRow_);
+            uint64_t* sum = &sums_[output * target_.cx * kChannels];
+            for (size_t i = 0; i < rowSums_.size(); ++i) sum[i] += rowSums_[i] * weight;
         }
     }
 
@@ -141,6 +174,7 @@ private:
     std::vector<uint32_t> rowSums_;
     std::vector<uint64_t> sums_;
     int nextRow_ = 0;
+    size_t firstOpenRow_ = 0;
 };
 
 bool SourceSideInRange(int64_t side) { return side >= 1 && side <= kCoverSideMax; }
