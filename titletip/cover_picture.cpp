@@ -54,16 +54,16 @@ public:
         uint32_t lastWeight;  // 0 when the run is one pixel
     };
 
-    AxisPlan(int from, int to) : wholeWeight_(static_cast<uint32_t>(to)) {
-        spans_.reserve(static_cast<size_t>(to));
+    // from is at most kCoverSideMax and to at most kCoverSide, so the
+    // line's length fits 32 bits.
+    AxisPlan(int from, int to) : spans_(static_cast<size_t>(to)), wholeWeight_(static_cast<uint32_t>(to)) {
         for (int output = 0; output < to; ++output) {
-            const int64_t start = int64_t{output} * from, end = start + from;
-            Span span;
-            span.first = static_cast<int>(start / to);
-            span.last = static_cast<int>((end - 1) / to);
-            span.firstWeight = static_cast<uint32_t>(std::min(end, int64_t{span.first + 1} * to) - start);
-            span.lastWeight = span.last > span.first ? static_cast<uint32_t>(end - int64_t{span.last} * to) : 0;
-            spans_.push_back(span);
+            const int start = output * from, end = start + from;
+            Span& span = spans_[output];
+            span.first = start / to;
+            span.last = (end - 1) / to;
+            span.firstWeight = static_cast<uint32_t>(std::min(end, (span.first + 1) * to) - start);
+            span.lastWeight = span.last > span.first ? static_cast<uint32_t>(end - span.last * to) : 0;
         }
     }
 
