@@ -145,8 +145,8 @@ private:
         }
     }
 
-    // A row's weights add up to at most 255 * 8192 per output pixel, which
-    // fits 32 bits; the rows' weights times that need 64.
+    // One row's sum for an output pixel is at most 255 times its width in
+    // units, 255 * 8192, which fits 32 bits; weighted by rows it needs 64.
     void AddRow(const uint32_t* row) {
         uint32_t* rowSum = rowSums_.data();
         for (const AxisPlan::Span& span : across_.spans()) {

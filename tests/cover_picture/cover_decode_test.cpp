@@ -6,10 +6,10 @@
 
 #include "titletip/picture_header.h"
 
+#include "testbed/common/files.h"
 #include "tests/cover_picture/picture_bytes.h"
 #include "tests/support/bench_figures.h"
 #include "tests/support/iat_patch.h"
-#include "testbed/common/files.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -18,20 +18,16 @@
 namespace {
 
 uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) { return b | g << 8 | r << 16 | a << 24; }
-uint32_t Channel(uint32_t pixel, int channel) { return (pixel >> (8 * channel)) & 0xFF; }
-
 const uint32_t kRed = Bgra(0, 0, 255, 255), kBlue = Bgra(255, 0, 0, 255), kGreen = Bgra(0, 255, 0, 255),
-               kWhite = Bgra(255, 255, 255, 255);
+               kWhite = ~0u;
 
-Bytes Picture(const char* name) {
-    const std::string bytes = ReadWholeFile(ExeFolder() + "\\cover_pictures\\" + name);
-    return Bytes(bytes.begin(), bytes.end());
-}
+// A picture drawn at build time (tests/cover_picture/CMakeLists.txt).
+Bytes Picture(const char* name) { return BytesOf(ReadWholeFile(ExeFolder() + "\\cover_pictures\\" + name)); }
 
 std::optional<CoverPixels> Decoded(const Bytes& bytes) { return DecodeCover(bytes.data(), bytes.size()); }
 
-// Counts the imaging component's creations through the import the test
-// program's copy of the plug-in's code uses.
+// Creations of the imaging component, counted at the import that the test
+// program's copy of the plug-in's code calls.
 int factoriesAsked = 0;
 decltype(&CoCreateInstance) realCoCreateInstance = nullptr;
 HRESULT WINAPI CountingCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
@@ -44,9 +40,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
         factoriesAsked = 0;
-        countCreations_ = PatchTyped<decltype(&CoCreateInstance)>(GetModuleHandleA(nullptr), "ole32.dll",
-                                                                  "CoCreateInstance", CountingCoCreateInstance,
-                                                                  &realCoCreateInstance);
+        countCreations_ = PatchTyped<decltype(&CoCreateInstance)>(
+            GetModuleHandleA(nullptr), "ole32.dll", "CoCreateInstance", CountingCoCreateInstance, &realCoCreateInstance);
         ASSERT_TRUE(countCreations_->active());
     }
     void TearDown() override {
@@ -54,153 +49,127 @@ protected:
         CoUninitialize();
     }
 
-    // Every pixel of each 32 x 32 quadrant of a 64 x 64 cover within
-    // tolerance of its colour, away from margin pixels of the borders.
-    static void ExpectQuadrants(const CoverPixels& cover, const uint32_t (&colours)[4], uint32_t tolerance,
-                                int margin) {
-        ASSERT_EQ(cover.width, 64);
-        ASSERT_EQ(cover.height, 64);
-        int wrong = 0;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x) {
-                if (std::abs(x - 31.5) < margin || std::abs(y - 31.5) < margin) continue;
-                const uint32_t pixel = cover.bgra[size_t(y) * 64 + x], expected = colours[(y / 32) * 2 + x / 32];
-                for (int channel = 0; channel < 4; ++channel)
-                    if (std::abs(int(Channel(pixel, channel)) - int(Channel(expected, channel))) > int(tolerance) &&
-                        ++wrong <= 5)
-                        ADD_FAILURE() << "pixel " << x << ", " << y << ": " << std::hex << pixel << " for "
-                                      << expected;
-            }
-    }
-
 private:
     std::unique_ptr<ScopedImportPatch> countCreations_;
 };
 
+// Each pixel of a 64 x 64 cover of four 32 x 32 quadrants near its
+// quadrant's colour, leaving out margin pixels either side of the borders.
+void ExpectQuadrants(const CoverPixels& cover, const uint32_t (&colours)[4], int tolerance, int margin) {
+    ASSERT_TRUE(cover.width == 64 && cover.height == 64);
+    int wrong = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            if (std::abs(x - 31.5) < margin || std::abs(y - 31.5) < margin) continue;
+            const uint32_t pixel = cover.bgra[size_t(y) * 64 + x], expected = colours[y / 32 * 2 + x / 32];
+            for (int shift = 0; shift < 32; shift += 8)
+                if (std::abs(int(pixel >> shift & 0xFF) - int(expected >> shift & 0xFF)) > tolerance && ++wrong < 5)
+                    ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixel << " for " << expected;
+        }
+}
+
 TEST_F(DecodeCoverTest, EveryKindDecodesToItsColoursTheRightWayUp) {
-    const uint32_t quadrants[4] = {kRed, kBlue, kGreen, kWhite};
-    struct Case {
+    const uint32_t quadrants[4] = {kRed, kBlue, kGreen, kWhite}, upsideDown[4] = {kGreen, kWhite, kRed, kBlue};
+    // The same bottom-up rows read as top-down.
+    Bytes flipped = Picture("quadrants.bmp");
+    ASSERT_GT(flipped.size(), 26u);
+    const Bytes minus64 = LittleEndian(uint32_t(-64), 4);
+    std::copy(minus64.begin(), minus64.end(), flipped.begin() + 22);
+    const struct {
         const char* name;
         Bytes bytes;
-        uint32_t tolerance;
-        int margin;
-    };
-    const Case cases[] = {
-        {"gif", Picture("quadrants.gif"), 0, 0},
-        {"bottom-up bmp", Picture("quadrants.bmp"), 0, 0},
+        const uint32_t (&colours)[4];
+        int tolerance, margin;
+    } cases[] = {
+        {"gif", Picture("quadrants.gif"), quadrants, 0, 0},
+        {"bmp", Picture("quadrants.bmp"), quadrants, 0, 0},
+        {"top-down bmp", flipped, upsideDown, 0, 0},
         // JPEG's colours are near, and chroma subsampling blurs the borders.
-        {"jpeg", Picture("quadrants.jpg"), 12, 2},
+        {"jpeg", Picture("quadrants.jpg"), quadrants, 12, 2},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_GT(c.bytes.size(), 0u);
+    for (const auto& c : cases) {
         const auto cover = Decoded(c.bytes);
-        ASSERT_TRUE(cover);
-        ExpectQuadrants(*cover, quadrants, c.tolerance, c.margin);
+        ASSERT_TRUE(cover) << c.name;
+        SCOPED_TRACE(c.name);
+        ExpectQuadrants(*cover, c.colours, c.tolerance, c.margin);
     }
-    std::vector<std::vector<uint32_t>> rows = {{0xFF0000, 0x0000FF}, {0x00FF00, 0xFFFFFF}};
-    const auto topDown = Decoded(Bmp24(2, rows, true));
-    ASSERT_TRUE(topDown);
-    ExpectQuadrants(*topDown, quadrants, 0, 0);
     EXPECT_EQ(factoriesAsked, 4);
 }
 
 TEST_F(DecodeCoverTest, PngAlphaArrivesPremultipliedAndHalved) {
     // 128 x 64: opaque red, blue at half opacity, opaque green, clear.
     const auto cover = Decoded(Picture("quadrants.png"));
-    ASSERT_TRUE(cover);
-    ASSERT_EQ(cover->width, 64);
-    ASSERT_EQ(cover->height, 32);
-    const uint32_t halfBlue = Bgra(0x80, 0, 0, 0x80);
+    ASSERT_TRUE(cover && cover->width == 64 && cover->height == 32);
+    const uint32_t colours[4] = {kRed, Bgra(0x80, 0, 0, 0x80), kGreen, 0};
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x) {
-            const uint32_t expected = y < 16 ? (x < 32 ? kRed : halfBlue) : (x < 32 ? kGreen : 0);
-            ASSERT_EQ(cover->bgra[size_t(y) * 64 + x], expected) << x << ", " << y;
-        }
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(cover->bgra[size_t(y) * 64 + x], colours[y / 16 * 2 + x / 32]);
 }
 
 TEST_F(DecodeCoverTest, ALargePictureIsReadBandByBandInOrder) {
     // 1000 x 1280 in eight stripes of 160 rows: 50 x 64, eight rows each.
-    const uint32_t stripes[8] = {kRed,  kGreen, kBlue, Bgra(0, 255, 255, 255), Bgra(255, 255, 0, 255),
+    const uint32_t stripes[8] = {kRed, kGreen, kBlue, Bgra(0, 255, 255, 255), Bgra(255, 255, 0, 255),
                                  Bgra(255, 0, 255, 255), Bgra(0, 0, 0, 255), kWhite};
     const auto cover = Decoded(Picture("stripes.gif"));
-    ASSERT_TRUE(cover);
-    ASSERT_EQ(cover->width, 50);
-    ASSERT_EQ(cover->height, 64);
+    ASSERT_TRUE(cover && cover->width == 50 && cover->height == 64);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 50; ++x) ASSERT_EQ(cover->bgra[size_t(y) * 50 + x], stripes[y / 8]) << x << ", " << y;
 }
 
 TEST_F(DecodeCoverTest, BrokenPicturesGiveNothing) {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    };
-    std::vector<Case> cases;
     for (const char* name : {"quadrants.png", "quadrants.gif", "quadrants.jpg", "quadrants.bmp"}) {
         Bytes truncated = Picture(name);
-        ASSERT_GT(truncated.size(), 100u) << name;
         truncated.resize(truncated.size() / 2);
-        cases.push_back({name, truncated});
+        EXPECT_FALSE(Decoded(truncated)) << name << " cut in half";
     }
-    Bytes badPng = Picture("quadrants.png");
-    for (size_t i = badPng.size() / 2; i < badPng.size() / 2 + 16; ++i) badPng[i] ^= 0x5A;
-    cases.push_back({"png with damaged pixels", badPng});
-    Bytes noScan = Jpeg({JfifSegment(), QuantisationSegment(), JpegFrame(0xC0, 64, 64)});
-    cases.push_back({"jpeg header without a scan", noScan});
-    for (const Case& c : cases) EXPECT_FALSE(Decoded(c.bytes)) << c.name;
+    Bytes damaged = Picture("quadrants.png");
+    for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 16; ++i) damaged[i] ^= 0x5A;
+    EXPECT_FALSE(Decoded(damaged)) << "png with damaged pixels";
+    EXPECT_FALSE(Decoded(Jpeg({JpegPreamble(), JpegFrame(0xC0, 64, 64)}))) << "jpeg without a scan";
 }
 
 TEST_F(DecodeCoverTest, SizesNoCoverHasNeverReachTheDecoder) {
-    // Wine's PNG decoder takes this down: its row size times its height
-    // wraps past 2^32.
-    Bytes wrapping = PngHeader(16384, 65537);
-    Append(wrapping, {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
-    EXPECT_FALSE(Decoded(wrapping));
-    EXPECT_FALSE(Decoded(BytesOf("no picture at all")));
+    // Wine's PNG decoder takes the process down on this one: its row size
+    // times its height wraps past 2^32.
+    EXPECT_FALSE(Decoded(Joined({PngHeader(16384, 65537), {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82}})));
     Bytes tooLarge = Picture("quadrants.png");
     tooLarge.resize(kCoverBytesMax + 1, 0);
     EXPECT_FALSE(Decoded(tooLarge));
+    EXPECT_FALSE(Decoded(BytesOf("no picture at all")));
     EXPECT_EQ(factoriesAsked, 0);
-    // The same counting sees a picture that may be decoded.
+    // The same count sees a picture that may be decoded.
     EXPECT_TRUE(Decoded(Picture("quadrants.gif")));
     EXPECT_EQ(factoriesAsked, 1);
 }
 
 TEST_F(DecodeCoverTest, AFrameWiderThanTheLimitIsRefusedWhateverTheHeaderSays) {
-    // GIFs whose first frame is 8000 or 9000 pixels wide, each claiming a
-    // 16 x 16 screen.
+    // GIFs whose first frame is 8000 or 9000 pixels wide, each made to claim
+    // a 16 x 16 screen.
     for (const char* name : {"wide_8000.gif", "wide_9000.gif"}) {
         Bytes gif = Picture(name);
+        const Bytes screen = Joined({LittleEndian(16, 2), LittleEndian(16, 2)});
         ASSERT_GT(gif.size(), 10u);
-        gif[6] = 16, gif[7] = 0, gif[8] = 16, gif[9] = 0;
+        std::copy(screen.begin(), screen.end(), gif.begin() + 6);
         ASSERT_TRUE(DecodableCover(gif.data(), gif.size()));
         const auto cover = Decoded(gif);
-        if (name[5] == '8') {
-            ASSERT_TRUE(cover) << name;
-            EXPECT_EQ(cover->width, 64);
-            EXPECT_EQ(cover->height, 1);
-            EXPECT_EQ(cover->bgra[0], kRed);
-        } else {
-            EXPECT_FALSE(cover) << name;
-        }
+        if (name[5] == '8')
+            EXPECT_TRUE(cover && cover->width == 64 && cover->height == 1 && cover->bgra[0] == kRed);
+        else
+            EXPECT_FALSE(cover);
     }
 }
 
 TEST_F(DecodeCoverTest, TimeOfALargeJpeg) {
     const Bytes jpeg = Picture("noise.jpg");
     ASSERT_GT(jpeg.size(), 400u * 1024);
-    // The first decode also loads the imaging component's code.
-    ASSERT_TRUE(Decoded(jpeg));
+    ASSERT_TRUE(Decoded(jpeg));  // the first also loads the decoder's code
     std::vector<double> samples;
     for (int run = 0; run < 7; ++run) {
         const LARGE_INTEGER start = PerformanceNow();
         const auto cover = Decoded(jpeg);
         samples.push_back(MicrosecondsBetween(start, PerformanceNow()) / 1000);
-        ASSERT_TRUE(cover);
-        ASSERT_EQ(cover->width, 64);
         // Noise around mid-grey averages back to about mid-grey.
-        EXPECT_NEAR(int(Channel(cover->bgra[size_t(32) * 64 + 32], 1)), 0x80, 24);
+        ASSERT_TRUE(cover && cover->width == 64);
+        EXPECT_NEAR(int(cover->bgra[size_t(32) * 64 + 32] >> 8 & 0xFF), 0x80, 24);
     }
     PrintFigure("cover decode of a 1000 x 1000 JPEG of " + std::to_string(jpeg.size() / 1024) + " KB, median of 7",
                 Printed("%.1f ms", Median(samples)));

@@ -11,165 +11,112 @@
 namespace {
 
 uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) { return b | g << 8 | r << 16 | a << 24; }
-uint32_t Channel(uint32_t pixel, int channel) { return (pixel >> (8 * channel)) & 0xFF; }
 
 // The rounded mean of the pixels, channel by channel.
 uint32_t MeanOf(std::initializer_list<uint32_t> pixels) {
     uint32_t mean = 0;
-    for (int channel = 0; channel < 4; ++channel) {
+    for (int shift = 0; shift < 32; shift += 8) {
         uint32_t sum = 0;
-        for (uint32_t pixel : pixels) sum += Channel(pixel, channel);
-        const uint32_t count = uint32_t(pixels.size());
-        mean |= ((sum + count / 2) / count) << (8 * channel);
+        for (uint32_t pixel : pixels) sum += (pixel >> shift) & 0xFF;
+        mean |= ((sum + uint32_t(pixels.size()) / 2) / uint32_t(pixels.size())) << shift;
     }
     return mean;
 }
 
-struct Picture {
-    int width;
-    int height;
-    std::vector<uint32_t> pixels;
-    uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
-};
-
+// A width x height picture painted by paint(x, y), scaled into side.
 template <typename Paint>
-Picture Painted(int width, int height, Paint paint) {
-    Picture picture{width, height, std::vector<uint32_t>(size_t(width) * height)};
+CoverPixels ScaledPainting(int width, int height, int side, Paint paint) {
+    std::vector<uint32_t> pixels;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) picture.pixels[size_t(y) * width + x] = paint(x, y);
-    return picture;
-}
-
-CoverPixels Scaled(const Picture& picture, int side = kCoverSide) {
-    return ScaleIntoSquare(picture.pixels.data(), picture.width, picture.height, side);
+        for (int x = 0; x < width; ++x) pixels.push_back(paint(x, y));
+    return ScaleIntoSquare(pixels.data(), width, height, side);
 }
 
 uint32_t At(const CoverPixels& cover, int x, int y) { return cover.bgra[size_t(y) * cover.width + x]; }
 
 TEST(FitIntoSquare, TheLongerSideFillsTheSquareAndTheAspectIsKept) {
-    struct Case {
-        int width, height, side;
+    const struct {
+        int width, height;
         LONG cx, cy;
-    } const cases[] = {
-        {1000, 500, 64, 64, 32}, {500, 1000, 64, 32, 64}, {64, 64, 64, 64, 64}, {3000, 3000, 64, 64, 64},
-        {10, 5, 64, 64, 32},     {3, 2, 64, 64, 43},      {2, 3, 64, 43, 64},   {1000, 333, 64, 64, 21},
-        {1, 1000, 64, 1, 64},    {1000, 1, 64, 64, 1},    {1, 1, 64, 64, 64},   {8192, 8191, 64, 64, 64},
-        {0, 10, 64, 0, 0},       {10, -1, 64, 0, 0},      {10, 10, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        const SIZE fit = FitIntoSquare(c.width, c.height, c.side);
-        EXPECT_EQ(fit.cx, c.cx) << c.width << " x " << c.height;
-        EXPECT_EQ(fit.cy, c.cy) << c.width << " x " << c.height;
+    } cases[] = {{1000, 500, 64, 32}, {500, 1000, 32, 64}, {3000, 3000, 64, 64}, {10, 5, 64, 32}, {3, 2, 64, 43},
+                 {1000, 333, 64, 21}, {1, 1000, 1, 64},    {1000, 1, 64, 1},     {0, 10, 0, 0},   {10, -1, 0, 0}};
+    for (const auto& c : cases) {
+        const SIZE fit = FitIntoSquare(c.width, c.height, 64);
+        EXPECT_TRUE(fit.cx == c.cx && fit.cy == c.cy) << c.width << " x " << c.height << ": " << fit.cx << " x " << fit.cy;
     }
-}
-
-TEST(ScaleIntoSquare, ACheckerboardBecomesTheMeanOfItsTwoColours) {
-    const uint32_t dark = Bgra(0x10, 0x20, 0x30, 0xFF), light = Bgra(0x41, 0x80, 0x7F, 0x80);
-    const Picture board = Painted(128, 128, [&](int x, int y) { return (x + y) % 2 ? light : dark; });
-    const CoverPixels cover = Scaled(board);
-    ASSERT_EQ(cover.width, 64);
-    ASSERT_EQ(cover.height, 64);
-    const uint32_t mean = MeanOf({dark, light});
-    for (uint32_t pixel : cover.bgra) ASSERT_EQ(pixel, mean);
 }
 
 TEST(ScaleIntoSquare, HalvingAveragesEachTwoByTwoBlock) {
-    const Picture picture = Painted(128, 96, [](int x, int y) {
-        const uint32_t alpha = 0x80 + uint32_t(x + y) % 0x80;
+    const uint32_t dark = Bgra(0x10, 0x20, 0x30, 0xFF), light = Bgra(0x41, 0x80, 0x7F, 0x80);
+    const CoverPixels board = ScaledPainting(128, 128, 64, [&](int x, int y) { return (x + y) % 2 ? light : dark; });
+    ASSERT_EQ(board.bgra.size(), 64u * 64);
+    for (uint32_t pixel : board.bgra) ASSERT_EQ(pixel, MeanOf({dark, light}));
+
+    auto distinct = [](int x, int y) {
+        const uint32_t alpha = 0x80 + uint32_t(x + y) % 0x80;  // premultiplied: no channel above it
         return Bgra(uint32_t(x * 7 + y) % alpha, uint32_t(x * y) % alpha, uint32_t(y * 3) % alpha, alpha);
-    });
-    const CoverPixels cover = Scaled(picture);
-    ASSERT_EQ(cover.width, 64);
-    ASSERT_EQ(cover.height, 48);
-    for (int y = 0; y < cover.height; ++y)
-        for (int x = 0; x < cover.width; ++x)
-            ASSERT_EQ(At(cover, x, y), MeanOf({picture.at(2 * x, 2 * y), picture.at(2 * x + 1, 2 * y),
-                                               picture.at(2 * x, 2 * y + 1), picture.at(2 * x + 1, 2 * y + 1)}))
-                << x << ", " << y;
+    };
+    const CoverPixels halved = ScaledPainting(128, 96, 64, distinct);
+    ASSERT_EQ(halved.height, 48);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            ASSERT_EQ(At(halved, x, y), MeanOf({distinct(2 * x, 2 * y), distinct(2 * x + 1, 2 * y),
+                                                distinct(2 * x, 2 * y + 1), distinct(2 * x + 1, 2 * y + 1)}));
 }
 
 TEST(ScaleIntoSquare, FractionalCoverageWeighsByArea) {
-    // Three pixels into two: each output pixel takes one whole pixel and
-    // half of the middle one.
-    const uint32_t a = Bgra(0, 0, 0, 0), b = Bgra(30, 60, 90, 120), c = Bgra(90, 180, 240, 255);
-    const CoverPixels across = ScaleIntoSquare(std::vector<uint32_t>{a, b, c}.data(), 3, 1, 2);
-    ASSERT_EQ(across.width, 2);
-    ASSERT_EQ(across.height, 1);
-    EXPECT_EQ(across.bgra[0], MeanOf({a, a, b}));
-    EXPECT_EQ(across.bgra[1], MeanOf({b, c, c}));
-    const CoverPixels down = ScaleIntoSquare(std::vector<uint32_t>{a, b, c}.data(), 1, 3, 2);
-    ASSERT_EQ(down.height, 2);
+    // Three into two: each output takes one whole pixel and half the middle.
+    const uint32_t a = 0, b = Bgra(30, 60, 90, 120), c = Bgra(90, 180, 240, 255);
+    const std::vector<uint32_t> three = {a, b, c};
+    const CoverPixels across = ScaleIntoSquare(three.data(), 3, 1, 2), down = ScaleIntoSquare(three.data(), 1, 3, 2);
+    EXPECT_EQ(across.bgra, (std::vector<uint32_t>{MeanOf({a, a, b}), MeanOf({b, c, c})}));
     EXPECT_EQ(down.bgra, across.bgra);
+    // Opaque white beside clear: premultiplied channels averaged each on
+    // its own give half-covered white.
+    EXPECT_EQ(ScaledPainting(2, 1, 1, [](int x, int) { return x ? 0u : ~0u; }).bgra[0], Bgra(128, 128, 128, 128));
 }
 
-TEST(ScaleIntoSquare, PremultipliedChannelsAreAveragedEachOnItsOwn) {
-    // Opaque white beside clear: half-covered white, not grey, and never
-    // a colour brighter than its alpha.
-    const CoverPixels cover =
-        ScaleIntoSquare(std::vector<uint32_t>{Bgra(255, 255, 255, 255), Bgra(0, 0, 0, 0)}.data(), 2, 1, 1);
-    ASSERT_EQ(cover.bgra.size(), 1u);
-    EXPECT_EQ(cover.bgra[0], Bgra(128, 128, 128, 128));
-}
-
-TEST(ScaleIntoSquare, StripsOneWideAverageRunsOfTheirLength) {
-    // 640 rows into 64: each output row is the mean of ten.
-    const Picture tall = Painted(1, 640, [](int, int y) {
-        const uint32_t v = uint32_t(y / 10 * 3 + y % 2);
-        return Bgra(v, 255 - v, v / 2, 255);
-    });
-    const CoverPixels cover = Scaled(tall);
-    ASSERT_EQ(cover.width, 1);
-    ASSERT_EQ(cover.height, 64);
-    for (int y = 0; y < 64; ++y) {
-        const uint32_t v = uint32_t(y * 3);
-        // Five rows of v and five of v + 1: the half rounds up.
-        EXPECT_EQ(cover.bgra[y], MeanOf({Bgra(v, 255 - v, v / 2, 255), Bgra(v + 1, 254 - v, (v + 1) / 2, 255)}))
-            << y;
-    }
-    // 1000 columns into 64: 15.625 columns an output pixel, every other
-    // one opaque, so the alpha is what share of that span is opaque.
-    const Picture wide = Painted(1000, 1, [](int x, int) { return Bgra(0, 0, 0, x % 2 ? 255 : 0); });
-    const CoverPixels strip = Scaled(wide);
-    ASSERT_EQ(strip.width, 64);
-    ASSERT_EQ(strip.height, 1);
+TEST(ScaleIntoSquare, StripsOneWide) {
+    // 640 rows into 64: each output row is the mean of ten, five of v and
+    // five of v + 1.
+    const CoverPixels tall = ScaledPainting(1, 640, 64, [](int, int y) { return Bgra(y / 10 * 3 + y % 2, 0, 0, 255); });
+    ASSERT_EQ(tall.width, 1);
+    for (int y = 0; y < 64; ++y) EXPECT_EQ(tall.bgra[y], Bgra(y * 3 + 1, 0, 0, 255)) << y;
+    // 1000 columns into 64, every other one opaque: each output's alpha is
+    // the opaque share of its 15.625 columns.
+    const CoverPixels wide = ScaledPainting(1000, 1, 64, [](int x, int) { return Bgra(0, 0, 0, x % 2 ? 255 : 0); });
+    ASSERT_EQ(wide.height, 1);
     const double span = 1000.0 / 64;
     for (int x = 0; x < 64; ++x) {
         double opaque = 0;
         for (int column = 1; column < 1000; column += 2)
             opaque += std::max(0.0, std::min(column + 1.0, (x + 1) * span) - std::max(double(column), x * span));
-        EXPECT_EQ(strip.bgra[x], Bgra(0, 0, 0, uint32_t(std::floor(255 * opaque / span + 0.5)))) << x;
+        EXPECT_EQ(wide.bgra[x], Bgra(0, 0, 0, uint32_t(std::floor(255 * opaque / span + 0.5)))) << x;
     }
 }
 
 TEST(ScaleIntoSquare, SmallPicturesAreScaledUpToFillTheSquare) {
-    const uint32_t red = Bgra(0, 0, 255, 255), blue = Bgra(255, 0, 0, 255), green = Bgra(0, 255, 0, 255),
-                   clear = 0;
+    const uint32_t colours[] = {Bgra(0, 0, 255, 255), Bgra(255, 0, 0, 255), Bgra(0, 255, 0, 255), 0};
     // Two by two: each pixel becomes an exact 32 x 32 quadrant.
-    const CoverPixels quadrants = ScaleIntoSquare(std::vector<uint32_t>{red, blue, green, clear}.data(), 2, 2, 64);
-    ASSERT_EQ(quadrants.width, 64);
-    ASSERT_EQ(quadrants.height, 64);
+    const CoverPixels quadrants = ScaledPainting(2, 2, 64, [&](int x, int y) { return colours[y * 2 + x]; });
+    ASSERT_EQ(quadrants.bgra.size(), 64u * 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) ASSERT_EQ(At(quadrants, x, y), y < 32 ? (x < 32 ? red : blue) : (x < 32 ? green : clear));
-    // Three across: output column 21 spans the first pixel's last third
-    // and the second's first two.
-    const CoverPixels thirds = ScaleIntoSquare(std::vector<uint32_t>{red, blue, green}.data(), 3, 1, 64);
-    ASSERT_EQ(thirds.width, 64);
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(At(quadrants, x, y), colours[y / 32 * 2 + x / 32]);
+    // Three across into 64 x 21: column 21 takes a third of the first pixel
+    // and two of the second.
+    const CoverPixels thirds = ScaledPainting(3, 1, 64, [&](int x, int) { return colours[x]; });
     ASSERT_EQ(thirds.height, 21);
-    EXPECT_EQ(At(thirds, 20, 0), red);
-    EXPECT_EQ(At(thirds, 21, 0), MeanOf({red, blue, blue}));
-    EXPECT_EQ(At(thirds, 22, 0), blue);
-    EXPECT_EQ(At(thirds, 42, 5), MeanOf({blue, blue, green}));
-    EXPECT_EQ(At(thirds, 63, 20), green);
+    EXPECT_EQ(At(thirds, 20, 0), colours[0]);
+    EXPECT_EQ(At(thirds, 21, 7), MeanOf({colours[0], colours[1], colours[1]}));
+    EXPECT_EQ(At(thirds, 42, 20), MeanOf({colours[1], colours[1], colours[2]}));
 }
 
 TEST(ScaleIntoSquare, RefusesWhatItWouldNotBound) {
-    const std::vector<uint32_t> pixel(1, Bgra(1, 2, 3, 4));
-    EXPECT_TRUE(ScaleIntoSquare(pixel.data(), 1, 1, 0).bgra.empty());
-    EXPECT_TRUE(ScaleIntoSquare(pixel.data(), 1, 1, kCoverSide + 1).bgra.empty());
-    EXPECT_TRUE(ScaleIntoSquare(pixel.data(), 0, 1, kCoverSide).bgra.empty());
-    EXPECT_TRUE(ScaleIntoSquare(pixel.data(), int(kCoverSideMax) + 1, 1, kCoverSide).bgra.empty());
-    EXPECT_TRUE(ScaleIntoSquare(nullptr, 1, 1, kCoverSide).bgra.empty());
-    EXPECT_EQ(ScaleIntoSquare(pixel.data(), 1, 1, 1).bgra, pixel);
+    const uint32_t pixel = Bgra(1, 2, 3, 4);
+    for (int side : {0, kCoverSide + 1}) EXPECT_TRUE(ScaleIntoSquare(&pixel, 1, 1, side).bgra.empty());
+    for (int width : {0, int(kCoverSideMax) + 1}) EXPECT_TRUE(ScaleIntoSquare(&pixel, width, 1, 64).bgra.empty());
+    EXPECT_TRUE(ScaleIntoSquare(nullptr, 1, 1, 64).bgra.empty());
+    EXPECT_EQ(ScaleIntoSquare(&pixel, 1, 1, 1).bgra, std::vector<uint32_t>{pixel});
 }
 
 }  // namespace
