@@ -1,0 +1,77 @@
+// Mutated headers of every kind fed to the header reader from the very end
+// of a readable page, so that one byte read past the end faults and fails
+// the run; the answers are checked against rules that hold for any input.
+#include "titletip/picture_header.h"
+
+#include "tests/cover_picture/picture_bytes.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr size_t kPage = 4096;
+constexpr int kCases = 20000;
+
+// Values on the edges the reader decides on: markers, lengths, signs.
+constexpr uint8_t kEdgeBytes[] = {0x00, 0x01, 0x7F, 0x80, 0xC0, 0xC4, 0xC8, 0xD0, 0xD8, 0xD9, 0xDA, 0xFF, 12, 40};
+
+void Mutate(Bytes& bytes, std::mt19937& random) {
+    const size_t at = bytes.empty() ? 0 : random() % bytes.size();
+    const uint32_t how = random() % 4;
+    if (how == 0) bytes.resize(at);
+    if (how == 1) bytes.insert(bytes.begin() + at, random() % 8 + 1, uint8_t(random()));
+    if (how == 2 && at < bytes.size()) bytes[at] = uint8_t(random());
+    if (how == 3 && at < bytes.size()) bytes[at] = kEdgeBytes[random() % sizeof(kEdgeBytes)];
+}
+
+bool InRange(uint32_t side) { return side >= 1 && side <= kCoverSideMax; }
+
+TEST(PictureHeaderFuzz, MutatedHeadersStayInsideTheirBytesAndAnswerConsistently) {
+    auto* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(pages, nullptr);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + kPage, kPage, PAGE_NOACCESS, &old));
+    // The bytes copied to end where the unreadable page starts.
+    auto place = [pages](const Bytes& bytes, size_t n) {
+        if (n > 0) std::memcpy(pages + kPage - n, bytes.data(), n);
+        return pages + kPage - n;
+    };
+    const Bytes seeds[] = {Joined({PngHeader(64, 48), {0, 0, 0, 4, 'I', 'D', 'A', 'T'}}),
+                           Jpeg({JpegPreamble(), JpegFrame(0xC2, 500, 500)}),
+                           Jpeg({JpegFrame(0xC0, 8192, 10), {0xFF, 0xDA}}),
+                           Joined({GifHeader("GIF89a", 300, 300), {0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x2C}}),
+                           BmpHeader(40, 640, -480), BmpHeader(12, 32, 32), BmpHeader(124, 100, 100)};
+    std::mt19937 random(20261208);
+    int sized = 0, decodable = 0, wrong = 0;
+    for (int n = 0; n < kCases && wrong < 10; ++n) {
+        Bytes bytes = seeds[n % std::size(seeds)];
+        for (uint32_t m = random() % 4 + 1; m > 0; --m) Mutate(bytes, random);
+        const auto whole = PictureSizeOf(place(bytes, bytes.size()), bytes.size());
+        // A prefix knows less, never something else; bytes after the
+        // header change nothing it said.
+        const size_t prefix = bytes.empty() ? 0 : random() % bytes.size();
+        const auto cut = PictureSizeOf(place(bytes, prefix), prefix);
+        Bytes longer = Joined({bytes, BigEndian(random(), 4), BigEndian(random(), 4)});
+        const auto extended = PictureSizeOf(place(longer, longer.size()), longer.size());
+        const bool mayDecode = DecodableCover(place(bytes, bytes.size()), bytes.size());
+        auto same = [](const std::optional<PictureSize>& a, const std::optional<PictureSize>& b) {
+            return a && b && a->kind == b->kind && a->width == b->width && a->height == b->height;
+        };
+        if ((cut && !same(cut, whole)) || (whole && !same(extended, whole)) ||
+            mayDecode != (whole && InRange(whole->width) && InRange(whole->height)))
+            ADD_FAILURE() << "case " << n << " broke a rule (" << ++wrong << ")";
+        sized += whole ? 1 : 0;
+        decodable += mayDecode ? 1 : 0;
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
+    // The mutations reach both sides of every decision.
+    EXPECT_GT(sized, kCases / 10);
+    EXPECT_LT(sized, kCases * 9 / 10);
+    EXPECT_GT(decodable, kCases / 20);
+    EXPECT_LT(decodable, sized);
+}
+
+}  // namespace

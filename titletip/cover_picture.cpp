@@ -1,0 +1,237 @@
+// The cover picture decoded by the system's imaging component and
+// box-filtered into the tip's square. The filter takes rows as they come,
+// so a large picture is read a band of rows at a time.
+#include "titletip/cover_picture.h"
+
+#include "titletip/picture_header.h"
+
+#include <algorithm>
+#include <wincodec.h>
+
+namespace {
+
+// The imaging factory's class and the pixel format we ask for, defined here
+// so that the plug-in imports nothing but COM itself for them.
+constexpr CLSID kImagingFactoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
+
+constexpr int kChannels = 4;
+// Source pixels fetched per band: 256 KB, a few rows of the widest picture.
+constexpr uint32_t kBandPixels = 64 * 1024;
+
+// One COM reference, released when it goes out of scope.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (object_ != nullptr) object_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    // For the call that fills an empty holder.
+    T** Receive() { return &object_; }
+    void** ReceiveUntyped() { return reinterpret_cast<void**>(&object_); }
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+
+private:
+    T* object_ = nullptr;
+};
+
+// How one axis of `from` source pixels maps onto `to` output pixels. On a
+// line `from * to` units long a source pixel is `to` units wide and an
+// output pixel `from`, so every overlap is a whole number of units and each
+// output pixel's weights add up to `from`. An output pixel covers a run of
+// source pixels: the two ends in part, every one between them whole.
+class AxisPlan {
+public:
+    struct Span {
+        int first;
+        int last;
+        uint32_t firstWeight;
+        uint32_t lastWeight;  // 0 when the run is one pixel
+    };
+
+    // from is at most kCoverSideMax and to at most kCoverSide, so the
+    // line's length fits 32 bits.
+    AxisPlan(int from, int to) : spans_(static_cast<size_t>(to)), wholeWeight_(static_cast<uint32_t>(to)) {
+        for (int output = 0; output < to; ++output) {
+            const int start = output * from, end = start + from;
+            Span& span = spans_[output];
+            span.first = start / to;
+            span.last = (end - 1) / to;
+            span.firstWeight = static_cast<uint32_t>(std::min(end, (span.first + 1) * to) - start);
+            span.lastWeight = span.last > span.first ? static_cast<uint32_t>(end - span.last * to) : 0;
+        }
+    }
+
+    const std::vector<Span>& spans() const { return spans_; }
+    // The weight of a whole source pixel inside a span.
+    uint32_t wholeWeight() const { return wholeWeight_; }
+    uint32_t WeightOf(const Span& span, int source) const {
+        if (source == span.first) return span.firstWeight;
+        return source == span.last ? span.lastWeight : wholeWeight_;
+    }
+
+private:
+    std::vector<Span> spans_;
+    uint32_t wholeWeight_;
+};
+
+// Two channels side by side in 16-bit lanes: 256 pixels' worth of one
+// channel still fits in a lane.
+constexpr uint32_t kEvenChannels = 0x00FF00FF;
+constexpr int kPixelsPerLaneSum = 256;
+
+// The box filter, fed the source's rows top-down in any number of calls.
+class BoxScaler {
+public:
+    BoxScaler(int width, int height, SIZE target)
+        : width_(width),
+          height_(height),
+          target_(target),
+          across_(width, target.cx),
+          down_(height, target.cy),
+          rowSums_(static_cast<size_t>(target.cx) * kChannels),
+          sums_(static_cast<size_t>(target.cx) * target.cy * kChannels) {}
+
+    // Up to count rows of width pixels each, from the next unread row on.
+    void AddRows(const uint32_t* rows, int count) {
+        for (int row = 0; row < count && nextRow_ < height_; ++row, ++nextRow_)
+            AddRow(rows + static_cast<size_t>(row) * width_);
+    }
+
+    CoverPixels Finish() const {
+        CoverPixels cover;
+        cover.width = target_.cx;
+        cover.height = target_.cy;
+        cover.bgra.resize(static_cast<size_t>(target_.cx) * target_.cy);
+        // Every output pixel's weights add up to the source's area.
+        const uint64_t area = uint64_t(width_) * height_;
+        for (size_t pixel = 0; pixel < cover.bgra.size(); ++pixel) {
+            uint32_t packed = 0;
+            for (int channel = 0; channel < kChannels; ++channel) {
+                const uint64_t mean = (sums_[pixel * kChannels + channel] + area / 2) / area;
+                packed |= static_cast<uint32_t>(mean) << (8 * channel);
+            }
+            cover.bgra[pixel] = packed;
+        }
+        return cover;
+    }
+
+private:
+    static void AddWeighted(uint32_t* sum, uint32_t pixel, uint32_t weight) {
+        for (int channel = 0; channel < kChannels; ++channel) sum[channel] += ((pixel >> (8 * channel)) & 0xFF) * weight;
+    }
+
+    // The sum of the whole pixels between a span's ends, channel by
+    // channel, added two channels at a time.
+    static void AddWhole(uint32_t* sum, const uint32_t* pixels, int count) {
+        while (count > 0) {
+            const int run = std::min(count, kPixelsPerLaneSum);
+            uint32_t even = 0, odd = 0;
+            for (int i = 0; i < run; ++i) {
+                even += pixels[i] & kEvenChannels;
+                odd += (pixels[i] >> 8) & kEvenChannels;
+            }
+            sum[0] += even & 0xFFFF;
+            sum[1] += odd & 0xFFFF;
+            sum[2] += even >> 16;
+            sum[3] += odd >> 16;
+            pixels += run;
+            count -= run;
+        }
+    }
+
+    // One row's sum for an output pixel is at most 255 times its width in
+    // units, 255 * 8192, which fits 32 bits; weighted by rows it needs 64.
+    void AddRow(const uint32_t* row) {
+        uint32_t* rowSum = rowSums_.data();
+        for (const AxisPlan::Span& span : across_.spans()) {
+            uint32_t whole[kChannels] = {};
+            AddWhole(whole, row + span.first + 1, span.last - span.first - 1);
+            for (int channel = 0; channel < kChannels; ++channel) rowSum[channel] = whole[channel] * across_.wholeWeight();
+            AddWeighted(rowSum, row[span.first], span.firstWeight);
+            AddWeighted(rowSum, row[span.last], span.lastWeight);
+            rowSum += kChannels;
+        }
+        // The output rows this row reaches start at the first one not yet
+        // behind it.
+        const auto& spans = down_.spans();
+        while (spans[firstOpenRow_].last < nextRow_) ++firstOpenRow_;
+        for (size_t output = firstOpenRow_; output < spans.size() && spans[output].first <= nextRow_; ++output) {
+            const uint64_t weight = down_.WeightOf(spans[output], nextRow_);
+            uint64_t* sum = &sums_[output * target_.cx * kChannels];
+            for (size_t i = 0; i < rowSums_.size(); ++i) sum[i] += rowSums_[i] * weight;
+        }
+    }
+
+    int width_, height_;
+    SIZE target_;
+    AxisPlan across_, down_;
+    std::vector<uint32_t> rowSums_;
+    std::vector<uint64_t> sums_;
+    int nextRow_ = 0;
+    size_t firstOpenRow_ = 0;
+};
+
+bool SourceSideInRange(int64_t side) { return side >= 1 && side <= kCoverSideMax; }
+
+}  // namespace
+
+SIZE FitIntoSquare(int width, int height, int side) {
+    if (width < 1 || height < 1 || side < 1) return SIZE{0, 0};
+    const int64_t longer = std::max(width, height), shorter = std::min(width, height);
+    const int share = static_cast<int>(std::max<int64_t>(1, (shorter * side + longer / 2) / longer));
+    return width >= height ? SIZE{side, share} : SIZE{share, side};
+}
+
+CoverPixels ScaleIntoSquare(const uint32_t* pixels, int width, int height, int side) {
+    if (pixels == nullptr || side < 1 || side > kCoverSide || !SourceSideInRange(width) || !SourceSideInRange(height))
+        return {};
+    BoxScaler scaler(width, height, FitIntoSquare(width, height, side));
+    scaler.AddRows(pixels, height);
+    return scaler.Finish();
+}
+
+std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
+    if (!DecodableCover(data, size)) return std::nullopt;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICStream> stream;
+    ComRef<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapFrameDecode> frame;
+    ComRef<IWICFormatConverter> converter;
+    UINT width = 0, height = 0;
+    if (FAILED(CoCreateInstance(kImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                                factory.ReceiveUntyped())) ||
+        FAILED(factory->CreateStream(stream.Receive())) ||
+        // The stream only reads what it is handed, whatever its signature says.
+        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                decoder.Receive())) ||
+        FAILED(decoder->GetFrame(0, frame.Receive())) || FAILED(factory->CreateFormatConverter(converter.Receive())) ||
+        FAILED(converter->Initialize(frame.get(), kPremultipliedBgra, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&width, &height)))
+        return std::nullopt;
+    // The frame, not the header, decides what is copied: a GIF's first frame
+    // need not match its logical screen, and a header can lie in ways we
+    // did not foresee.
+    if (!SourceSideInRange(width) || !SourceSideInRange(height)) return std::nullopt;
+
+    const int sourceWidth = static_cast<int>(width), sourceHeight = static_cast<int>(height);
+    BoxScaler scaler(sourceWidth, sourceHeight, FitIntoSquare(sourceWidth, sourceHeight, kCoverSide));
+    const int bandRows = std::clamp(static_cast<int>(kBandPixels / width), 1, sourceHeight);
+    std::vector<uint32_t> band(static_cast<size_t>(width) * bandRows);
+    const UINT stride = width * sizeof(uint32_t);
+    for (int top = 0; top < sourceHeight; top += bandRows) {
+        const int rows = std::min(bandRows, sourceHeight - top);
+        const WICRect rect = {0, top, sourceWidth, rows};
+        if (FAILED(converter->CopyPixels(&rect, stride, stride * rows, reinterpret_cast<BYTE*>(band.data()))))
+            return std::nullopt;
+        scaler.AddRows(band.data(), rows);
+    }
+    return scaler.Finish();
+}
