@@ -1,0 +1,269 @@
+// Bad, cut and oversized tags: lengths that run past their container give
+// no cover, a cut file gives the whole picture or nothing, and files that
+// claim gigabytes are read and held no further than kCoverReadLimit.
+#include "tests/cover_tags/allocation_meter.h"
+#include "tests/cover_tags/cover_test_sources.h"
+#include "titletip/cover_formats.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr uint8_t kFront = 3, kOther = 0;
+// Room for the bookkeeping around a picture the size of the budget.
+constexpr size_t kHeapSlack = 64 * 1024;
+
+Bytes CoverOf(const Bytes& file) {
+    MemoryCoverSource source(file);
+    return CoverFromTags(source);
+}
+
+size_t Find(const Bytes& bytes, std::string_view text) {
+    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin());
+}
+
+void PutBE(Bytes& bytes, size_t at, int width, uint32_t value) {
+    for (int i = 0; i < width; ++i) bytes.at(at + i) = static_cast<uint8_t>(value >> 8 * (width - 1 - i));
+}
+
+Bytes BoxHeader(uint32_t size, std::string_view type) {
+    Bytes header;
+    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<uint8_t>(size >> shift));
+    header.insert(header.end(), type.begin(), type.end());
+    return header;
+}
+
+Id3Options Version(int version) {
+    Id3Options options;
+    options.version = version;
+    return options;
+}
+
+TEST(BadTags, LengthsPastTheirContainerGiveNoCover) {
+    const std::vector<TagPicture> pictures = {PictureOf(200, kFront, 1)};
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::function<void(Bytes&)> spoil;
+    };
+    const Case cases[] = {
+        {"ID3 tag longer than the file", BuildId3Tag(pictures, Version(3)), [](Bytes& f) { f.pop_back(); }},
+        {"2.2 frame past the tag", BuildId3File(pictures, Version(2)),
+         [](Bytes& f) { PutBE(f, Find(f, "PIC") + 3, 3, 0xFFFFFF); }},
+        {"2.3 frame past the tag", BuildId3File(pictures, Version(3)),
+         [](Bytes& f) { PutBE(f, Find(f, "APIC") + 4, 4, 0x7FFFFFFF); }},
+        {"2.4 frame past the tag", BuildId3File(pictures, Version(4)),
+         [](Bytes& f) { PutBE(f, Find(f, "APIC") + 4, 4, 0x7F7F7F7F); }},
+        {"2.4 frame size not syncsafe", BuildId3File(pictures, Version(4)),
+         [](Bytes& f) { PutBE(f, Find(f, "APIC") + 6, 1, 0x80); }},
+        {"FLAC picture block past the file", BuildFlacFile(pictures),
+         [](Bytes& f) { PutBE(f, Find(f, "image/jpeg") - 11, 3, 0xFFFFFF); }},
+        {"FLAC picture data past its block", BuildFlacFile(pictures),
+         [](Bytes& f) { PutBE(f, Find(f, "image/jpeg") + 10 + 4 + 16, 4, 201); }},
+        {"MP4 data box past covr", BuildM4aFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "covr") + 4, 4, 0x7FFFFFFF); }},
+        {"MP4 box shorter than its header", BuildM4aFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "covr") + 4, 4, 7); }},
+        {"MP4 moov past the file", BuildM4aFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "moov") - 4, 4, 0xFFFFFFF0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = c.file;
+        ASSERT_EQ(CoverOf(file), pictures[0].bytes);
+        c.spoil(file);
+        EXPECT_TRUE(CoverOf(file).empty());
+    }
+}
+
+TEST(BadTags, ACutFileGivesTheWholePictureOrNothing) {
+    const std::vector<TagPicture> pictures = {PictureOf(120, kOther, 2), PictureOf(150, kFront, 3)};
+    const std::vector<TagPicture> noFront = {PictureOf(120, kOther, 4), PictureOf(150, kOther, 5)};
+    Id3Options v24 = Version(4);
+    v24.framesUnsynchronised = true;
+    v24.dataLengthIndicator = true;
+    Id3Options v23 = Version(3);
+    v23.unsynchronised = true;
+    v23.extendedHeader = true;
+    v23.padding = 40;
+    Mp4Options late;
+    late.moovAfterMdat = true;
+    const struct {
+        const char* name;
+        Bytes file;
+        Bytes picture;
+    } files[] = {
+        {"ID3 2.2", BuildId3File(pictures, Version(2)), pictures[1].bytes},
+        {"ID3 2.3 unsynchronised", BuildId3File(pictures, v23), pictures[1].bytes},
+        {"ID3 2.4 frames unsynchronised", BuildId3File(pictures, v24), pictures[1].bytes},
+        {"FLAC", BuildFlacFile(pictures), pictures[1].bytes},
+        {"FLAC without a front cover", BuildFlacFile(noFront), noFront[0].bytes},
+        {"MP4", BuildM4aFile(pictures, {}), pictures[0].bytes},
+        {"MP4 moov last", BuildM4aFile(pictures, late), pictures[0].bytes},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        const size_t found = Find(f.file, std::string_view(reinterpret_cast<const char*>(f.picture.data()), f.picture.size()));
+        const size_t pictureEnd = found < f.file.size() ? found + f.picture.size() : 0;
+        size_t firstWhole = f.file.size() + 1;
+        for (size_t cut = 0; cut <= f.file.size(); ++cut) {
+            const Bytes cover = CoverOf(Bytes(f.file.begin(), f.file.begin() + cut));
+            if (!cover.empty()) firstWhole = std::min(firstWhole, cut);
+            ASSERT_TRUE(cover.empty() ? cut < firstWhole : cover == f.picture) << "cut at " << cut;
+        }
+        EXPECT_LE(firstWhole, f.file.size());
+        EXPECT_GE(firstWhole, pictureEnd);
+    }
+}
+
+// An MP4 file of nearly 4 GB whose boxes nest down to a data box of the
+// given size.
+Bytes HugeMp4Start(uint32_t dataBoxSize) {
+    const uint32_t moovSize = 0xEFFFFFF0;
+    Bytes file = BoxHeader(16, "ftyp");
+    const auto add = [&file](const Bytes& more) { file.insert(file.end(), more.begin(), more.end()); };
+    add({'M', '4', 'A', ' ', 0, 0, 0, 0});
+    add(BoxHeader(moovSize, "moov"));
+    add(BoxHeader(moovSize - 8, "udta"));
+    add(BoxHeader(moovSize - 16, "meta"));
+    add({0, 0, 0, 0});
+    add(BoxHeader(33, "hdlr"));
+    add({0, 0, 0, 0, 0, 0, 0, 0, 'm', 'd', 'i', 'r', 'a', 'p', 'p', 'l', 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    add(BoxHeader(moovSize - 28 - 33, "ilst"));
+    add(BoxHeader(moovSize - 28 - 33 - 8, "covr"));
+    add(BoxHeader(dataBoxSize, "data"));
+    add({0, 0, 0, 13, 0, 0, 0, 0});
+    return file;
+}
+
+constexpr uint64_t kClaimedMp4Size = 0xF0000000;
+
+TEST(ReadLimit, AnMp4ClaimingHugeBoxesIsReadNoFurtherThanTheLimit) {
+    const uint32_t dataHeaders = 16;
+    const struct {
+        const char* name;
+        uint32_t pictureSize;
+        bool fits;
+    } cases[] = {
+        {"a picture of 3 GB", 0xC0000000u, false},
+        {"a picture of the whole limit", kCoverReadLimit, false},
+        {"a picture just inside the limit", kCoverReadLimit - 4096, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes start = HugeMp4Start(c.pictureSize + dataHeaders);
+        ClaimedSizeSource huge(start, kClaimedMp4Size, 0xAB);
+        CountingSource counting(huge);
+        const AllocationMeter meter;
+        const Bytes cover = CoverFromTags(counting);
+        EXPECT_LE(meter.PeakBytes(), kCoverReadLimit + kHeapSlack);
+        EXPECT_LE(counting.bytesRead, kCoverReadLimit);
+        EXPECT_EQ(cover.size(), c.fits ? c.pictureSize : 0u);
+        if (!c.fits) {
+            EXPECT_LT(counting.bytesRead, 4096u);
+        }
+    }
+}
+
+TEST(ReadLimit, AnMp4BoxClaimingMoreThanTheFileEndsTheSearchUnread) {
+    Bytes file = BoxHeader(16, "ftyp");
+    file.resize(16, 0);
+    const Bytes mdat = {0, 0, 0, 1, 'm', 'd', 'a', 't', 0, 0, 0x10, 0, 0, 0, 0, 0};  // 16 TB
+    file.insert(file.end(), mdat.begin(), mdat.end());
+    ClaimedSizeSource huge(file, kClaimedMp4Size);
+    CountingSource counting(huge);
+    EXPECT_TRUE(CoverFromTags(counting).empty());
+    EXPECT_LT(counting.bytesRead, 64u);
+}
+
+// A 2.3 tag claiming the largest size a syncsafe integer holds, in a file
+// of 2.5 GB: a front cover unless its size is 0, then a frame that claims
+// 2 GB.
+Bytes HugeId3Start(uint32_t pictureSize) {
+    Bytes tag = {'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+    const Bytes huge = {'G', 'E', 'O', 'B', 0x80, 0, 0, 0, 0, 0};
+    if (pictureSize == 0) {
+        tag.insert(tag.end(), huge.begin(), huge.end());
+        return tag;
+    }
+    const Bytes fields = {0, 'i', 'm', 'a', 'g', 'e', '/', 'p', 'n', 'g', 0, kFront, 0};
+    Bytes frame = {'A', 'P', 'I', 'C'};
+    const uint32_t frameSize = static_cast<uint32_t>(fields.size()) + pictureSize;
+    for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<uint8_t>(frameSize >> shift));
+    frame.insert(frame.end(), {0, 0});
+    frame.insert(frame.end(), fields.begin(), fields.end());
+    tag.insert(tag.end(), frame.begin(), frame.end());
+    tag.resize(tag.size() + pictureSize, 0xCD);
+    tag.insert(tag.end(), huge.begin(), huge.end());
+    return tag;
+}
+
+TEST(ReadLimit, AnId3TagClaimingGigabytesIsSearchedOnlyAsFarAsTheLimit) {
+    const struct {
+        const char* name;
+        uint32_t pictureSize;
+        bool fits;
+    } cases[] = {
+        {"a front cover inside the limit", 12u << 20, true},
+        {"a front cover past the limit", kCoverReadLimit, false},
+        {"no picture before the 2 GB frame", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes start = HugeId3Start(c.pictureSize);
+        ClaimedSizeSource huge(start, 0xA0000000, 0);
+        CountingSource counting(huge);
+        const AllocationMeter meter;
+        const Bytes cover = CoverFromTags(counting);
+        EXPECT_LE(counting.bytesRead, kCoverReadLimit);
+        EXPECT_LE(meter.PeakBytes(), kCoverReadLimit + kHeapSlack);
+        EXPECT_EQ(cover.size(), c.fits ? c.pictureSize : 0u);
+    }
+}
+
+TEST(ReadLimit, EmptyBlocksAndBoxesCostABoundedNumberOfReads) {
+    // A FLAC stream of empty blocks, none of them marked last, for
+    // gigabytes; and an MP4 file of 8-byte boxes before its moov.
+    const std::vector<TagPicture> pictures = {PictureOf(100, kFront, 7)};
+    Bytes boxes = BuildM4aFile(pictures, {});
+    ASSERT_EQ(CoverOf(boxes), pictures[0].bytes);
+    Bytes free;
+    for (uint32_t i = 0; i < 4 * kCoverReadCountLimit; ++i) {
+        const Bytes box = BoxHeader(8, "free");
+        free.insert(free.end(), box.begin(), box.end());
+    }
+    const size_t ftypSize = boxes[3];
+    boxes.insert(boxes.begin() + ftypSize, free.begin(), free.end());
+    const struct {
+        const char* name;
+        Bytes start;
+        uint64_t claimedSize;
+    } cases[] = {
+        {"FLAC", {'f', 'L', 'a', 'C'}, kClaimedMp4Size},
+        {"MP4", boxes, boxes.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClaimedSizeSource source(c.start, c.claimedSize, 0);
+        CountingSource counting(source);
+        EXPECT_TRUE(CoverFromTags(counting).empty());
+        EXPECT_LE(counting.reads, kCoverReadCountLimit);
+    }
+}
+
+TEST(ReadLimit, AFlacPictureNearTheLimitIsHeldOnce) {
+    const std::vector<TagPicture> pictures = {PictureOf(15u << 20, kFront, 6)};
+    const Bytes file = BuildFlacFile(pictures);
+    MemoryCoverSource source(file);
+    const AllocationMeter meter;
+    const Bytes cover = CoverFromTags(source);
+    EXPECT_LE(meter.PeakBytes(), pictures[0].bytes.size() + kHeapSlack);
+    EXPECT_EQ(cover, pictures[0].bytes);
+}
+
+}  // namespace

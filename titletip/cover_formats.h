@@ -1,0 +1,101 @@
+// What the cover readers of each tag format share: the file read through a
+// budget of kCoverReadLimit bytes, windows on the file that read only the
+// headers they are asked for (so a large audio box is skipped unread), and
+// the rule that a front cover beats the first picture.
+#pragma once
+
+#include "titletip/cover_tags.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+constexpr uint32_t kFrontCoverType = 3;  // ID3 and FLAC share the picture types
+// Fewer bytes than this hold no picture format's header.
+constexpr uint64_t kMinPictureSize = 8;
+// Reads of one file, at most: a well-formed file needs a few dozen, while
+// one of empty FLAC blocks or 8-byte MP4 boxes would otherwise cost a
+// system call per 4 or 8 bytes of the read limit.
+constexpr uint32_t kCoverReadCountLimit = 1024;
+
+// The file, with every read counted against kCoverReadLimit and
+// kCoverReadCountLimit.
+class CoverReadBudget {
+public:
+    explicit CoverReadBudget(CoverSource& file) : file_(file), size_(file.Size()) {}
+    uint64_t FileSize() const { return size_; }
+    uint64_t Left() const { return kCoverReadLimit - used_; }
+    // Copies size bytes at offset; false, with nothing read, when they lie
+    // past the end of the file or past the budget.
+    bool ReadAt(uint64_t offset, uint8_t* out, size_t size);
+    // The same into out, allocated only once the size is known to fit.
+    bool ReadAt(uint64_t offset, uint64_t size, std::vector<uint8_t>& out);
+
+private:
+    CoverSource& file_;
+    uint64_t size_;
+    uint64_t used_ = 0;
+    uint32_t reads_ = 0;
+};
+
+// A stretch of the file, read front to back like a ByteCursor, but through
+// the budget and only as far as asked: skipping costs nothing.
+class FileWindow {
+public:
+    FileWindow() = default;
+    // The part of [begin, end) that lies within the file.
+    FileWindow(CoverReadBudget& file, uint64_t begin, uint64_t end);
+
+    uint64_t Position() const { return position_; }
+    uint64_t Remaining() const { return end_ - position_; }
+
+    template <size_t N>
+    [[nodiscard]] bool Read(std::array<uint8_t, N>& out) { return ReadRaw(out.data(), N); }
+    // Everything left in the window.
+    [[nodiscard]] bool ReadRest(std::vector<uint8_t>& out);
+    [[nodiscard]] bool Skip(uint64_t count);
+    [[nodiscard]] bool Take(uint64_t count, FileWindow& part);
+
+private:
+    bool ReadRaw(uint8_t* out, size_t size);
+
+    CoverReadBudget* file_ = nullptr;
+    uint64_t position_ = 0;
+    uint64_t end_ = 0;
+};
+
+// The front cover as soon as one is offered, else the first picture.
+template <class Picture>
+class CoverChoice {
+public:
+    void Offer(uint32_t pictureType, const Picture& picture) {
+        if (haveFront_) return;
+        if (pictureType == kFrontCoverType) {
+            chosen_ = picture;
+            haveFront_ = true;
+        } else if (!chosen_) {
+            chosen_ = picture;
+        }
+    }
+    bool HaveFrontCover() const { return haveFront_; }
+    const std::optional<Picture>& Chosen() const { return chosen_; }
+
+private:
+    std::optional<Picture> chosen_;
+    bool haveFront_ = false;
+};
+
+// What the ID3 reader learnt: a tag that is good but holds no picture may
+// stand before another format's magic (FLAC files tagged by MP3 tools).
+struct Id3Search {
+    bool tagIsGood = false;
+    uint64_t tagEnd = 0;
+    std::vector<uint8_t> picture;
+};
+
+// Each reader expects its own magic where it starts reading.
+Id3Search FindId3Cover(CoverReadBudget& file);
+std::vector<uint8_t> FindFlacCover(CoverReadBudget& file, uint64_t streamStart);
+std::vector<uint8_t> FindMp4Cover(CoverReadBudget& file);
