@@ -13,6 +13,7 @@
 #include "plugin/library_hold.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/paint.h"
+#include "titletip/title_cover.h"
 
 #include <commctrl.h>
 
@@ -122,6 +123,9 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case MSG_MODES_DONE:
         FinishModes(wParam, lParam);
+        return 0;
+    case MSG_COVER_DONE:
+        FinishCover(wParam);
         return 0;
     default:
         return byDefault();

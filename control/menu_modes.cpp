@@ -15,21 +15,23 @@
 #include "plugin/state/plugin_state.h"
 #include "plugin/stop_signal.h"
 
+#include <memory>
+
 namespace {
 
-const PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
+constexpr PlayerModes kUnanswered = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
 // Answers asked at a press serve the menu of a release within this time;
 // a button held longer is asked again.
 constexpr DWORD kPressAnswersFreshMs = 1000;
 
-// What the worker answered for a press before any menu was asked for,
-// copied out of its job: a worker whose wait fails takes the job with it.
+// What the worker answered for a press before any menu was asked for. Its
+// playlist is copied out of the worker's job, which a worker whose wait
+// fails takes with it, into pressPlaylist.
 struct PressAnswers {
     bool ready = false;
     HWND player = nullptr;
     DWORD at = 0;
     PlayerModes modes = {ModeAnswer::Unanswered, ModeAnswer::Unanswered};
-    PlaylistPart playlist = {};
 };
 
 // The menu's way from a right-click to the items it shows; forgotten at
@@ -45,7 +47,12 @@ struct MenuFlow {
     PressAnswers pressAnswers;
 };
 MenuFlow menuFlow;
-const ForgottenAtStop menuFlowForgotten([] { menuFlow = MenuFlow{}; });
+// On the heap: a static one would cost the library its size on disk.
+std::unique_ptr<PlaylistPart> pressPlaylist;
+const ForgottenAtStop menuFlowForgotten([] {
+    menuFlow = MenuFlow{};
+    pressPlaylist.reset();
+});
 
 // The default procedure hands a child's WM_CONTEXTMENU to its parent, the
 // host's taskbar, which may run a menu of its own: false when the plug-in
@@ -95,7 +102,7 @@ bool OpenWithPressAnswers() {
     if (!answers.ready || answers.player != pluginState.playerWindow ||
         GetTickCount() - answers.at > kPressAnswersFreshMs)
         return false;
-    OpenMenuForWaitingClicks(answers.modes, &answers.playlist);
+    OpenMenuForWaitingClicks(answers.modes, pressPlaylist.get());
     return true;
 }
 
@@ -139,8 +146,10 @@ void FinishModes(WPARAM poster, LPARAM packedModes) {
     const bool askedAtPress = menuFlow.askedAtPress;
     menuFlow.askedAtPress = false;
     if (menuFlow.clicksWaiting == 0) {
-        if (askedAtPress)
-            menuFlow.pressAnswers = {true, pluginState.playerWindow, GetTickCount(), UnpackModes(packedModes), *playlist};
+        if (askedAtPress) {
+            menuFlow.pressAnswers = {true, pluginState.playerWindow, GetTickCount(), UnpackModes(packedModes)};
+            pressPlaylist = std::make_unique<PlaylistPart>(*playlist);
+        }
         return;
     }
     if (!menuFlow.asking) {

@@ -154,14 +154,17 @@ std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t addre
     return kTitleReadMax;
 }
 
-TitleMark MarkOf(std::wstring_view title) {
-    // FNV-1a over the UTF-16 units.
+uint64_t TextHash(std::wstring_view text) {
     uint64_t hash = 14695981039346656037ull;
-    for (const wchar_t unit : title) {
+    for (const wchar_t unit : text) {
         hash ^= static_cast<uint16_t>(unit);
         hash *= 1099511628211ull;
     }
-    return {true, hash};
+    return hash;
+}
+
+std::optional<size_t> ReadProcessText(HANDLE process, uintptr_t address, size_t unit, void* out) {
+    return ReadText(ReadFromProcess, process, address, unit, out);
 }
 
 PlaylistPart AskPlaylist(HWND player, bool askWide, DWORD deadline) {

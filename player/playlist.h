@@ -58,8 +58,10 @@ struct TitleMark {
     uint64_t hash;
 };
 
+// Pure: a 64-bit hash of a whole UTF-16 text (FNV-1a over its units).
+uint64_t TextHash(std::wstring_view text);
 // Pure: the mark of a title read in full.
-TitleMark MarkOf(std::wstring_view title);
+inline TitleMark MarkOf(std::wstring_view title) { return {true, TextHash(title)}; }
 
 // What the menu's worker learnt of the playlist for one menu.
 struct PlaylistPart {
@@ -112,3 +114,5 @@ using MemoryReader = bool (*)(HANDLE source, uintptr_t address, void* out, size_
 // text that ends just before an unreadable page still reads. The units
 // read, or nothing when the text cannot be read.
 std::optional<size_t> ReadText(MemoryReader read, HANDLE source, uintptr_t address, size_t unit, void* out);
+// ReadText from another process's memory, opened with PROCESS_VM_READ.
+std::optional<size_t> ReadProcessText(HANDLE process, uintptr_t address, size_t unit, void* out);

@@ -9,6 +9,10 @@
 #include "skin/gdi_guards.h"
 #include "skin/geometry.h"
 #include "skin/skin_set.h"
+#include "titletip/cover_picture.h"
+#include "titletip/title_cover.h"
+
+#include <algorithm>
 
 #include <cstring>
 #include <cwchar>
@@ -28,6 +32,8 @@ constexpr const char* kIconName = "WA";
 // and a little air down.
 constexpr int kExtraWidth = 23;
 constexpr int kExtraHeight = 5;
+// With a cover, the square and its margins across instead of the icon's.
+constexpr int kCoverExtraWidth = kCoverInset + kCoverSide + kTitleTextGap + 2;
 constexpr UINT kMeasureFlags = DT_CALCRECT | DT_VCENTER | DT_CENTER;
 constexpr UINT kResizeFlags = SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
@@ -43,6 +49,10 @@ void ResizeForShownTitle() {
     }
     titleTipWidth = measured.right + kExtraWidth;
     titleTipHeight = measured.bottom + kExtraHeight;
+    if (CoverShown()) {
+        titleTipWidth = measured.right + kCoverExtraWidth;
+        titleTipHeight = std::max(titleTipHeight, kCoverTipHeight);
+    }
     SetWindowPos(tip, nullptr, 0, 0, titleTipWidth, titleTipHeight, kResizeFlags);
     ReleaseDC(nullptr, screen);
     InvalidateRect(tip, nullptr, FALSE);
@@ -54,6 +64,12 @@ void OnTitleChanged() {
     lstrcpynA(shownTitle, titleText, kTitleTextSize);
     lstrcpynW(shownWideTitle, wideTitleText, kTitleTextSize);
     StopTimer(tip, &pluginState.titleTipTimer);
+    // Never the last song's cover beside a new title: it goes now, and the
+    // new one comes when the cover's worker has found it.
+    if (titleText[0] != '\0' && pluginState.playerWindow)
+        LookForCover(pluginState.playerWindow);
+    else
+        ForgetShownCover();
     if (titleText[0] != '\0' && pluginState.playerWindow) {
         ShowWindow(tip, SW_SHOWNOACTIVATE);
         pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
@@ -107,6 +123,11 @@ void PlaceTitleTip() {
 }
 
 }  // namespace
+
+void RefitTitleTip() {
+    ResizeForShownTitle();
+    PlaceTitleTip();
+}
 
 void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
     ReadTitle();

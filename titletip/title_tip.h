@@ -3,6 +3,8 @@
 // that the system's code page cannot hold also travels in UTF-16.
 #pragma once
 
+#include "titletip/cover_picture.h"
+
 #include <windows.h>
 #include <string>
 #include <string_view>
@@ -78,6 +80,16 @@ RECT MeasureWideTitle(HDC dc);
 // Draws shownWideTitle as the host's MDrawText draws the ANSI title.
 void DrawWideTitle(HDC dc, RECT textRect);
 void ReleaseWideTitleFont();
+
+// Where the cover goes in the tip: a square 3 pixels inside the frame at
+// its left, the title to its right, the tip as high as the square needs.
+constexpr int kCoverInset = 3;
+constexpr int kTitleTextGap = 5;  // between the icon's or the cover's box and the text
+constexpr int kCoverTipHeight = kCoverSide + 2 * kCoverInset;
+
+// Host's thread: sizes the tip for what it shows now (the shown title and
+// the cover, when there is one) and places it again.
+void RefitTitleTip();
 
 // Reads the caption, resizes on change and places the tip. Also the
 // TIMER_TITLE_REFRESH callback; the arguments are not used.

@@ -7,6 +7,8 @@
 #include "plugin/state/plugin_state.h"
 #include "skin/gdi_guards.h"
 #include "skin/skin_set.h"
+#include "titletip/cover_picture.h"
+#include "titletip/title_cover.h"
 
 HBRUSH titleTipBrush = nullptr;
 HPEN titleTipPen = nullptr;
@@ -14,7 +16,6 @@ HPEN titleTipPen = nullptr;
 namespace {
 
 constexpr int kIconLeft = 3;
-constexpr int kTextGap = 5;  // between the icon's box and the text
 constexpr int kTextTop = 2;
 constexpr int kTextFormat = DT_VCENTER;
 
@@ -46,8 +47,9 @@ void PaintTitleTip(HDC dc, HWND window) {
     auto brush = SelectIn(dc, titleTipBrush);
     Rectangle(dc, client.left, client.top, client.right, client.bottom);
 
+    const bool cover = CoverShown();
     RECT textRect = client;
-    textRect.left = titleIconSize + kTextGap;
+    textRect.left = cover ? kCoverInset + kCoverSide + kTitleTextGap : titleIconSize + kTitleTextGap;
     textRect.top = kTextTop;
     if (shownWideTitle[0] != L'\0') {
         DrawWideTitle(dc, textRect);
@@ -56,7 +58,9 @@ void PaintTitleTip(HDC dc, HWND window) {
                   0);
     }
 
-    if (titleIcon)
+    if (cover)
+        DrawCover(dc, kCoverInset, (titleTipHeight - kCoverSide) / 2);
+    else if (titleIcon)
         DrawIconEx(dc, kIconLeft, (titleTipHeight - titleIconSize) / 2, titleIcon, 0, 0, 0, titleTipBrush,
                    DI_NORMAL);
 }

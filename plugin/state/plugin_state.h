@@ -57,6 +57,9 @@ constexpr UINT MSG_POLL_DONE = 1035;
 // The menu's worker has asked the player for shuffle and repeat, or set
 // one (wParam: its thread id; lParam: the packed answers, 0 after a set).
 constexpr UINT MSG_MODES_DONE = 1036;
+// The cover's worker has looked for the song's cover (wParam: its thread
+// id; what it found is in its job).
+constexpr UINT MSG_COVER_DONE = 1037;
 
 // Read and written on the host's thread only: a worker gets what it needs
 // in its job and tells what it learnt by posting to the control.

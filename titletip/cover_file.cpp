@@ -1,0 +1,192 @@
+// The song's file as the player names it, and its cover's bytes from the
+// file's tags or its folder, read through bounded file reads.
+#include "titletip/cover_file.h"
+
+#include "player/bounded_send.h"
+#include "player/player_link.h"
+#include "player/playlist.h"
+#include "titletip/cover_tags.h"
+#include "titletip/picture_header.h"
+
+#include <array>
+#include <cwctype>
+
+namespace {
+
+constexpr std::array<std::wstring_view, 4> kFolderPictureNames = {L"cover", L"folder", L"front", L"albumart"};
+constexpr std::array<std::wstring_view, 3> kFolderPictureTypes = {L".jpg", L".jpeg", L".png"};
+// A folder of more is not looked through to its end: the pictures sought
+// are rarely there, and the worker would be long on a slow share.
+constexpr int kFolderEntriesLooked = 4096;
+
+bool SameLetters(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    return true;
+}
+
+bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::wstring& path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    ~FileHandle() {
+        if (Open()) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// A file's bytes as the tag readers see them: each read at its own offset,
+// whole or not at all.
+class FileCoverSource final : public CoverSource {
+public:
+    explicit FileCoverSource(HANDLE file) : file_(file) {
+        LARGE_INTEGER size = {};
+        if (GetFileSizeEx(file, &size) && size.QuadPart > 0) size_ = static_cast<uint64_t>(size.QuadPart);
+    }
+    uint64_t Size() const override { return size_; }
+    bool ReadAt(uint64_t offset, void* out, size_t size) override {
+        if (offset > size_ || size > size_ - offset) return false;
+        auto* bytes = static_cast<uint8_t*>(out);
+        while (size > 0) {
+            OVERLAPPED at = {};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            const DWORD chunk = size > kCoverReadLimit ? static_cast<DWORD>(kCoverReadLimit) : static_cast<DWORD>(size);
+            DWORD got = 0;
+            if (!ReadFile(file_, bytes, chunk, &got, &at) || got == 0) return false;
+            bytes += got;
+            offset += got;
+            size -= got;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+    uint64_t size_ = 0;
+};
+
+// The whole of a picture file, or nothing for one over the decoders' bound.
+std::vector<uint8_t> ReadPictureFile(const std::wstring& path) {
+    const FileHandle file(path);
+    LARGE_INTEGER size = {};
+    if (!file.Open() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kCoverBytesMax)
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
+        return {};
+    return bytes;
+}
+
+std::vector<uint8_t> CoverFromFolder(std::wstring path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    path.resize(slash + 1);
+    path += L'*';
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    int bestRank = -1;
+    wchar_t best[MAX_PATH] = {};
+    int looked = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const int rank = FolderPictureRank(found.cFileName);
+        if (rank >= 0 && (bestRank < 0 || rank < bestRank)) {
+            bestRank = rank;
+            lstrcpynW(best, found.cFileName, MAX_PATH);
+        }
+    } while (bestRank != 0 && ++looked < kFolderEntriesLooked && FindNextFileW(search, &found));
+    FindClose(search);
+    if (bestRank < 0) return {};
+    path.pop_back();
+    return ReadPictureFile(path + best);
+}
+
+}  // namespace
+
+bool IsFilePath(std::wstring_view name) {
+    if (name.size() >= 3 && IsLetter(name[0]) && name[1] == L':' && (name[2] == L'\\' || name[2] == L'/'))
+        return true;
+    // "\\server\share\...", not the device namespace "\\.\".
+    return name.size() > 2 && name[0] == L'\\' && name[1] == L'\\' && name[2] != L'.' && name[2] != L'\\';
+}
+
+int FolderPictureRank(std::wstring_view fileName) {
+    int rank = 0;
+    for (const std::wstring_view base : kFolderPictureNames) {
+        for (const std::wstring_view type : kFolderPictureTypes) {
+            if (fileName.size() == base.size() + type.size() && SameLetters(fileName.substr(0, base.size()), base) &&
+                SameLetters(fileName.substr(base.size()), type))
+                return rank;
+            ++rank;
+        }
+    }
+    return -1;
+}
+
+std::wstring AskCurrentFile(HWND player, bool unicodeWindow, DWORD deadline) {
+    const std::optional<int32_t> current = SendToPlayerBy(player, PLAYER_QUERY, 0, QUERY_PLAYLIST_POSITION, deadline);
+    if (!current || *current < 0) return {};
+    const LPARAM question = unicodeWindow ? QUERY_PLAYLIST_FILE_WIDE : QUERY_PLAYLIST_FILE;
+    const std::optional<int32_t> address =
+        SendToPlayerBy(player, PLAYER_QUERY, static_cast<WPARAM>(*current), question, deadline);
+    if (!address || *address == 0) return {};
+    DWORD processId = 0;
+    GetWindowThreadProcessId(player, &processId);
+    const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+    if (!process) return {};
+    // Read at once: a player may answer every name from one buffer that its
+    // next answer overwrites.
+    wchar_t wide[kTitleReadMax + 1];
+    size_t length = 0;
+    if (unicodeWindow) {
+        length = ReadProcessText(process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide).value_or(0);
+    } else {
+        char narrow[kTitleReadMax + 1];
+        const size_t units = ReadProcessText(process, static_cast<uint32_t>(*address), 1, narrow).value_or(0);
+        const int converted = units == 0 ? 0
+                                         : MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(units), wide,
+                                                               static_cast<int>(kTitleReadMax));
+        length = converted > 0 ? static_cast<size_t>(converted) : 0;
+    }
+    CloseHandle(process);
+    // The longest name read whole may still have been cut: no such file.
+    if (length >= kTitleReadMax) return {};
+    return std::wstring(wide, length);
+}
+
+std::optional<CoverKey> KeyOfFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
+        (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return CoverKey{TextHash(path),
+                    static_cast<uint64_t>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow,
+                    static_cast<uint64_t>(attributes.ftLastWriteTime.dwHighDateTime) << 32 |
+                        attributes.ftLastWriteTime.dwLowDateTime};
+}
+
+std::vector<uint8_t> FindCoverBytes(const std::wstring& path) {
+    {
+        const FileHandle file(path);
+        if (file.Open()) {
+            FileCoverSource source(file.Get());
+            std::vector<uint8_t> tagged = CoverFromTags(source);
+            if (!tagged.empty()) return tagged;
+        }
+    }
+    return CoverFromFolder(path);
+}

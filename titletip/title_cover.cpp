@@ -1,0 +1,197 @@
+// The title tip's cover: the worker that finds and decodes it, and on the
+// host's thread the covers kept, the one shown and its drawing.
+#include "titletip/title_cover.h"
+
+#include "player/pointer_answers.h"
+#include "plugin/job_worker.h"
+#include "plugin/state/plugin_state.h"
+#include "skin/gdi_guards.h"
+#include "titletip/cover_file.h"
+#include "titletip/cover_picture.h"
+#include "titletip/title_tip.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// The file questions share this bound, as the menu's do.
+constexpr DWORD kFileQuestionsBoundMs = 500;
+
+// One job of the cover's worker: the player to ask and the files whose
+// covers are kept already, then what it found.
+struct CoverJob {
+    HWND player = nullptr;
+    bool unicodeWindow = false;
+    PointerAnswers pointers = PointerAnswers::Unknown;  // learnt here when not known
+    std::array<CoverKey, kCoversKept> kept = {};
+    int keptCount = 0;
+    bool fileFound = false;
+    CoverKey file = {};
+    int keptAt = -1;     // where the file's cover is kept already, or -1
+    CoverPixels pixels;  // else the file's cover; empty when it has none
+};
+
+// COM for one job: the imaging component lives in it.
+class ComApartment {
+public:
+    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~ComApartment() {
+        if (ready_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool Ready() const { return ready_; }
+
+private:
+    bool ready_;
+};
+
+// Worker thread. A name the player gives that is no file, or one that
+// cannot be found, has no cover; one whose cover is kept is not read.
+LPARAM CarryOut(const WorkerLink&, CoverJob& job) {
+    if (job.pointers == PointerAnswers::Unknown) job.pointers = LearnPointerAnswers(job.player);
+    if (job.pointers == PointerAnswers::Unreadable) return 0;
+    const std::wstring name = AskCurrentFile(job.player, job.unicodeWindow, GetTickCount() + kFileQuestionsBoundMs);
+    if (!IsFilePath(name)) return 0;
+    const std::optional<CoverKey> file = KeyOfFile(name);
+    if (!file) return 0;
+    job.fileFound = true;
+    job.file = *file;
+    for (int i = 0; i < job.keptCount; ++i) {
+        if (SameFile(job.kept[i], *file)) {
+            job.keptAt = i;
+            return 0;
+        }
+    }
+    const std::vector<uint8_t> bytes = FindCoverBytes(name);
+    if (bytes.empty()) return 0;
+    const ComApartment com;
+    if (!com.Ready()) return 0;
+    if (std::optional<CoverPixels> pixels = DecodeCover(bytes.data(), bytes.size())) job.pixels = std::move(*pixels);
+    return 0;
+}
+
+struct KeptCover {
+    CoverKey file;
+    CoverPixels pixels;  // empty: the file has no cover
+};
+
+// The host's thread's: forgotten at every stop with the worker.
+struct Covers {
+    std::array<KeptCover, kCoversKept> kept;  // the most recently used first
+    int keptCount = 0;
+    unsigned titleChanges = 0;
+    unsigned lookedFor = 0;  // the title change the worker's job is for
+    HWND lookAgainAt = nullptr;  // a title change came while the worker looked
+    HBITMAP shown = nullptr;     // kCoverSide square, premultiplied
+};
+Covers covers;
+
+void DeleteShown() {
+    if (covers.shown) DeleteObject(covers.shown);
+    covers.shown = nullptr;
+}
+
+void ForgetCovers() {
+    DeleteShown();
+    covers = Covers{};
+}
+
+JobWorker<CoverJob> coverWorker(L"Pelorin cover", MSG_COVER_DONE, CarryOut, nullptr, ForgetCovers);
+
+void HandLook(HWND player) {
+    CoverJob job;
+    job.player = player;
+    job.unicodeWindow = IsWindowUnicode(player) != FALSE;
+    job.pointers = KnownPointerAnswers(player);
+    job.keptCount = covers.keptCount;
+    for (int i = 0; i < covers.keptCount; ++i) job.kept[i] = covers.kept[i].file;
+    covers.lookAgainAt = nullptr;
+    if (coverWorker.Hand(std::move(job))) {
+        covers.lookedFor = covers.titleChanges;
+    } else if (coverWorker.Busy()) {
+        covers.lookAgainAt = player;
+    }
+}
+
+// The cover kept for the worker's file, moved to the front of those kept;
+// nullptr when the worker found no file.
+const CoverPixels* Keep(CoverJob& job) {
+    if (!job.fileFound) return nullptr;
+    int at = job.keptAt;
+    if (at < 0 || at >= covers.keptCount || !SameFile(covers.kept[at].file, job.file)) {
+        // The least recently used goes.
+        at = std::min(covers.keptCount, kCoversKept - 1);
+        covers.keptCount = at + 1;
+        covers.kept[at] = KeptCover{job.file, std::move(job.pixels)};
+    }
+    std::rotate(covers.kept.begin(), covers.kept.begin() + at, covers.kept.begin() + at + 1);
+    return &covers.kept[0].pixels;
+}
+
+// Centred in the square; the rest stays clear, so the tip shows through.
+HBITMAP MakeCoverBitmap(const CoverPixels& pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kCoverSide;
+    info.bmiHeader.biHeight = -kCoverSide;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) return bitmap;
+    auto* rows = static_cast<uint32_t*>(bits);
+    std::memset(rows, 0, sizeof(uint32_t) * kCoverSide * kCoverSide);
+    const int left = (kCoverSide - pixels.width) / 2;
+    const int top = (kCoverSide - pixels.height) / 2;
+    for (int y = 0; y < pixels.height; ++y)
+        std::memcpy(rows + (top + y) * kCoverSide + left, pixels.bgra.data() + static_cast<size_t>(y) * pixels.width,
+                    sizeof(uint32_t) * pixels.width);
+    GdiFlush();
+    return bitmap;
+}
+
+}  // namespace
+
+void ForgetShownCover() {
+    ++covers.titleChanges;
+    covers.lookAgainAt = nullptr;
+    DeleteShown();
+}
+
+void LookForCover(HWND player) {
+    ForgetShownCover();
+    HandLook(player);
+}
+
+void FinishCover(WPARAM poster) {
+    CoverJob* job = coverWorker.Finish(poster);
+    if (job == nullptr) return;
+    RememberPointerAnswers(job->player, job->pointers);
+    const CoverPixels* found = Keep(*job);
+    // A cover for a title no longer shown is kept, never shown.
+    const bool current = covers.lookedFor == covers.titleChanges;
+    if (current && found && !found->bgra.empty() && found->width <= kCoverSide && found->height <= kCoverSide &&
+        found->bgra.size() == static_cast<size_t>(found->width) * found->height) {
+        DeleteShown();
+        covers.shown = MakeCoverBitmap(*found);
+        RefitTitleTip();
+    }
+    if (covers.lookAgainAt) HandLook(covers.lookAgainAt);
+}
+
+bool CoverShown() { return covers.shown != nullptr; }
+
+void DrawCover(HDC dc, int x, int y) {
+    if (!covers.shown) return;
+    const OwnedDC memory = MakeCompatibleDC(dc);
+    const auto selected = SelectIn(memory.get(), covers.shown);
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, kCoverSide, kCoverSide, memory.get(), 0, 0, kCoverSide, kCoverSide, blend);
+}

@@ -1,0 +1,27 @@
+// The song's cover beside the title in the title tip. At each title change
+// the shown cover goes at once and the cover's worker looks for the new
+// song's: it asks the player for the file, finds the picture in the file's
+// tags or its folder and decodes it, all off the shell's thread, which only
+// draws a ready bitmap. The last covers found are kept by file, so a song
+// played again costs no read.
+#pragma once
+
+#include <windows.h>
+
+constexpr int kCoversKept = 8;
+
+// Host's thread, at a title change with a player running: forgets the
+// shown cover and has the worker look for the cover of the player's
+// current song. A title change while the worker still looks has it look
+// again once it is done.
+void LookForCover(HWND player);
+// Host's thread: forgets the shown cover (a title change without a player).
+void ForgetShownCover();
+// MSG_COVER_DONE, whose wParam is the cover worker's thread id: keeps what
+// the worker found and shows it when it is for the title still shown.
+void FinishCover(WPARAM poster);
+
+// Host's thread: whether a cover is shown, and drawing it with its
+// top-left at (x, y), centred in a kCoverSide square.
+bool CoverShown();
+void DrawCover(HDC dc, int x, int y);
