@@ -54,6 +54,19 @@ bool ByteCursor::ReadU64BE(uint64_t& value) {
     return true;
 }
 
+bool ByteCursor::ReadU16LE(uint16_t& value) {
+    uint8_t bytes[2];
+    if (!ReadBytes(bytes, sizeof bytes)) return false;
+    value = static_cast<uint16_t>(bytes[1] << 8 | bytes[0]);
+    return true;
+}
+
+bool ByteCursor::SkipIf(std::string_view bytes) {
+    if (bytes.size() > Remaining() || std::memcmp(data_ + position_, bytes.data(), bytes.size()) != 0) return false;
+    position_ += bytes.size();
+    return true;
+}
+
 bool ByteCursor::ReadU32LE(uint32_t& value) {
     uint8_t bytes[4];
     if (!ReadBytes(bytes, sizeof bytes)) return false;

@@ -24,6 +24,7 @@ public:
     [[nodiscard]] bool ReadU24BE(uint32_t& value);
     [[nodiscard]] bool ReadU32BE(uint32_t& value);
     [[nodiscard]] bool ReadU64BE(uint64_t& value);
+    [[nodiscard]] bool ReadU16LE(uint16_t& value);
     [[nodiscard]] bool ReadU32LE(uint32_t& value);
     // Four bytes of seven bits each, most significant first. A byte with its
     // top bit set makes it no syncsafe integer, and the read fails.
@@ -40,6 +41,8 @@ public:
     // byte and the next one's zero low byte from reading as a terminator.
     [[nodiscard]] bool TakeTerminated(size_t unitSize, ByteCursor& text);
 
+    // Moves past the next bytes only when they are these.
+    [[nodiscard]] bool SkipIf(std::string_view bytes);
     // True when the bytes left are exactly these.
     bool RestEquals(std::string_view text) const;
 

@@ -108,13 +108,18 @@ public:
         cover.width = target_.cx;
         cover.height = target_.cy;
         cover.bgra.resize(static_cast<size_t>(target_.cx) * target_.cy);
-        // Every output pixel's weights add up to the source's area.
-        const uint64_t area = uint64_t(width_) * height_;
+        // Every output pixel's weights add up to the source's area. The
+        // rounded mean is taken in double, which holds every sum (at most
+        // 255 times 2^26) exactly, and whose quotient cannot cross an
+        // integer that the exact one does not reach: a 32-bit plug-in's
+        // 64-bit division would bring the compiler's own routine in.
+        const auto area = static_cast<double>(uint64_t(width_) * height_);
+        const double half = static_cast<double>((uint64_t(width_) * height_) / 2);
         for (size_t pixel = 0; pixel < cover.bgra.size(); ++pixel) {
             uint32_t packed = 0;
             for (int channel = 0; channel < kChannels; ++channel) {
-                const uint64_t mean = (sums_[pixel * kChannels + channel] + area / 2) / area;
-                packed |= static_cast<uint32_t>(mean) << (8 * channel);
+                const auto mean = static_cast<uint32_t>((static_cast<double>(sums_[pixel * kChannels + channel]) + half) / area);
+                packed |= mean << (8 * channel);
             }
             cover.bgra[pixel] = packed;
         }
@@ -183,8 +188,9 @@ bool SourceSideInRange(int64_t side) { return side >= 1 && side <= kCoverSideMax
 
 SIZE FitIntoSquare(int width, int height, int side) {
     if (width < 1 || height < 1 || side < 1) return SIZE{0, 0};
-    const int64_t longer = std::max(width, height), shorter = std::min(width, height);
-    const int share = static_cast<int>(std::max<int64_t>(1, (shorter * side + longer / 2) / longer));
+    // In double, as the means are: shorter * side is exact below 2^53.
+    const double longer = std::max(width, height), shorter = std::min(width, height);
+    const int share = std::max(1, static_cast<int>(shorter * side / longer + 0.5));
     return width >= height ? SIZE{side, share} : SIZE{share, side};
 }
 
