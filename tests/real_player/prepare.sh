@@ -13,5 +13,8 @@ rm -f "$dir/.ready"
 mkdir -p "$dir/drops" "$dir/pristine"
 python3 "$source/mkmp3.py" "$dir/drops/Звезда - First Drop.mp3" 200 "Drop Artist" "First Drop"
 python3 "$source/mkmp3.py" "$dir/drops/東京の夜 - Second Drop.mp3" 200 "Drop Artist" "Second Drop"
+# One with a cover of one colour in its tag, for the title tip to show.
+convert -size 100x100 "xc:#D02010" -quality 100 "$dir/cover.jpg"
+python3 "$source/mkmp3.py" --cover "$dir/cover.jpg" "$dir/drops/Cover Artist - Covered.mp3" 200 "Cover Artist" "Covered"
 cp "$dir/Plainamp.ini" "$dir/Plainamp.m3u" "$dir/pristine/"
 touch "$dir/.ready"

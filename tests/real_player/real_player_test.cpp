@@ -63,6 +63,8 @@ constexpr SolidSkin kSkins[] = {{"Normal Skin", RGB(40, 40, 40)},
 // The files the tests drop, made by the setup with these titles in their tags.
 constexpr wchar_t kFirstDrop[] = L"drops\\Звезда - First Drop.mp3";
 constexpr wchar_t kSecondDrop[] = L"drops\\東京の夜 - Second Drop.mp3";
+constexpr wchar_t kCoveredDrop[] = L"drops\\Cover Artist - Covered.mp3";
+constexpr COLORREF kCoverColour = RGB(0xD0, 0x20, 0x10);
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -396,6 +398,39 @@ TEST_F(RealPlayerTest, ItsPlaylistShowsInTheMenuAndAChosenEntryPlays) {
     EXPECT_TRUE(WaitUntil([&] { return Answer(kPlaylistPosition) == 2 && Answer(kQueryStatus) == kAnswerPlaying; },
                           kPlayerMs))
         << Describe();
+}
+
+// The cover in its file's tag shows beside the title while it plays that
+// song; the song before it has none.
+TEST_F(RealPlayerTest, TheCoverOfTheSongItPlaysShowsInTheTitleTip) {
+    ASSERT_NO_FATAL_FAILURE(StartPlainampPlaying());
+    ASSERT_NO_FATAL_FAILURE(StartControl());
+    ASSERT_TRUE(ControlShows(kPlayCell)) << Describe();
+    const HWND tip = FindWindowA("Pelorin_Tip", nullptr);
+    ASSERT_TRUE(tip);
+    const auto tipHeight = [tip] {
+        RECT rect;
+        GetWindowRect(tip, &rect);
+        return rect.bottom - rect.top;
+    };
+    const auto coverShown = [&] {
+        HDC dc = GetDC(tip);
+        const COLORREF middle = GetPixel(dc, 3 + 32, 3 + 32);
+        ReleaseDC(tip, dc);
+        const auto within = [](int a, int b) { return a - b <= 12 && b - a <= 12; };
+        return tipHeight() == 70 && within(GetRValue(middle), GetRValue(kCoverColour)) &&
+               within(GetGValue(middle), GetGValue(kCoverColour)) && within(GetBValue(middle), GetBValue(kCoverColour));
+    };
+    const std::optional<LRESULT> before = Answer(kPlaylistLength);
+    ASSERT_TRUE(before.has_value());
+    Drop({kCoveredDrop});
+    ASSERT_TRUE(WaitForAnswer(kPlaylistLength, *before + 1)) << Describe();
+    EXPECT_LT(tipHeight(), 70) << "a song without a cover shows one";
+    SendMessageA(window, kQueryMessage, static_cast<WPARAM>(*before), kSetPlaylistPosition);
+    SendMessageA(window, kQueryMessage, 0, kPlayCurrent);
+    ASSERT_TRUE(WaitUntil([&] { return Caption().find(L"Covered") != std::wstring::npos; }, kPlayerMs)) << Describe();
+    EXPECT_TRUE(WaitUntil(coverShown, kControlMs)) << "tip " << tipHeight() << " high; " << Describe();
+    EXPECT_TRUE(probe.messages.empty());
 }
 
 }  // namespace
