@@ -31,6 +31,11 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 # plug-in starts it through the shell.
 cp "$root/testbed/demo/player.ini" "$out/player.ini"
 echo "log=$(winpath "$out/player.log")" >>"$out/player.ini"
+# The song that comes after Next names a file whose tag holds its cover.
+convert -size 160x160 gradient:"#1d3557"-"#e76f51" -fill "#f1faee" -draw "circle 80,80 80,34" \
+  -fill "#1d3557" -draw "circle 80,80 80,62" "$out/harbour-cover.jpg"
+python3 "$root/scripts/cover_song.py" "$out/Harbour Song.mp3" "$out/harbour-cover.jpg" "The Paper Boats" "Harbour Song"
+sed -i "s#^track=The Paper Boats - Harbour Song|187\$#&|$(winpath "$out/Harbour Song.mp3" | sed 's/[\\&#]/\\&/g')#" "$out/player.ini"
 export PELORIN_SIM_CONFIG
 PELORIN_SIM_CONFIG=$(winpath "$out/player.ini")
 

@@ -85,8 +85,12 @@ bool TakeShot(const SceneRun& run, const SceneStep& step) {
     RECT rect;
     if (!control || !GetWindowRect(control, &rect)) return false;
     RECT shot = ShotRect(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), run.kit->edge);
-    // Open menus are part of the picture: the shot grows to hold them.
-    for (HWND menu : MenuWindows()) {
+    // Open menus and the shown title tip (a cover makes it taller) are part
+    // of the picture: the shot grows to hold them.
+    std::vector<HWND> held = MenuWindows();
+    const HWND tip = FindWindowA("Pelorin_Tip", nullptr);
+    if (tip && IsWindowVisible(tip)) held.push_back(tip);
+    for (HWND menu : held) {
         RECT menuRect;
         if (!GetWindowRect(menu, &menuRect)) continue;
         RECT grown;
