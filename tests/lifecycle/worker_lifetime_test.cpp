@@ -73,6 +73,13 @@ BOOL WINAPI ModalMenu(HMENU, UINT, int, int, HWND, LPTPMPARAMS) {
     return FALSE;  // dismissed
 }
 
+// A file on a network share that does not answer.
+HANDLE WINAPI HeldCreateFile(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    Hold();
+    SetLastError(ERROR_NETNAME_DELETED);
+    return INVALID_HANDLE_VALUE;
+}
+
 BOOL WINAPI HeldAfterCommandDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const BOOL posted = forwardPost(window, message, wParam, lParam);
     if (message == kCommandDone) Hold();
@@ -217,6 +224,28 @@ TEST_F(WorkerLifetime, ACommandThreadPastItsDonePostKeepsTheLibraryUntilItEnds) 
     ClickCell(kStopCell);
     ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000));
     PumpMessages(200);  // the done message is handled
+    ExpectHeldWorkerKeepsTheLibraryUntilItEnds();
+}
+
+// The cover's worker waits on a song's file that hangs: the shell's thread
+// goes on, the stop returns at once, and the code stays mapped until the
+// worker has ended.
+TEST_F(WorkerLifetime, ACoverWorkerHeldInASongsFileHoldsNeitherTheShellNorTheStop) {
+    PlayerSimOptions playing;
+    playing.playlist = {{"Artist - Song", 200, PlayerSimExePath()}};
+    sim = StartPlayerSim(playing);
+    ASSERT_TRUE(sim.window) << sim.failure;
+    ASSERT_TRUE(LoadPlugin());
+    Patch("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&HeldCreateFile));
+    const DWORD start = GetTickCount();
+    StartPlugin();
+    ASSERT_TRUE(WaitUntil([] { return heldCalls == 1; }, 5000)) << "the worker never opened the song's file";
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the start waited for the file";
+    ClickCell(kStopCell);
+    EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40047", 1, 3000)) << "the control answered no press";
+    const DWORD stop = GetTickCount();
+    StopPlugin();
+    EXPECT_LT(GetTickCount() - stop, 1000u) << "the stop waited for the worker";
     ExpectHeldWorkerKeepsTheLibraryUntilItEnds();
 }
 
