@@ -5,6 +5,7 @@
 #include "tests/support/iat_patch.h"
 
 #include "control/control_handlers.h"
+#include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_client.h"
@@ -475,6 +476,24 @@ TEST_F(PlaylistMenuTest, AChoiceFromAPlaylistSinceReplacedPlaysNothing) {
     for (const PlayerSimLogEntry& entry : log) entriesMadeCurrent += entry.kind == "SETPOS";
     EXPECT_EQ(entriesMadeCurrent, 1) << "only the test's own";
     EXPECT_EQ(CountPlayerSimLog(log, "COMMAND"), 0);
+}
+
+// A choice made while a press is still being sent waits for it, as the
+// wheel's notches do, and is not dropped.
+TEST_F(PlaylistMenuTest, AChoiceMadeWhileAPressIsSentWaitsForIt) {
+    PlayerSimOptions slow;
+    slow.playlist = Tracks(10);
+    slow.state = PlayerSimState::Stopped;
+    slow.commandDelayMs = 400;
+    StartPlayer(slow);
+    OpenContextMenu();
+    pluginState.hotItem = 3;  // Stop
+    StartCommand();
+    ASSERT_TRUE(pluginState.commandBusy);
+    Send(WM_COMMAND, 1040 + 5);
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 3000)) << "the choice was dropped";
+    EXPECT_EQ(Ask(125), 5);
+    EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", "40047"), 1);
 }
 
 // A 64-bit player answers with addresses cut to 32 bits on their way here:
