@@ -8,11 +8,11 @@
 // first caption read (GetWindowTextA or W) that returns the new title to
 // its tip's paint blitting the cover (GdiAlphaBlend); the cover worker's
 // MSG_COVER_DONE post and its arrival on the host's thread, whose loop
-// this program serves, split it. With
-// each cover on screen the tip is repainted by force, and its WM_PAINT is
-// timed from BeginPaint to EndPaint. Meanwhile every message the host's
-// thread sends or posts to the player is counted. Last, a song played
-// again after one other must get its kept cover without a file opened.
+// this program serves, split it. With each cover on screen the tip is
+// repainted by force, and its WM_PAINT is timed from BeginPaint to
+// EndPaint. Meanwhile every message the host's thread sends or posts to
+// the player is counted. Last, a song played again after one other must
+// get its kept cover without a file opened.
 // Not part of the test run.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
