@@ -5,10 +5,9 @@
 #include "player/bounded_send.h"
 #include "player/player_link.h"
 #include "player/playlist.h"
-#include "player/pointer_answers.h"
+#include "player/known_player.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
-#include "plugin/stop_signal.h"
 
 #include <optional>
 
@@ -79,23 +78,6 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
 
 JobWorker<ModesJob> modesWorker(L"Pelorin menu", MSG_MODES_DONE, CarryOut);
 
-// The player found to know no UTF-16 titles: a player does not learn them
-// while it runs, so its later menus ask in the code page alone, one round
-// trip fewer a title. The host's thread's, forgotten at every stop.
-struct NarrowTitlesPlayer {
-    HWND window = nullptr;
-    DWORD processId = 0;
-};
-NarrowTitlesPlayer narrowTitlesPlayer;
-const ForgottenAtStop narrowTitlesPlayerForgotten([] { narrowTitlesPlayer = NarrowTitlesPlayer{}; });
-
-// A window's handle may be given to another program's window later.
-DWORD ProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
 }  // namespace
 
 LPARAM PackModes(PlayerModes modes) {
@@ -107,8 +89,10 @@ PlayerModes UnpackModes(LPARAM packed) { return {AnswerFrom(packed), AnswerFrom(
 bool ModesWorkerBusy() { return modesWorker.Busy(); }
 
 bool StartModeQuestions(HWND player) {
-    const bool askWide = narrowTitlesPlayer.window != player || narrowTitlesPlayer.processId != ProcessOf(player);
-    return modesWorker.Hand({player, 0, false, askWide, KnownPointerAnswers(player), {}});
+    // A player does not learn UTF-16 titles while it runs: one found to
+    // know none is asked in the code page alone, a round trip fewer a title.
+    const PlayerFacts known = KnownFacts(player);
+    return modesWorker.Hand({player, 0, false, !known.narrowTitles, known.pointers, {}});
 }
 
 bool StartModeChange(HWND player, LPARAM setting, bool on) {
@@ -118,7 +102,7 @@ bool StartModeChange(HWND player, LPARAM setting, bool on) {
 const PlaylistPart* FinishModesJob(WPARAM poster) {
     const ModesJob* job = modesWorker.Finish(poster);
     if (job == nullptr) return nullptr;
-    if (job->playlist.narrowTitles) narrowTitlesPlayer = {job->player, ProcessOf(job->player)};
+    if (job->playlist.narrowTitles) RememberNarrowTitles(job->player);
     RememberPointerAnswers(job->player, job->pointers);
     return &job->playlist;
 }

@@ -2,7 +2,7 @@
 // host's thread the covers kept, the one shown and its drawing.
 #include "titletip/title_cover.h"
 
-#include "player/pointer_answers.h"
+#include "player/known_player.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/gdi_guards.h"
@@ -108,7 +108,7 @@ void HandLook(HWND player) {
     CoverJob job;
     job.player = player;
     job.unicodeWindow = IsWindowUnicode(player) != FALSE;
-    job.pointers = KnownPointerAnswers(player);
+    job.pointers = KnownFacts(player).pointers;
     job.keptCount = covers.keptCount;
     for (int i = 0; i < covers.keptCount; ++i) job.kept[i] = covers.kept[i].file;
     covers.lookAgainAt = nullptr;

@@ -1,6 +1,7 @@
-// The player's bitness as the pointer answers need it, learnt on a worker
-// and remembered on the host's thread with the window it was learnt for.
-#include "player/pointer_answers.h"
+// What is known of one player window: its bitness, learnt on a worker, and
+// what its answers showed, remembered on the host's thread with the window
+// they were learnt for.
+#include "player/known_player.h"
 
 #include "plugin/stop_signal.h"
 
@@ -9,7 +10,7 @@ namespace {
 struct KnownPlayer {
     HWND window = nullptr;
     DWORD processId = 0;
-    PointerAnswers answers = PointerAnswers::Unknown;
+    PlayerFacts facts;
 };
 KnownPlayer knownPlayer;
 const ForgottenAtStop knownPlayerForgotten([] { knownPlayer = KnownPlayer{}; });
@@ -42,13 +43,20 @@ PointerAnswers LearnPointerAnswers(HWND player) {
     return asked ? PointerAnswersFor(self, playerWow64) : PointerAnswers::Unknown;
 }
 
-PointerAnswers KnownPointerAnswers(HWND player) {
-    if (player == nullptr || knownPlayer.window != player || knownPlayer.processId != ProcessOf(player))
-        return PointerAnswers::Unknown;
-    return knownPlayer.answers;
+PlayerFacts KnownFacts(HWND player) {
+    if (player == nullptr || knownPlayer.window != player || knownPlayer.processId != ProcessOf(player)) return {};
+    return knownPlayer.facts;
+}
+
+// What was known of another window goes: the window has changed hands.
+PlayerFacts& FactsToLearn(HWND player) {
+    const DWORD processId = ProcessOf(player);
+    if (knownPlayer.window != player || knownPlayer.processId != processId) knownPlayer = {player, processId, {}};
+    return knownPlayer.facts;
 }
 
 void RememberPointerAnswers(HWND player, PointerAnswers answers) {
-    if (answers == PointerAnswers::Unknown) return;
-    knownPlayer = {player, ProcessOf(player), answers};
+    if (answers != PointerAnswers::Unknown) FactsToLearn(player).pointers = answers;
 }
+
+void RememberNarrowTitles(HWND player) { FactsToLearn(player).narrowTitles = true; }

@@ -1,7 +1,9 @@
-// Whether the player's answers that are addresses in its own memory (the
-// playlist's titles and file names) can be read from here. A 64-bit player
-// answers with 64-bit addresses, which reach a 32-bit plug-in cut to 32
-// bits: reading them shows garbage or nothing, so they are not asked for.
+// What the workers learnt of one player window, kept on the host's thread
+// with that window: whether its answers that are addresses in its own
+// memory (the playlist's titles, the songs' files) can be read from here,
+// and whether it knows UTF-16 titles. A 64-bit player answers with 64-bit
+// addresses, which reach a 32-bit plug-in cut to 32 bits: reading them
+// shows garbage or nothing, so they are not asked for.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +20,14 @@ constexpr PointerAnswers PointerAnswersFor(bool selfUnderWow64, bool playerUnder
 // Unknown when its process cannot be asked.
 PointerAnswers LearnPointerAnswers(HWND player);
 
-// Host's thread: what was learnt of this player window, Unknown for one not
+struct PlayerFacts {
+    PointerAnswers pointers = PointerAnswers::Unknown;
+    bool narrowTitles = false;  // it answered titles in the code page alone
+};
+
+// Host's thread: what was learnt of this player window, nothing for one not
 // seen before (a window's handle may later be another program's); and
 // remembering what a worker learnt. Forgotten at every stop.
-PointerAnswers KnownPointerAnswers(HWND player);
+PlayerFacts KnownFacts(HWND player);
 void RememberPointerAnswers(HWND player, PointerAnswers answers);
+void RememberNarrowTitles(HWND player);
