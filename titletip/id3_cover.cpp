@@ -9,6 +9,7 @@
 
 namespace {
 
+constexpr std::string_view kTagMagic = "ID3";
 constexpr uint64_t kTagHeaderSize = 10;
 constexpr uint64_t kTagFooterSize = 10;
 constexpr uint8_t kNoRevision = 0xFF;
@@ -29,6 +30,12 @@ constexpr uint8_t kV24Encrypted = 0x04;
 constexpr uint8_t kV24Unsynchronised = 0x02;
 constexpr uint8_t kV24DataLength = 0x01;
 
+// 2.2 frames: a 3-character id and a 3-byte size; later ones: 4 and 4,
+// then two bytes of flags.
+constexpr size_t kV22FrameIdSize = 3;
+constexpr size_t kV22FrameHeaderSize = 6;
+constexpr size_t kFrameIdSize = 4;
+constexpr size_t kFrameHeaderSize = 10;
 constexpr uint64_t kGroupIdSize = 1;
 constexpr uint64_t kDataLengthSize = 4;
 constexpr uint32_t kV24ExtendedSizeField = 4;  // counted in its own size
@@ -64,7 +71,7 @@ bool ReadTagHeader(FileWindow& file, TagHeader& header) {
     ByteCursor fields(bytes.data(), bytes.size());
     ByteCursor magic;
     uint8_t revision = 0;
-    return file.Read(bytes) && fields.Take(3, magic) && magic.RestEquals("ID3") && fields.ReadU8(header.version) &&
+    return file.Read(bytes) && fields.Take(kTagMagic.size(), magic) && magic.RestEquals(kTagMagic) && fields.ReadU8(header.version) &&
            fields.ReadU8(revision) && fields.ReadU8(header.flags) && fields.ReadSyncsafe28(header.size) &&
            header.version >= 2 && header.version <= 4 && revision != kNoRevision;
 }
@@ -92,14 +99,16 @@ bool SkipExtendedHeader(ByteCursor& tag, uint8_t version) {
 bool IsFrameIdCharacter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 FrameRead ReadFrameHeader(ByteCursor& frames, uint8_t version, FrameHeader& frame) {
-    const size_t idSize = version == 2 ? 3 : 4;
-    const size_t headerSize = version == 2 ? 6 : 10;
+    const size_t idSize = version == 2 ? kV22FrameIdSize : kFrameIdSize;
+    const size_t headerSize = version == 2 ? kV22FrameHeaderSize : kFrameHeaderSize;
     uint8_t first = 0;
     // Padding, or too little left for a frame: the frames end here.
     if (frames.Remaining() < headerSize || !frames.PeekU8(first) || first == 0) return FrameRead::kEnd;
     ByteCursor peek = frames;
     ByteCursor id;
     if (!peek.Take(idSize, id)) return FrameRead::kEnd;
+    // Bytes that are no frame id are junk after the last frame, taken as
+    // its end as padding would be.
     for (ByteCursor chars = id; chars.Remaining() > 0;) {
         uint8_t c = 0;
         if (!chars.ReadU8(c) || !IsFrameIdCharacter(c)) return FrameRead::kEnd;

@@ -40,7 +40,7 @@ public:
         auto* bytes = static_cast<uint8_t*>(out);
         const size_t held = offset < start_.size() ? std::min<size_t>(size, start_.size() - static_cast<size_t>(offset)) : 0;
         if (held > 0) std::memcpy(bytes, start_.data() + offset, held);
-        std::memset(bytes + held, fill_, size - held);
+        if (size > held) std::memset(bytes + held, fill_, size - held);
         return true;
     }
 
