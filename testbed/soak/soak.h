@@ -54,6 +54,7 @@ struct Soak {
 
     CoverFileSet covers;         // written under scratchDir at the start
     std::string lastCoverNamed;  // what the last cover event named, for the messages
+    int coverNamings = 0;        // files named to the player by cover events
 
     DWORD longestStallMs = 0;  // one message, timer or paint on the shell's loop
     std::string longestStallWhat;

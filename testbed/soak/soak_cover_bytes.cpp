@@ -16,7 +16,8 @@ size_t ByteAt(const LengthField& field, int i) {
 void WriteNumber(Bytes& bytes, size_t offset, uint64_t value, int size, NumberCoding coding) {
     const LengthField field = {offset, size, coding};
     const int bits = BitsPerByte(coding);
-    for (int i = 0; i < size; ++i) bytes[ByteAt(field, i)] = static_cast<uint8_t>((value >> (bits * i)) & ((1u << bits) - 1));
+    const uint64_t byteMask = (1u << bits) - 1;
+    for (int i = 0; i < size; ++i) bytes[ByteAt(field, i)] = static_cast<uint8_t>((value >> (bits * i)) & byteMask);
 }
 
 uint64_t ReadNumber(const Bytes& bytes, const LengthField& field) {

@@ -90,7 +90,8 @@ private:
     // Pictures beside songs whose tags hold none; the names in every case.
     void PlanFolderCovers() {
         using F = PictureFormat;
-        for (const char* album : {"a", "b", "c", "d", "e"}) set_.folders.push_back(std::string("covers\\album-") + album);
+        for (const char* album : {"a", "b", "c", "d", "e"})
+            set_.folders.push_back(std::string("covers\\album-") + album);
         AddPicture("covers\\album-a\\Cover.JPG", Picture(F::Jpeg, kFrontCover).data);
         AddFile("covers\\album-a\\song.mp3", MpegAudio(), "no tag, Cover.JPG beside it");
         // folder comes before front and albumart.
@@ -139,8 +140,9 @@ private:
         for (const char* extension : {"mp3", "flac", "m4a"})
             AddBroken(std::string("random.") + extension, RandomBytes(), std::string("random bytes as .") + extension);
         AddBroken("empty.mp3", {}, "an empty file");
-        const Bytes claiming = PngClaiming(Picture(PictureFormat::Png, kFrontCover).data, kClaimedWidth, kClaimedHeight);
-        const TagPicture huge = {PictureFormat::Png, kFrontCover, int(kClaimedWidth), int(kClaimedHeight), claiming};
+        const Bytes png = Picture(PictureFormat::Png, kFrontCover).data;
+        const TagPicture huge = {PictureFormat::Png, kFrontCover, int(kClaimedWidth), int(kClaimedHeight),
+                                 PngClaiming(png, kClaimedWidth, kClaimedHeight)};
         AddBroken("huge png.mp3", Id3File(3, "Soak - Huge", {huge}).bytes, "ID3v2.3, a PNG claiming 16384 x 65537");
         AddBroken("huge png.flac", FlacFile("Soak - Huge", {huge}).bytes, "FLAC, a PNG claiming 16384 x 65537");
         AddBroken("huge png.m4a", Mp4File("Soak - Huge", {huge}, false).bytes, "M4A, a PNG claiming 16384 x 65537");
@@ -156,7 +158,8 @@ private:
         set_.names.push_back({"covers\\gone\\deeper\\track.flac", true, "two folders that do not exist"});
         set_.names.push_back({"covers\\album-a\\missing.mp3", true, "no such file, Cover.JPG beside it"});
         set_.names.push_back({"covers\\album-a", true, "a folder as the file"});
-        set_.names.push_back({"covers\\" + std::string(kOverlongNameLength, 'n') + ".mp3", true, "a name of 300 letters"});
+        const std::string overlong(kOverlongNameLength, 'n');
+        set_.names.push_back({"covers\\" + overlong + ".mp3", true, "a name of 300 letters"});
         set_.names.push_back({"http://127.0.0.1:1/stream.mp3", false, "a stream's address"});
         set_.names.push_back({"", false, "no file"});
     }
@@ -200,8 +203,8 @@ bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool whole = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                                         written == bytes.size());
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    const bool whole = size == 0 || (WriteFile(file, bytes.data(), size, &written, nullptr) && written == size);
     CloseHandle(file);
     return whole;
 }

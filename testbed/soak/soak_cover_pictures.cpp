@@ -55,7 +55,8 @@ Bytes PixelRows(PictureFormat format, int width, int height, const uint32_t (&co
         for (int x = 0; x < width; ++x) {
             const uint32_t colour = colours[(y * 2 / height) * 2 + x * 2 / width];
             uint8_t* pixel = &rows[static_cast<size_t>(y) * *stride + static_cast<size_t>(x) * channels];
-            for (int channel = 0; channel < channels; ++channel) pixel[channel] = static_cast<uint8_t>(colour >> (8 * channel));
+            for (int channel = 0; channel < channels; ++channel)
+                pixel[channel] = static_cast<uint8_t>(colour >> (8 * channel));
         }
     return rows;
 }

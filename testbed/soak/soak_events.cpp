@@ -216,6 +216,7 @@ const CoverName& RandomCover(Soak& soak) {
     const std::vector<CoverName>& names = soak.covers.names;
     const CoverName& name = names[static_cast<size_t>(soak.Uniform(0, static_cast<int>(names.size()) - 1))];
     soak.lastCoverNamed = name.label;
+    ++soak.coverNamings;
     return name;
 }
 

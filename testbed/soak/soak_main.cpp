@@ -167,6 +167,8 @@ int main(int argc, char** argv) {
 
     std::printf("figure: events run | %d | - | -\n", soak.event);
     std::printf("figure: minutes | %.1f | - | -\n", (GetTickCount() - started) / 60000.0);
+    std::printf("figure: files named by cover events | %d (of %zu names) | - | -\n", soak.coverNamings,
+                soak.covers.names.size());
     std::printf("figure: longest stall of the shell's loop | %lu ms (%s) | <= %lu ms | %s\n", soak.longestStallMs,
                 soak.longestStallWhat.c_str(), kStallBoundMs, Verdict(soak.longestStallMs <= kStallBoundMs));
     std::printf("figure: longest stop | %lu ms | <= %lu ms | %s\n", soak.longestStopMs, kStallBoundMs,

@@ -26,7 +26,8 @@ Bytes ReadBack(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) return {};
     Bytes bytes(GetFileSize(file, nullptr));
     DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.clear();
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    if (size > 0 && (!ReadFile(file, bytes.data(), size, &read, nullptr) || read != size)) bytes.clear();
     CloseHandle(file);
     return bytes;
 }
@@ -61,7 +62,8 @@ TEST_F(CoverSetTest, WrittenFilesReadBackLeadWhereTheySayAndLeaveNothingWhenRemo
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     const CoverFileSet set = PlanCoverFiles(3);
     ASSERT_TRUE(WriteCoverFiles(set, folder));
-    for (const CoverFileBytes& file : set.files) EXPECT_EQ(ReadBack(CoverPathIn(folder, file.path)), file.bytes) << file.path;
+    for (const CoverFileBytes& file : set.files)
+        EXPECT_EQ(ReadBack(CoverPathIn(folder, file.path)), file.bytes) << file.path;
 
     // A written music file is a file, and the one folder named is a folder;
     // every other name leads nowhere.
