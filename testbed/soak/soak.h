@@ -6,6 +6,7 @@
 #pragma once
 
 #include "testbed/hostkit/hostkit.h"
+#include "testbed/soak/soak_cover_files.h"
 #include "testbed/shell/plugin_loader.h"
 #include "tests/lifecycle/plugin_probe.h"
 
@@ -51,6 +52,10 @@ struct Soak {
     DWORD playerAwakeAt = 0;       // a hang asked for ends about then
     int dropCount = 0;
 
+    CoverFileSet covers;         // written under scratchDir at the start
+    std::string lastCoverNamed;  // what the last cover event named, for the messages
+    int coverNamings = 0;        // files named to the player by cover events
+
     DWORD longestStallMs = 0;  // one message, timer or paint on the shell's loop
     std::string longestStallWhat;
     DWORD longestStopMs = 0;   // one DoneModule
@@ -76,7 +81,9 @@ HWND SoakControl(const Soak& soak);
 // One random event from the table of event kinds.
 void RunRandomEvent(Soak& soak);
 
-// The checks made every few hundred events and at the end.
+// The checks made every few hundred events and at the end. CheckDrops
+// also fails on any box that is not one of the plug-in's reports of a
+// drop or a start that failed.
 void CheckDrops(Soak& soak, bool final);
 void CheckStore(Soak& soak);
 // True while a drop is expected: nothing may take the player away then.

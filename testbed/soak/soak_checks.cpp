@@ -19,6 +19,7 @@ const std::set<std::string> kWrittenBack = {"Winamp Path", "Hide on Minimize"};
 constexpr DWORD kWorkerGraceMs = 3000;
 // The code page the soak's dropped names are written in.
 constexpr UINT kDropNameCodePage = 1251;
+constexpr char kLaunchFailureText[] = "Error loading player!\r";
 
 bool OurWindowsExist() {
     return FindWindowA("Pelorin", nullptr) != nullptr || FindWindowA("Pelorin_Tip", nullptr) != nullptr;
@@ -56,14 +57,27 @@ std::string QuotedName(const PlayerSimLogEntry& entry) {
     return entry.kind == "ENQUEUEW" ? InCodePage(name, kDropNameCodePage) : name;
 }
 
-// A file the plug-in names in a report ("...:", then a name a line) is
-// accounted for: the player went before it could be handed over.
-void AccountForReports(Soak& soak) {
+// The two boxes the plug-in may show in a soak: the report of dropped
+// files the player never took ("...:", then a name a line), and a start of
+// the player that failed. No other box, whatever the player names.
+bool DropReport(const std::string& text) {
+    const size_t at = text.find('\r');
+    return at != std::string::npos && at > 0 && text[at - 1] == ':';
+}
+bool LaunchFailure(const std::string& text) { return text.rfind(kLaunchFailureText, 0) == 0; }
+
+// Every box since the last look: a file the plug-in names in a drop report
+// is accounted for (the player went before it could be handed over), a box
+// that is no report of ours is a failure.
+void AccountForBoxes(Soak& soak) {
     const std::vector<ShownMessage> shown = ShownMessages();
     for (size_t i = soak.boxesRead; i < shown.size(); ++i) {
         const std::string& text = shown[i].text;
+        if (!DropReport(text)) {
+            if (!LaunchFailure(text)) Fail(soak, "a box the soak did not expect: " + shown[i].caption + ": " + text);
+            continue;
+        }
         size_t at = text.find('\r');
-        if (at == std::string::npos || at == 0 || text[at - 1] != ':') continue;
         while (at != std::string::npos) {
             const size_t end = text.find('\r', at + 1);
             // The plug-in read the dropped bytes in this process's code page.
@@ -97,8 +111,10 @@ std::vector<std::pair<std::string, std::string>> StoreEntries(const std::string&
 }  // namespace
 
 void Fail(Soak& soak, const std::string& what) {
-    const std::string line = "FAILED at event " + std::to_string(soak.event) + " (" + soak.eventKind + ", seed " +
-                             std::to_string(soak.seed) + "): " + what;
+    std::string line = "FAILED at event " + std::to_string(soak.event) + " (" + soak.eventKind + ", seed " +
+                       std::to_string(soak.seed) + "): " + what;
+    // The plug-in reads a cover after the event that named its file.
+    if (!soak.lastCoverNamed.empty()) line += " [last cover file named: " + soak.lastCoverNamed + "]";
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     soak.failures.push_back(line);
@@ -122,7 +138,8 @@ void RunShell(Soak& soak, DWORD ms) {
             GetClassNameA(message.hwnd, className, sizeof className);
             soak.longestStallWhat = "message " + std::to_string(message.message) + " (timer " +
                                     std::to_string(message.message == WM_TIMER ? message.wParam : 0) + ") to " +
-                                    className + ", " + soak.eventKind;
+                                    className + ", " + soak.eventKind +
+                                    (soak.lastCoverNamed.empty() ? "" : ", after cover file " + soak.lastCoverNamed);
         }
     }
 }
@@ -153,6 +170,9 @@ void StopSoakPlugin(Soak& soak) {
     // The workers may still be on their way out of a call to the player.
     if (!WaitUntil([&] { return ThreadCount() <= soak.baseline.threads; }, kWorkerGraceMs))
         Fail(soak, "a thread of the plug-in outlived the stop");
+    // A cover is read on a worker: its file must be closed by now.
+    for (const std::string& path : CoverFilesHeldOpen(soak.covers, soak.scratchDir))
+        Fail(soak, "the cover file " + path + " is still open after a stop");
     // The stop signal lives as long as the library.
     if (LiveKernelHandles() > 1) Fail(soak, std::to_string(LiveKernelHandles()) + " kernel handles left open");
 }
@@ -162,7 +182,7 @@ bool DropPending(const Soak& soak) { return !soak.drops.empty(); }
 void CheckDrops(Soak& soak, bool final) {
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(soak.simLogPath);
     // Read after the log: a report that came before a later drop's file is in.
-    AccountForReports(soak);
+    AccountForBoxes(soak);
     // Each expected name must come next among the names the player took:
     // by message, handed over by a later start or, when the player had just
     // gone, on the command line of the instance that became the player.

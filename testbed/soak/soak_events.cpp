@@ -1,6 +1,7 @@
 // The soak's events: one table of kinds with their weights, one small
 // function each. Events that would take the player away, or stop the
-// plug-in, wait while a drop is still expected at the player.
+// plug-in, wait while a drop is still expected at the player. Cover events
+// name the soak's music files (soak_cover_files.h) to the player.
 #include "testbed/soak/soak.h"
 
 #include "testbed/common/files.h"
@@ -211,6 +212,47 @@ void ChangeCaption(Soak& soak) {
     }
 }
 
+const CoverName& RandomCover(Soak& soak) {
+    const std::vector<CoverName>& names = soak.covers.names;
+    const CoverName& name = names[static_cast<size_t>(soak.Uniform(0, static_cast<int>(names.size()) - 1))];
+    soak.lastCoverNamed = name.label;
+    ++soak.coverNamings;
+    return name;
+}
+
+// A title of its own for every naming, so that the plug-in sees a new song.
+std::string CoverTitle(const Soak& soak, const CoverName& name) {
+    return "Cover " + std::to_string(soak.event) + " - " + name.label;
+}
+
+// A few of the files as the whole playlist, for track changes to walk
+// through and for songs to come back while their covers are kept.
+void CoverPlaylist(Soak& soak, bool unicode) {
+    std::vector<PlayerSimTrack> tracks;
+    for (int i = soak.Uniform(2, 5); i > 0; --i) {
+        const CoverName& name = RandomCover(soak);
+        // A playlist entry's empty file would read as none at all.
+        if (!name.path.empty())
+            tracks.push_back({CoverTitle(soak, name), 200, CoverNameForPlayer(soak.scratchDir, name, unicode)});
+    }
+    SendPlayerSimPlaylist(Player(), tracks);
+}
+
+// The player's current entry names one of the soak's music files, then
+// takes a new title, so that the plug-in looks for that file's cover.
+void ChangeCover(Soak& soak) {
+    if (soak.covers.names.empty() || !PlayerAwake(soak)) return;
+    // The player takes names in UTF-8 on a Unicode window.
+    const bool unicode = IsWindowUnicode(Player()) != FALSE;
+    if (soak.Chance(15)) {
+        CoverPlaylist(soak, unicode);
+        return;
+    }
+    const CoverName& name = RandomCover(soak);
+    TellPlayer(soak, "file " + CoverNameForPlayer(soak.scratchDir, name, unicode));
+    TellPlayer(soak, "title " + CoverTitle(soak, name));
+}
+
 void Idle(Soak& soak) { RunShell(soak, soak.Uniform(100, 600)); }
 
 struct EventKind {
@@ -229,6 +271,7 @@ constexpr EventKind kEventKinds[] = {
     {"slow answers", 2, SlowPlayer},     {"track change", 4, ChangeTrack},
     {"player state", 4, ChangePlayerState}, {"stream", 1, StreamOrTrack},
     {"caption", 2, ChangeCaption},       {"idle", 6, Idle},
+    {"cover", 5, ChangeCover},
 };
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
 
+#include <objbase.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -49,8 +51,33 @@ std::string MakeScratchFolder() {
     return folder;
 }
 
+// Drawn on a thread of their own, so that COM is initialised there and not
+// on the shell's thread, which the plug-in shares.
+CoverFileSet PlanCoversApart(unsigned seed) {
+    CoverFileSet set;
+    std::thread planner([&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        set = PlanCoverFiles(seed);
+        if (SUCCEEDED(com)) CoUninitialize();
+    });
+    planner.join();
+    return set;
+}
+
+void WriteCovers(Soak& soak) {
+    const DWORD started = GetTickCount();
+    soak.covers = PlanCoversApart(soak.seed);
+    if (!soak.covers.failure.empty()) Fail(soak, "the cover files are incomplete: " + soak.covers.failure);
+    if (!WriteCoverFiles(soak.covers, soak.scratchDir)) Fail(soak, "the cover files could not all be written");
+    std::printf("soak: %zu cover files, %zu names for the player, digest %016llx, %lu ms\n", soak.covers.files.size(),
+                soak.covers.names.size(), static_cast<unsigned long long>(CoverSetDigest(soak.covers)),
+                GetTickCount() - started);
+    std::fflush(stdout);
+}
+
 bool SetUp(Soak& soak) {
     soak.scratchDir = MakeScratchFolder();
+    WriteCovers(soak);
     soak.storePath = soak.scratchDir + "\\mirel.ini";
     soak.storeText = "[Pelorin]\r\nWinamp Path=" + PlayerSimExePath() +
                      "\r\nVolume Steps=3\r\nButtons tips=1\r\nRun at Startup=1\r\n";
@@ -100,6 +127,8 @@ void TearDown(Soak& soak) {
         Fail(soak, "the library is still loaded after the last stop: a thread of ours runs on");
     EndPlayers();
     DestroyHostKit(&soak.host);
+    for (const std::string& path : RemoveCoverFiles(soak.covers, soak.scratchDir))
+        Fail(soak, "the cover file " + path + " could not be removed");
 }
 
 bool Running(const Options& options, const Soak& soak, DWORD started) {
@@ -138,6 +167,8 @@ int main(int argc, char** argv) {
 
     std::printf("figure: events run | %d | - | -\n", soak.event);
     std::printf("figure: minutes | %.1f | - | -\n", (GetTickCount() - started) / 60000.0);
+    std::printf("figure: files named by cover events | %d (of %zu names) | - | -\n", soak.coverNamings,
+                soak.covers.names.size());
     std::printf("figure: longest stall of the shell's loop | %lu ms (%s) | <= %lu ms | %s\n", soak.longestStallMs,
                 soak.longestStallWhat.c_str(), kStallBoundMs, Verdict(soak.longestStallMs <= kStallBoundMs));
     std::printf("figure: longest stop | %lu ms | <= %lu ms | %s\n", soak.longestStopMs, kStallBoundMs,
