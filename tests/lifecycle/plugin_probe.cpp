@@ -71,6 +71,11 @@ struct HandleLedger {
         live.erase(handle);
         LeaveCriticalSection(&lock);
     }
+    void Clear() {
+        EnterCriticalSection(&lock);
+        live.clear();
+        LeaveCriticalSection(&lock);
+    }
 };
 HandleLedger handles;
 
@@ -168,6 +173,11 @@ const Replacement kGdi[] = {
 }  // namespace
 
 PluginProbe::PluginProbe(HMODULE plugin) {
+    // Each probe counts the handles opened while it lives: a worker of an
+    // earlier load, still finishing a job after its stop (the cover's may
+    // wait half a second for a player), closes its own once that load's
+    // probe has gone.
+    handles.Clear();
     for (const Replacement& r : kPluginOnly)
         patches_.push_back(std::make_unique<ScopedImportPatch>(plugin, r.dll, r.function, r.stand_in));
     for (HMODULE module : {plugin, GetModuleHandleA("starter.dll"), GetModuleHandleA("MirelEx.dll")})
