@@ -94,9 +94,9 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
 }
 
 std::string FormatPlayerSimTrack(const PlayerSimTrack& track) {
-  std::string spec = track.title + "|" + std::to_string(track.lengthSec);
-  if (!track.file.empty()) spec += "|" + track.file;
-  return spec;
+  std::string entry = track.title + "|" + std::to_string(track.lengthSec);
+  if (!track.file.empty()) entry += "|" + track.file;
+  return entry;
 }
 
 PlayerSimFiles ConfigurePlayerSim(const PlayerSimOptions& options) {

@@ -70,7 +70,7 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     return runtime;
   }
   if (verb == "playlist") {
-    runtime.model = RewritePlaylist(std::move(runtime.model), ParseTrackSpecList(argument), now);
+    runtime.model = RewritePlaylist(std::move(runtime.model), ParseTrackEntryList(argument), now);
     return runtime;
   }
   // Retitling and resizing act on the current entry: none, nothing to change.

@@ -30,7 +30,7 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
   if (key == kKeyState) {
     ParseState(TrimBlanks(value), &options->state);
   } else if (key == kKeyTrack) {
-    options->playlist.push_back(ParseTrackSpec(value));
+    options->playlist.push_back(ParseTrackEntry(value));
   } else if (key == kKeyCurrent) {
     int oneBased = 1;
     ReadInt(value, &oneBased);

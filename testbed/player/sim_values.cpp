@@ -62,7 +62,7 @@ bool ParseTitleAndLength(std::string_view text, Track* track) {
 
 }  // namespace
 
-Track ParseTrackSpec(std::string_view text) {
+Track ParseTrackEntry(std::string_view text) {
   Track track;
   if (ParseTitleAndLength(text, &track)) return track;
   const size_t bar = text.rfind('|');
@@ -73,13 +73,13 @@ Track ParseTrackSpec(std::string_view text) {
   return {std::string(text), kDefaultTrackLengthSec};
 }
 
-std::vector<Track> ParseTrackSpecList(std::string_view text) {
+std::vector<Track> ParseTrackEntryList(std::string_view text) {
   std::vector<Track> tracks;
   while (!text.empty()) {
     const size_t semicolon = text.find(';');
-    const std::string_view spec = text.substr(0, semicolon);
+    const std::string_view entry = text.substr(0, semicolon);
     text.remove_prefix(semicolon == std::string_view::npos ? text.size() : semicolon + 1);
-    if (!spec.empty()) tracks.push_back(ParseTrackSpec(spec));
+    if (!entry.empty()) tracks.push_back(ParseTrackEntry(entry));
   }
   return tracks;
 }

@@ -27,9 +27,9 @@ const char* StateName(PlayState state);
 // No readable length gives kDefaultTrackLengthSec with the whole text as
 // the title and no file.
 constexpr int kDefaultTrackLengthSec = 200;
-Track ParseTrackSpec(std::string_view text);
+Track ParseTrackEntry(std::string_view text);
 // Entries separated by ';', which no entry may hold; empty ones are skipped.
-std::vector<Track> ParseTrackSpecList(std::string_view text);
+std::vector<Track> ParseTrackEntryList(std::string_view text);
 
 // UTF-8 as UTF-16, for the texts of a Unicode window.
 std::wstring WideFromUtf8(std::string_view text);

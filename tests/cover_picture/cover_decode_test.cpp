@@ -8,7 +8,6 @@
 
 #include "testbed/common/files.h"
 #include "tests/cover_picture/picture_bytes.h"
-#include "tests/support/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
 #include <gtest/gtest.h>
@@ -156,23 +155,6 @@ TEST_F(DecodeCoverTest, AFrameWiderThanTheLimitIsRefusedWhateverTheHeaderSays) {
         else
             EXPECT_FALSE(cover);
     }
-}
-
-TEST_F(DecodeCoverTest, TimeOfALargeJpeg) {
-    const Bytes jpeg = Picture("noise.jpg");
-    ASSERT_GT(jpeg.size(), 400u * 1024);
-    ASSERT_TRUE(Decoded(jpeg));  // the first also loads the decoder's code
-    std::vector<double> samples;
-    for (int run = 0; run < 7; ++run) {
-        const LARGE_INTEGER start = PerformanceNow();
-        const auto cover = Decoded(jpeg);
-        samples.push_back(MicrosecondsBetween(start, PerformanceNow()) / 1000);
-        // Noise around mid-grey averages back to about mid-grey.
-        ASSERT_TRUE(cover && cover->width == 64);
-        EXPECT_NEAR(int(cover->bgra[size_t(32) * 64 + 32] >> 8 & 0xFF), 0x80, 24);
-    }
-    PrintFigure("cover decode of a 1000 x 1000 JPEG of " + std::to_string(jpeg.size() / 1024) + " KB, median of 7",
-                Printed("%.1f ms", Median(samples)));
 }
 
 }  // namespace

@@ -35,35 +35,31 @@ const ValueCase kValueCases[] = {
     {"u24be", As<uint32_t, &ByteCursor::ReadU24BE>(), {0xFF, 0x00, 0x01}, 0xFF0001},
     {"u32be", As<uint32_t, &ByteCursor::ReadU32BE>(), {0xDE, 0xAD, 0xBE, 0xEF}, 0xDEADBEEF},
     {"u64be", As<uint64_t, &ByteCursor::ReadU64BE>(), {0x80, 1, 2, 3, 4, 5, 6, 0xFF}, 0x80010203040506FFull},
+    {"u16le", As<uint16_t, &ByteCursor::ReadU16LE>(), {0xEF, 0xBE}, 0xBEEF},
     {"u32le", As<uint32_t, &ByteCursor::ReadU32LE>(), {0xEF, 0xBE, 0xAD, 0xDE}, 0xDEADBEEF},
     {"syncsafe 257", As<uint32_t, &ByteCursor::ReadSyncsafe28>(), {0x00, 0x00, 0x02, 0x01}, 257},
     {"syncsafe largest", As<uint32_t, &ByteCursor::ReadSyncsafe28>(), {0x7F, 0x7F, 0x7F, 0x7F}, 0x0FFFFFFF},
 };
 
-TEST(ByteCursor, ReadsEachWidthAndOrder) {
+// Each read whole, then cut one byte short, which fails where it stood.
+TEST(ByteCursor, ReadsEachWidthAndOrderAndAValueCutShortFailsWhereItStood) {
     for (const ValueCase& c : kValueCases) {
         SCOPED_TRACE(c.name);
-        Bytes bytes = c.bytes;
-        bytes.push_back(0x99);
-        ByteCursor cursor(bytes);
+        Bytes whole = c.bytes;
+        whole.push_back(0x99);
+        ByteCursor cursor(whole);
         uint64_t value = 0;
         ASSERT_TRUE(c.read(cursor, value));
         EXPECT_EQ(value, c.expected);
         EXPECT_EQ(cursor.Position(), c.bytes.size());
         EXPECT_EQ(cursor.Remaining(), 1u);
-    }
-}
 
-TEST(ByteCursor, AValueCutShortFailsWhereItStood) {
-    for (const ValueCase& c : kValueCases) {
-        SCOPED_TRACE(c.name);
-        Bytes bytes = {0x42};
-        bytes.insert(bytes.end(), c.bytes.begin(), c.bytes.end() - 1);
-        ByteCursor cursor(bytes);
-        ASSERT_TRUE(cursor.Skip(1));
-        uint64_t value = 0;
-        EXPECT_FALSE(c.read(cursor, value));
-        EXPECT_EQ(cursor.Position(), 1u);
+        Bytes cut = {0x42};
+        cut.insert(cut.end(), c.bytes.begin(), c.bytes.end() - 1);
+        ByteCursor shortOne(cut);
+        ASSERT_TRUE(shortOne.Skip(1));
+        EXPECT_FALSE(c.read(shortOne, value));
+        EXPECT_EQ(shortOne.Position(), 1u);
     }
 }
 

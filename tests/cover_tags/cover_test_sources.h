@@ -7,7 +7,6 @@
 #include "titletip/cover_tags.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -48,29 +47,6 @@ private:
     const std::vector<uint8_t>& start_;
     uint64_t size_;
     uint8_t fill_;
-};
-
-// A file opened with the C library, as a worker would open a song.
-class FileSource final : public CoverSource {
-public:
-    explicit FileSource(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-        if (file_ != nullptr && std::fseek(file_, 0, SEEK_END) == 0) size_ = static_cast<uint64_t>(std::ftell(file_));
-    }
-    ~FileSource() override {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-    bool IsOpen() const { return file_ != nullptr; }
-    uint64_t Size() const override { return size_; }
-    bool ReadAt(uint64_t offset, void* out, size_t size) override {
-        return file_ != nullptr && offset <= size_ && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
-               std::fread(out, 1, size, file_) == size;
-    }
-
-private:
-    FILE* file_;
-    uint64_t size_ = 0;
 };
 
 // A picture of the given size that starts like a JPEG file (FF D8 FF E0)

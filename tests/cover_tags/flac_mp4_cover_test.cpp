@@ -70,33 +70,4 @@ TEST(Mp4Cover, AudioBeforeMoovIsSkippedUnread) {
     EXPECT_LT(counting.bytesRead, pictures[0].bytes.size() + 256);
 }
 
-TEST(CoverFiles, ReadBackFromDiskThroughTheCLibrary) {
-    const std::vector<TagPicture> pictures = {PictureOf(200, kOther, 11), PictureOf(3000, kFront, 12)};
-    Id3Options v24;
-    v24.version = 4;
-    v24.framesUnsynchronised = true;
-    Mp4Options late;
-    late.moovAfterMdat = true;
-    const struct {
-        const char* name;
-        std::vector<uint8_t> bytes;
-    } files[] = {
-        {"cover.mp3", BuildId3File(pictures, v24)},
-        {"cover.flac", BuildFlacFile(pictures)},
-        {"cover.m4a", BuildM4aFile({pictures[1]}, late)},
-    };
-    for (const auto& f : files) {
-        SCOPED_TRACE(f.name);
-        const std::string path = testing::TempDir() + f.name;
-        ASSERT_TRUE(WriteFileBytes(path, f.bytes));
-        {
-            FileSource source(path);
-            ASSERT_TRUE(source.IsOpen());
-            EXPECT_EQ(source.Size(), f.bytes.size());
-            EXPECT_EQ(CoverFromTags(source), pictures[1].bytes);
-        }
-        std::remove(path.c_str());
-    }
-}
-
 }  // namespace

@@ -157,9 +157,9 @@ TEST(SimValues, IntegersMustBeWholeAndFit) {
   EXPECT_EQ(value, 2147483647);
 }
 
-TEST(SimValues, TrackSpecsNameAFileOnlyAfterAReadableLength) {
+TEST(SimValues, TrackEntriesNameAFileOnlyAfterAReadableLength) {
   struct Case {
-    const char* spec;
+    const char* entry;
     const char* title;
     int lengthSec;
     const char* file;
@@ -173,12 +173,12 @@ TEST(SimValues, TrackSpecsNameAFileOnlyAfterAReadableLength) {
       {"A - B|90|7", "A - B|90", 7, ""},  // a file named by a bare number reads as a length
   };
   for (const Case& c : cases) {
-    const Track track = ParseTrackSpec(c.spec);
-    EXPECT_EQ(track.title, c.title) << c.spec;
-    EXPECT_EQ(track.lengthSec, c.lengthSec) << c.spec;
-    EXPECT_EQ(track.file, c.file) << c.spec;
+    const Track track = ParseTrackEntry(c.entry);
+    EXPECT_EQ(track.title, c.title) << c.entry;
+    EXPECT_EQ(track.lengthSec, c.lengthSec) << c.entry;
+    EXPECT_EQ(track.file, c.file) << c.entry;
   }
-  const std::vector<Track> list = ParseTrackSpecList("A|1|C:\\a.mp3;;B|2;");
+  const std::vector<Track> list = ParseTrackEntryList("A|1|C:\\a.mp3;;B|2;");
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].file, "C:\\a.mp3");
   EXPECT_EQ(list[1].title, "B");
