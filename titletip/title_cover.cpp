@@ -1,16 +1,12 @@
-// The title tip's cover: the worker that finds and decodes it, and on the
-// host's thread the covers kept, the one shown and its drawing.
+// The title tip's cover on the host's thread: the worker that looks for
+// it, the covers kept, the one shown and its drawing.
 #include "titletip/title_cover.h"
 
-#include "player/known_player.h"
+#include "cover/cover_job.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/gdi_guards.h"
-#include "titletip/cover_file.h"
-#include "titletip/cover_picture.h"
 #include "titletip/title_tip.h"
-
-#include <objbase.h>
 
 #include <algorithm>
 #include <array>
@@ -18,63 +14,6 @@
 #include <utility>
 
 namespace {
-
-// The file questions share this bound, as the menu's do.
-constexpr DWORD kFileQuestionsBoundMs = 500;
-
-// One job of the cover's worker: the player to ask and the files whose
-// covers are kept already, then what it found.
-struct CoverJob {
-    HWND player = nullptr;
-    bool unicodeWindow = false;
-    PointerAnswers pointers = PointerAnswers::Unknown;  // learnt here when not known
-    std::array<CoverKey, kCoversKept> kept = {};
-    int keptCount = 0;
-    bool fileFound = false;
-    CoverKey file = {};
-    int keptAt = -1;     // where the file's cover is kept already, or -1
-    CoverPixels pixels;  // else the file's cover; empty when it has none
-};
-
-// COM for one job: the imaging component lives in it.
-class ComApartment {
-public:
-    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~ComApartment() {
-        if (ready_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    bool Ready() const { return ready_; }
-
-private:
-    bool ready_;
-};
-
-// Worker thread. A name the player gives that is no file, or one that
-// cannot be found, has no cover; one whose cover is kept is not read.
-LPARAM CarryOut(const WorkerLink&, CoverJob& job) {
-    if (job.pointers == PointerAnswers::Unknown) job.pointers = LearnPointerAnswers(job.player);
-    if (job.pointers == PointerAnswers::Unreadable) return 0;
-    const std::wstring name = AskCurrentFile(job.player, job.unicodeWindow, GetTickCount() + kFileQuestionsBoundMs);
-    if (!IsFilePath(name)) return 0;
-    const std::optional<CoverKey> file = KeyOfFile(name);
-    if (!file) return 0;
-    job.fileFound = true;
-    job.file = *file;
-    for (int i = 0; i < job.keptCount; ++i) {
-        if (SameFile(job.kept[i], *file)) {
-            job.keptAt = i;
-            return 0;
-        }
-    }
-    const std::vector<uint8_t> bytes = FindCoverBytes(name);
-    if (bytes.empty()) return 0;
-    const ComApartment com;
-    if (!com.Ready()) return 0;
-    if (std::optional<CoverPixels> pixels = DecodeCover(bytes.data(), bytes.size())) job.pixels = std::move(*pixels);
-    return 0;
-}
 
 struct KeptCover {
     CoverKey file;
@@ -102,7 +41,7 @@ void ForgetCovers() {
     covers = Covers{};
 }
 
-JobWorker<CoverJob> coverWorker(L"Pelorin cover", MSG_COVER_DONE, CarryOut, nullptr, ForgetCovers);
+JobWorker<CoverJob> coverWorker(L"Pelorin cover", MSG_COVER_DONE, LookForCoverOf, nullptr, ForgetCovers);
 
 void HandLook(HWND player) {
     CoverJob job;

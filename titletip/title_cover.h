@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-constexpr int kCoversKept = 8;
-
 // Host's thread, at a title change with a player running: forgets the
 // shown cover and has the worker look for the cover of the player's
 // current song. A title change while the worker still looks has it look

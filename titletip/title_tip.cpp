@@ -9,7 +9,7 @@
 #include "skin/gdi_guards.h"
 #include "skin/geometry.h"
 #include "skin/skin_set.h"
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 #include "titletip/title_cover.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // that the system's code page cannot hold also travels in UTF-16.
 #pragma once
 
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 
 #include <windows.h>
 #include <string>

@@ -7,7 +7,7 @@
 #include "plugin/state/plugin_state.h"
 #include "skin/gdi_guards.h"
 #include "skin/skin_set.h"
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 #include "titletip/title_cover.h"
 
 HBRUSH titleTipBrush = nullptr;

@@ -4,7 +4,7 @@
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
-#include "tests/cover_tags/cover_file_builders.h"
+#include "testbed/covers/cover_file_builders.h"
 #include "tests/lifecycle/lifecycle_fixture.h"
 #include "tests/lifecycle/plugin_probe.h"
 

@@ -1,6 +1,6 @@
 // Which names a cover is looked for at, and which of a folder's pictures
 // is the cover.
-#include "titletip/cover_file.h"
+#include "cover/cover_file.h"
 
 #include <gtest/gtest.h>
 

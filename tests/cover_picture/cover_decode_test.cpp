@@ -2,9 +2,9 @@
 // under Wine into the cover's square, broken ones refused, pictures whose
 // size no cover has refused before the imaging component is asked, and
 // the decode time of a large JPEG printed.
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 
-#include "titletip/picture_header.h"
+#include "cover/picture_header.h"
 
 #include "testbed/common/files.h"
 #include "tests/cover_picture/picture_bytes.h"

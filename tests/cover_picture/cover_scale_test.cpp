@@ -1,8 +1,8 @@
 // The cover's square: which size a picture takes in it, and the box
 // filter's averages checked on patterns whose means are known by hand.
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 
-#include "titletip/picture_header.h"
+#include "cover/picture_header.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Mutated headers of every kind fed to the header reader from the very end
 // of a readable page, so that one byte read past the end faults and fails
 // the run; the answers are checked against rules that hold for any input.
-#include "titletip/picture_header.h"
+#include "cover/picture_header.h"
 
 #include "tests/cover_picture/picture_bytes.h"
 

@@ -1,6 +1,6 @@
 // What a picture's header claims, read from headers built field by field,
 // and which pictures may reach a decoder at all.
-#include "titletip/picture_header.h"
+#include "cover/picture_header.h"
 
 #include "tests/cover_picture/picture_bytes.h"
 

@@ -1,8 +1,10 @@
 // The most heap memory a stretch of code held at once. Linking
-// allocation_meter.cpp replaces the program's operator new and delete.
+// allocation_meter.cpp replaces the program's operator new and delete and
+// counts its own calls of the heap functions.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 class AllocationMeter {
 public:
@@ -11,5 +13,5 @@ public:
     size_t PeakBytes() const;
 
 private:
-    size_t startBytes_;
+    int64_t startBytes_;
 };

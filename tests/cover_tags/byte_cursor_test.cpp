@@ -1,7 +1,7 @@
 // The bounded byte cursor: values in each byte order, and reads that do
 // not fit, which must fail without moving it, even when a length only
 // wraps once cut to 32 bits.
-#include "titletip/byte_cursor.h"
+#include "cover/byte_cursor.h"
 
 #include <gtest/gtest.h>
 

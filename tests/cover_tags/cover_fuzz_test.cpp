@@ -166,7 +166,7 @@ TEST(CoverFuzz, MutatedTagsGiveNothingOrAPictureTheFileHolds) {
             ClaimedSizeSource claimed(mutant, kClaimedSize, mutator.Below(2) ? 0xFF : 0x00);
             MemoryCoverSource memory(mutant);
             CountingSource counting(claimsGigabytes ? static_cast<CoverSource&>(claimed) : memory);
-            const Bytes cover = CoverFromTags(counting);
+            const Bytes cover = CoverIn(counting);
 
             const bool mayBeUnsynchronised = mutant.size() >= 3 && mutant[0] == 'I' && mutant[1] == 'D' && mutant[2] == '3';
             SCOPED_TRACE(testing::Message() << format.name << " mutant " << index << " of seed " << kFuzzSeed);

@@ -3,7 +3,7 @@
 // claim gigabytes are read and held no further than kCoverReadLimit.
 #include "tests/cover_tags/allocation_meter.h"
 #include "tests/cover_tags/cover_test_sources.h"
-#include "titletip/cover_formats.h"
+#include "cover/cover_formats.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ constexpr size_t kHeapSlack = 64 * 1024;
 
 Bytes CoverOf(const Bytes& file) {
     MemoryCoverSource source(file);
-    return CoverFromTags(source);
+    return CoverIn(source);
 }
 
 size_t Find(const Bytes& bytes, std::string_view text) {
@@ -160,7 +160,7 @@ TEST(ReadLimit, AnMp4ClaimingHugeBoxesIsReadNoFurtherThanTheLimit) {
         ClaimedSizeSource huge(start, kClaimedMp4Size, 0xAB);
         CountingSource counting(huge);
         const AllocationMeter meter;
-        const Bytes cover = CoverFromTags(counting);
+        const HeapBytes cover = CoverFromTags(counting);
         EXPECT_LE(meter.PeakBytes(), kCoverReadLimit + kHeapSlack);
         EXPECT_LE(counting.bytesRead, kCoverReadLimit);
         EXPECT_EQ(cover.size(), c.fits ? c.pictureSize : 0u);
@@ -177,7 +177,7 @@ TEST(ReadLimit, AnMp4BoxClaimingMoreThanTheFileEndsTheSearchUnread) {
     file.insert(file.end(), mdat.begin(), mdat.end());
     ClaimedSizeSource huge(file, kClaimedMp4Size);
     CountingSource counting(huge);
-    EXPECT_TRUE(CoverFromTags(counting).empty());
+    EXPECT_TRUE(CoverIn(counting).empty());
     EXPECT_LT(counting.bytesRead, 64u);
 }
 
@@ -219,7 +219,7 @@ TEST(ReadLimit, AnId3TagClaimingGigabytesIsSearchedOnlyAsFarAsTheLimit) {
         ClaimedSizeSource huge(start, 0xA0000000, 0);
         CountingSource counting(huge);
         const AllocationMeter meter;
-        const Bytes cover = CoverFromTags(counting);
+        const HeapBytes cover = CoverFromTags(counting);
         EXPECT_LE(counting.bytesRead, kCoverReadLimit);
         EXPECT_LE(meter.PeakBytes(), kCoverReadLimit + kHeapSlack);
         EXPECT_EQ(cover.size(), c.fits ? c.pictureSize : 0u);
@@ -251,7 +251,7 @@ TEST(ReadLimit, EmptyBlocksAndBoxesCostABoundedNumberOfReads) {
         SCOPED_TRACE(c.name);
         ClaimedSizeSource source(c.start, c.claimedSize, 0);
         CountingSource counting(source);
-        EXPECT_TRUE(CoverFromTags(counting).empty());
+        EXPECT_TRUE(CoverIn(counting).empty());
         EXPECT_LE(counting.reads, kCoverReadCountLimit);
     }
 }
@@ -261,9 +261,9 @@ TEST(ReadLimit, AFlacPictureNearTheLimitIsHeldOnce) {
     const Bytes file = BuildFlacFile(pictures);
     MemoryCoverSource source(file);
     const AllocationMeter meter;
-    const Bytes cover = CoverFromTags(source);
+    const HeapBytes cover = CoverFromTags(source);
     EXPECT_LE(meter.PeakBytes(), pictures[0].bytes.size() + kHeapSlack);
-    EXPECT_EQ(cover, pictures[0].bytes);
+    EXPECT_EQ(Bytes(cover.data(), cover.data() + cover.size()), pictures[0].bytes);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // on disk; plus a picture whose bytes hold what unsynchronisation changes.
 #pragma once
 
-#include "tests/cover_tags/cover_file_builders.h"
-#include "titletip/cover_tags.h"
+#include "testbed/covers/cover_file_builders.h"
+#include "cover/cover_tags.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,6 +62,12 @@ inline std::vector<uint8_t> TestPicture(size_t size, uint32_t seed) {
         bytes[i] = i < sizeof kStart ? kStart[i] : static_cast<uint8_t>(state >> 24);
     }
     return bytes;
+}
+
+// What CoverFromTags finds, as a vector that tests compare and print.
+inline std::vector<uint8_t> CoverIn(CoverSource& source) {
+    const HeapBytes cover = CoverFromTags(source);
+    return std::vector<uint8_t>(cover.data(), cover.data() + cover.size());
 }
 
 inline TagPicture PictureOf(size_t size, uint8_t type, uint32_t seed) {

@@ -25,11 +25,11 @@ TEST(FlacCover, PicksTheFrontCoverElseTheFirstPicture) {
         SCOPED_TRACE(c.name);
         const std::vector<uint8_t> file = BuildFlacFile(c.pictures);
         MemoryCoverSource source(file);
-        EXPECT_EQ(CoverFromTags(source), c.pictures[c.expected].bytes);
+        EXPECT_EQ(CoverIn(source), c.pictures[c.expected].bytes);
     }
     const std::vector<uint8_t> none = BuildFlacFile({});
     MemoryCoverSource source(none);
-    EXPECT_TRUE(CoverFromTags(source).empty());
+    EXPECT_TRUE(CoverIn(source).empty());
 }
 
 TEST(Mp4Cover, TakesTheFirstPictureInEachLayout) {
@@ -49,11 +49,11 @@ TEST(Mp4Cover, TakesTheFirstPictureInEachLayout) {
         SCOPED_TRACE(c.name);
         const std::vector<uint8_t> file = BuildM4aFile(pictures, c.options);
         MemoryCoverSource source(file);
-        EXPECT_EQ(CoverFromTags(source), pictures[0].bytes);
+        EXPECT_EQ(CoverIn(source), pictures[0].bytes);
     }
     const std::vector<uint8_t> none = BuildM4aFile({}, {});
     MemoryCoverSource source(none);
-    EXPECT_TRUE(CoverFromTags(source).empty());
+    EXPECT_TRUE(CoverIn(source).empty());
 }
 
 TEST(Mp4Cover, AudioBeforeMoovIsSkippedUnread) {
@@ -65,7 +65,7 @@ TEST(Mp4Cover, AudioBeforeMoovIsSkippedUnread) {
     const std::vector<uint8_t> file = BuildM4aFile(pictures, options);
     MemoryCoverSource memory(file);
     CountingSource counting(memory);
-    EXPECT_EQ(CoverFromTags(counting), pictures[0].bytes);
+    EXPECT_EQ(CoverIn(counting), pictures[0].bytes);
     // The picture, and a few box headers around it.
     EXPECT_LT(counting.bytesRead, pictures[0].bytes.size() + 256);
 }

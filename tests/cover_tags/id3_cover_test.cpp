@@ -100,7 +100,7 @@ TEST(Id3Cover, PicksTheFrontCoverElseTheFirstPictureByteExact) {
         SCOPED_TRACE(c.name);
         const std::vector<uint8_t> file = BuildId3File(c.pictures, c.options);
         MemoryCoverSource source(file);
-        const std::vector<uint8_t> cover = CoverFromTags(source);
+        const std::vector<uint8_t> cover = CoverIn(source);
         if (c.expected == kNoPicture) {
             EXPECT_TRUE(cover.empty());
         } else {
@@ -130,7 +130,7 @@ TEST(Id3Cover, AnId3TagWithNoPictureBeforeAFlacStreamLeavesItToTheStream) {
         const std::vector<uint8_t> flac = BuildFlacFile(flacPictures);
         file.insert(file.end(), flac.begin(), flac.end());
         MemoryCoverSource source(file);
-        EXPECT_EQ(CoverFromTags(source), flacPictures[0].bytes) << "version " << version;
+        EXPECT_EQ(CoverIn(source), flacPictures[0].bytes) << "version " << version;
     }
 }
 

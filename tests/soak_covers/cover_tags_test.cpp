@@ -5,8 +5,8 @@
 #include "testbed/soak/soak_cover_mutations.h"
 #include "testbed/soak/soak_cover_pictures.h"
 #include "testbed/soak/soak_cover_tags.h"
-#include "titletip/cover_picture.h"
-#include "titletip/picture_header.h"
+#include "cover/cover_picture.h"
+#include "cover/picture_header.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>

@@ -16,9 +16,9 @@
 // Not part of the test run.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
-#include "tests/cover_tags/cover_file_builders.h"
-#include "tests/performance/plugin_session.h"
-#include "tests/support/bench_figures.h"
+#include "testbed/covers/cover_file_builders.h"
+#include "bench/plugin_session.h"
+#include "bench/bench_figures.h"
 #include "tests/support/iat_patch.h"
 #include "tests/support/test_support.h"
 

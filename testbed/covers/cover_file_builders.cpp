@@ -1,6 +1,6 @@
 // Music files laid out as their formats' documents describe them, so that
 // a cover reader's tests do not lean on the reader's own idea of the bytes.
-#include "tests/cover_tags/cover_file_builders.h"
+#include "testbed/covers/cover_file_builders.h"
 
 #include <algorithm>
 #include <cstdio>

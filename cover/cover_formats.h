@@ -4,7 +4,7 @@
 // the rule that a front cover beats the first picture.
 #pragma once
 
-#include "titletip/cover_tags.h"
+#include "cover/cover_tags.h"
 
 #include <array>
 #include <cstddef>
@@ -30,8 +30,9 @@ public:
     // Copies size bytes at offset; false, with nothing read, when they lie
     // past the end of the file or past the budget.
     bool ReadAt(uint64_t offset, uint8_t* out, size_t size);
-    // The same into out, allocated only once the size is known to fit.
-    bool ReadAt(uint64_t offset, uint64_t size, std::vector<uint8_t>& out);
+    // The same into out, allocated only once the size is known to fit;
+    // false too when the heap cannot hold it.
+    bool ReadAt(uint64_t offset, uint64_t size, HeapBytes& out);
 
 private:
     CoverSource& file_;
@@ -54,7 +55,7 @@ public:
     template <size_t N>
     [[nodiscard]] bool Read(std::array<uint8_t, N>& out) { return ReadRaw(out.data(), N); }
     // Everything left in the window.
-    [[nodiscard]] bool ReadRest(std::vector<uint8_t>& out);
+    [[nodiscard]] bool ReadRest(HeapBytes& out);
     [[nodiscard]] bool Skip(uint64_t count);
     [[nodiscard]] bool Take(uint64_t count, FileWindow& part);
 
@@ -92,10 +93,10 @@ private:
 struct Id3Search {
     bool tagIsGood = false;
     uint64_t tagEnd = 0;
-    std::vector<uint8_t> picture;
+    HeapBytes picture;
 };
 
 // Each reader expects its own magic where it starts reading.
 Id3Search FindId3Cover(CoverReadBudget& file);
-std::vector<uint8_t> FindFlacCover(CoverReadBudget& file, uint64_t streamStart);
-std::vector<uint8_t> FindMp4Cover(CoverReadBudget& file);
+HeapBytes FindFlacCover(CoverReadBudget& file, uint64_t streamStart);
+HeapBytes FindMp4Cover(CoverReadBudget& file);

@@ -1,7 +1,7 @@
 // The budgeted file and its windows: every byte the cover readers take from
 // a file passes through CoverReadBudget::ReadAt, which refuses a read that
 // would end past the file or take the total past the limits.
-#include "titletip/cover_formats.h"
+#include "cover/cover_formats.h"
 
 namespace {
 
@@ -19,10 +19,9 @@ bool CoverReadBudget::ReadAt(uint64_t offset, uint8_t* out, size_t size) {
     return file_.ReadAt(offset, out, size);
 }
 
-bool CoverReadBudget::ReadAt(uint64_t offset, uint64_t size, std::vector<uint8_t>& out) {
+bool CoverReadBudget::ReadAt(uint64_t offset, uint64_t size, HeapBytes& out) {
     if (!Fits(offset, size, size_, Left()) || reads_ >= kCoverReadCountLimit) return false;
-    out.resize(static_cast<size_t>(size));
-    return ReadAt(offset, out.data(), out.size());
+    return out.Allocate(static_cast<size_t>(size)) && ReadAt(offset, out.data(), out.size());
 }
 
 FileWindow::FileWindow(CoverReadBudget& file, uint64_t begin, uint64_t end)
@@ -38,7 +37,7 @@ bool FileWindow::ReadRaw(uint8_t* out, size_t size) {
     return true;
 }
 
-bool FileWindow::ReadRest(std::vector<uint8_t>& out) {
+bool FileWindow::ReadRest(HeapBytes& out) {
     if (file_ == nullptr || !file_->ReadAt(position_, Remaining(), out)) return false;
     position_ = end_;
     return true;

@@ -8,8 +8,8 @@
 // the plug-in's imports count the messages it sends or posts to the
 // player, from any thread and from the host's, and how often its workers
 // wake from their waits. Not part of the test run.
-#include "tests/performance/plugin_session.h"
-#include "tests/support/bench_figures.h"
+#include "bench/plugin_session.h"
+#include "bench/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
 #include <atomic>

@@ -1,5 +1,5 @@
 // Starting and stopping the plug-in for a benchmark.
-#include "tests/performance/plugin_session.h"
+#include "bench/plugin_session.h"
 
 #include "host/host_abi.h"
 #include "testbed/common/files.h"

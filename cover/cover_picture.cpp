@@ -1,9 +1,10 @@
 // The cover picture decoded by the system's imaging component and
 // box-filtered into the tip's square. The filter takes rows as they come,
 // so a large picture is read a band of rows at a time.
-#include "titletip/cover_picture.h"
+#include "cover/cover_picture.h"
 
-#include "titletip/picture_header.h"
+#include "cover/heap_bytes.h"
+#include "cover/picture_header.h"
 
 #include <algorithm>
 #include <wincodec.h>
@@ -230,14 +231,16 @@ std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
     const int sourceWidth = static_cast<int>(width), sourceHeight = static_cast<int>(height);
     BoxScaler scaler(sourceWidth, sourceHeight, FitIntoSquare(sourceWidth, sourceHeight, kCoverSide));
     const int bandRows = std::clamp(static_cast<int>(kBandPixels / width), 1, sourceHeight);
-    std::vector<uint32_t> band(static_cast<size_t>(width) * bandRows);
     const UINT stride = width * sizeof(uint32_t);
+    HeapBytes band;
+    if (!band.Allocate(static_cast<size_t>(stride) * bandRows)) return std::nullopt;
+    // The heap's blocks are aligned for any type.
+    auto* bandPixels = reinterpret_cast<uint32_t*>(band.data());
     for (int top = 0; top < sourceHeight; top += bandRows) {
         const int rows = std::min(bandRows, sourceHeight - top);
         const WICRect rect = {0, top, sourceWidth, rows};
-        if (FAILED(converter->CopyPixels(&rect, stride, stride * rows, reinterpret_cast<BYTE*>(band.data()))))
-            return std::nullopt;
-        scaler.AddRows(band.data(), rows);
+        if (FAILED(converter->CopyPixels(&rect, stride, stride * rows, band.data()))) return std::nullopt;
+        scaler.AddRows(bandPixels, rows);
     }
     return scaler.Finish();
 }

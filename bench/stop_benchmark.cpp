@@ -8,7 +8,7 @@
 #include "testbed/player/player_sim_client.h"
 #include "testbed/shell/plugin_loader.h"
 #include "testbed/shell/scene_script.h"
-#include "tests/support/bench_figures.h"
+#include "bench/bench_figures.h"
 #include "tests/support/iat_patch.h"
 #include "tests/support/test_support.h"
 

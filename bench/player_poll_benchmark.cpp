@@ -11,7 +11,7 @@
 #include "plugin/state/plugin_state.h"
 #include "plugin/stop_signal.h"
 #include "testbed/player/player_sim_client.h"
-#include "tests/support/bench_figures.h"
+#include "bench/bench_figures.h"
 
 #include <windows.h>
 

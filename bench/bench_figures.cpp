@@ -1,5 +1,5 @@
 // Summaries and figure lines of the benchmarks.
-#include "tests/support/bench_figures.h"
+#include "bench/bench_figures.h"
 
 #include <algorithm>
 #include <cmath>

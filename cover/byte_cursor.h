@@ -4,6 +4,8 @@
 // against what is left, so none can wrap a 32-bit size_t on the way.
 #pragma once
 
+#include "cover/heap_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -14,6 +16,7 @@ public:
     ByteCursor() = default;
     ByteCursor(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     explicit ByteCursor(const std::vector<uint8_t>& bytes) : ByteCursor(bytes.data(), bytes.size()) {}
+    explicit ByteCursor(const HeapBytes& bytes) : ByteCursor(bytes.data(), bytes.size()) {}
 
     // Bytes read or skipped since the start of this view.
     size_t Position() const { return position_; }

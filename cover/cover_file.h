@@ -1,22 +1,16 @@
-// Which file the song that plays comes from, and where its cover picture
-// is: the player names the file from its own memory, the file's tags may
-// carry the picture, and its folder may hold one beside it. Everything here
-// but the pure rules runs on the cover's worker, never on the shell's
-// thread: a file on a network share may take as long as it likes.
+// Where a song's cover picture is: the file's tags may carry it, and its
+// folder may hold one beside it. Everything here but the pure rules runs on
+// the cover's worker, never on the shell's thread: a file on a network
+// share may take as long as it likes.
 #pragma once
+
+#include "cover/heap_bytes.h"
 
 #include <windows.h>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
-// WM_USER codes: the address, in the player's memory, of entry wParam's
-// file name in the system's code page or in UTF-16 (0 from players that do
-// not know 214).
-constexpr LPARAM QUERY_PLAYLIST_FILE = 211;
-constexpr LPARAM QUERY_PLAYLIST_FILE_WIDE = 214;
 
 // Pure: a name a cover can be looked for at: a local path ("C:\...") or a
 // network one ("\\server\share\..."); not a stream's address.
@@ -26,12 +20,6 @@ bool IsFilePath(std::wstring_view name);
 // order (cover, folder, front, albumart, each as .jpg, .jpeg and .png, in
 // any letter case), or -1 for a name that is none of them.
 int FolderPictureRank(std::wstring_view fileName);
-
-// Worker thread: the full name of the file the player's current entry
-// comes from, asked in UTF-16 from a Unicode window and in the code page
-// otherwise, all by deadline (a GetTickCount value); empty when there is
-// none, it came late or could not be read.
-std::wstring AskCurrentFile(HWND player, bool unicodeWindow, DWORD deadline);
 
 // A file as a cover was found for it: its name, size and last write, so a
 // file changed since reads afresh.
@@ -51,4 +39,4 @@ std::optional<CoverKey> KeyOfFile(const std::wstring& path);
 // Worker thread: the cover's picture bytes for the song at path: from its
 // tags, else from its folder; empty when there is none. Reads at most
 // 16 MB of any one file.
-std::vector<uint8_t> FindCoverBytes(const std::wstring& path);
+HeapBytes FindCoverBytes(const std::wstring& path);

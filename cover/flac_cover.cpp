@@ -1,8 +1,8 @@
 // The cover in a FLAC stream's PICTURE metadata blocks. Only each block's
 // header and each picture's fixed fields are read while looking; the
 // chosen picture's data is read once, at the end.
-#include "titletip/byte_cursor.h"
-#include "titletip/cover_formats.h"
+#include "cover/byte_cursor.h"
+#include "cover/cover_formats.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ bool ReadPictureFields(FileWindow& block, uint32_t& pictureType) {
 
 }  // namespace
 
-std::vector<uint8_t> FindFlacCover(CoverReadBudget& file, uint64_t streamStart) {
+HeapBytes FindFlacCover(CoverReadBudget& file, uint64_t streamStart) {
     FileWindow stream(file, streamStart, file.FileSize());
     std::array<uint8_t, 4> magic;
     if (!stream.Read(magic) || !ByteCursor(magic.data(), magic.size()).RestEquals("fLaC")) return {};
@@ -57,7 +57,7 @@ std::vector<uint8_t> FindFlacCover(CoverReadBudget& file, uint64_t streamStart) 
         if (!ReadPictureFields(block, pictureType)) return {};
         if (block.Remaining() >= kMinPictureSize) choice.Offer(pictureType, block);
     }
-    std::vector<uint8_t> picture;
+    HeapBytes picture;
     if (!choice.Chosen() || !FileWindow(*choice.Chosen()).ReadRest(picture)) return {};
     return picture;
 }

@@ -18,8 +18,8 @@
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_protocol.h"
 #include "testbed/shell/scene_script.h"
-#include "tests/performance/plugin_session.h"
-#include "tests/support/bench_figures.h"
+#include "bench/plugin_session.h"
+#include "bench/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include "skin/geometry.h"
 #include "skin/paint.h"
 #include "tests/painting/paint_rig.h"
-#include "tests/support/bench_figures.h"
+#include "bench/bench_figures.h"
 
 #include <cstdio>
 #include <functional>

@@ -2,8 +2,8 @@
 // APIC frames in 2.3 and 2.4. The tag is read whole (as far as the budget
 // reaches), its unsynchronisation undone in place, and the chosen picture
 // cut out of the same buffer, so no second copy of it is ever made.
-#include "titletip/byte_cursor.h"
-#include "titletip/cover_formats.h"
+#include "cover/byte_cursor.h"
+#include "cover/cover_formats.h"
 
 #include <algorithm>
 
@@ -78,13 +78,13 @@ bool ReadTagHeader(FileWindow& file, TagHeader& header) {
 
 // Drops the zero byte a writer stuffs after each 0xFF from
 // bytes[begin, begin + size), in place; returns the size that is left.
-size_t RemoveUnsynchronisation(std::vector<uint8_t>& bytes, size_t begin, size_t size) {
+size_t RemoveUnsynchronisation(HeapBytes& bytes, size_t begin, size_t size) {
     if (begin > bytes.size() || size > bytes.size() - begin) return 0;
     size_t kept = 0;
     uint8_t previous = 0;
     for (size_t read = 0; read < size; ++read) {
-        const uint8_t byte = bytes[begin + read];
-        if (!(previous == 0xFF && byte == 0)) bytes[begin + kept++] = byte;
+        const uint8_t byte = bytes.data()[begin + read];
+        if (!(previous == 0xFF && byte == 0)) bytes.data()[begin + kept++] = byte;
         previous = byte;
     }
     return kept;
@@ -144,7 +144,7 @@ bool ReadPictureFields(ByteCursor& frame, uint8_t version, uint32_t& pictureType
 // The picture frames of one tag, already read into memory.
 class FrameScan {
 public:
-    FrameScan(std::vector<uint8_t>& tag, const TagHeader& header, bool wholeTag)
+    FrameScan(HeapBytes& tag, const TagHeader& header, bool wholeTag)
         : tag_(tag), header_(header), wholeTag_(wholeTag) {}
 
     // False when the tag is bad.
@@ -189,17 +189,14 @@ private:
         choice.Offer(pictureType, PictureSpan{bodyStart + body.Position(), body.Remaining()});
     }
 
-    std::vector<uint8_t>& tag_;
+    HeapBytes& tag_;
     const TagHeader& header_;
     const bool wholeTag_;
 };
 
 // The span's bytes, moved to the front of the buffer that holds them.
-std::vector<uint8_t> CutOut(std::vector<uint8_t> bytes, const PictureSpan& span) {
-    ByteCursor check(bytes);
-    if (!check.Skip(span.offset) || !check.Skip(span.size)) return {};
-    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(span.offset));
-    bytes.resize(span.size);
+HeapBytes CutOut(HeapBytes bytes, const PictureSpan& span) {
+    if (!bytes.KeepOnly(span.offset, span.size)) return {};
     return bytes;
 }
 
@@ -222,13 +219,13 @@ Id3Search FindId3Cover(CoverReadBudget& file) {
     // A tag larger than the budget is searched as far as the budget reaches.
     const bool wholeTag = tagWindow.Remaining() <= file.Left();
     FileWindow readable;
-    std::vector<uint8_t> tag;
+    HeapBytes tag;
     if (!tagWindow.Take(std::min(tagWindow.Remaining(), file.Left()), readable) || !readable.ReadRest(tag)) {
         return search;
     }
     // In 2.2 and 2.3 the whole tag after its header is unsynchronised at
     // once, frame headers too; 2.4 does it frame by frame.
-    if (header.version < 4 && (header.flags & kTagUnsynchronised)) tag.resize(RemoveUnsynchronisation(tag, 0, tag.size()));
+    if (header.version < 4 && (header.flags & kTagUnsynchronised)) tag.KeepOnly(0, RemoveUnsynchronisation(tag, 0, tag.size()));
 
     CoverChoice<PictureSpan> choice;
     search.tagIsGood = FrameScan(tag, header, wholeTag).Run(choice);

@@ -1,6 +1,6 @@
 // The bounded byte cursor's reads: each checks what is left first and
 // moves only when the whole value fit.
-#include "titletip/byte_cursor.h"
+#include "cover/byte_cursor.h"
 
 #include <cstring>
 

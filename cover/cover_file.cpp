@@ -1,12 +1,10 @@
-// The song's file as the player names it, and its cover's bytes from the
-// file's tags or its folder, read through bounded file reads.
-#include "titletip/cover_file.h"
+// The song's cover's bytes from the file's tags or its folder, read
+// through bounded file reads.
+#include "cover/cover_file.h"
 
-#include "player/bounded_send.h"
-#include "player/player_link.h"
 #include "player/playlist.h"
-#include "titletip/cover_tags.h"
-#include "titletip/picture_header.h"
+#include "cover/cover_tags.h"
+#include "cover/picture_header.h"
 
 #include <array>
 #include <cwctype>
@@ -77,20 +75,21 @@ private:
 };
 
 // The whole of a picture file, or nothing for one over the decoders' bound.
-std::vector<uint8_t> ReadPictureFile(const std::wstring& path) {
+HeapBytes ReadPictureFile(const std::wstring& path) {
     const FileHandle file(path);
     LARGE_INTEGER size = {};
     if (!file.Open() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
         static_cast<uint64_t>(size.QuadPart) > kCoverBytesMax)
         return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    HeapBytes bytes;
     DWORD got = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
+    if (!bytes.Allocate(static_cast<size_t>(size.QuadPart)) ||
+        !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
         return {};
     return bytes;
 }
 
-std::vector<uint8_t> CoverFromFolder(std::wstring path) {
+HeapBytes CoverFromFolder(std::wstring path) {
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return {};
     path.resize(slash + 1);
@@ -137,37 +136,6 @@ int FolderPictureRank(std::wstring_view fileName) {
     return -1;
 }
 
-std::wstring AskCurrentFile(HWND player, bool unicodeWindow, DWORD deadline) {
-    const std::optional<int32_t> current = SendToPlayerBy(player, PLAYER_QUERY, 0, QUERY_PLAYLIST_POSITION, deadline);
-    if (!current || *current < 0) return {};
-    const LPARAM question = unicodeWindow ? QUERY_PLAYLIST_FILE_WIDE : QUERY_PLAYLIST_FILE;
-    const std::optional<int32_t> address =
-        SendToPlayerBy(player, PLAYER_QUERY, static_cast<WPARAM>(*current), question, deadline);
-    if (!address || *address == 0) return {};
-    DWORD processId = 0;
-    GetWindowThreadProcessId(player, &processId);
-    const HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
-    if (!process) return {};
-    // Read at once: a player may answer every name from one buffer that its
-    // next answer overwrites.
-    wchar_t wide[kTitleReadMax + 1];
-    size_t length = 0;
-    if (unicodeWindow) {
-        length = ReadProcessText(process, static_cast<uint32_t>(*address), sizeof(wchar_t), wide).value_or(0);
-    } else {
-        char narrow[kTitleReadMax + 1];
-        const size_t units = ReadProcessText(process, static_cast<uint32_t>(*address), 1, narrow).value_or(0);
-        const int converted = units == 0 ? 0
-                                         : MultiByteToWideChar(CP_ACP, 0, narrow, static_cast<int>(units), wide,
-                                                               static_cast<int>(kTitleReadMax));
-        length = converted > 0 ? static_cast<size_t>(converted) : 0;
-    }
-    CloseHandle(process);
-    // The longest name read whole may still have been cut: no such file.
-    if (length >= kTitleReadMax) return {};
-    return std::wstring(wide, length);
-}
-
 std::optional<CoverKey> KeyOfFile(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
@@ -179,12 +147,12 @@ std::optional<CoverKey> KeyOfFile(const std::wstring& path) {
                         attributes.ftLastWriteTime.dwLowDateTime};
 }
 
-std::vector<uint8_t> FindCoverBytes(const std::wstring& path) {
+HeapBytes FindCoverBytes(const std::wstring& path) {
     {
         const FileHandle file(path);
         if (file.Open()) {
             FileCoverSource source(file.Get());
-            std::vector<uint8_t> tagged = CoverFromTags(source);
+            HeapBytes tagged = CoverFromTags(source);
             if (!tagged.empty()) return tagged;
         }
     }

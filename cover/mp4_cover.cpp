@@ -1,8 +1,8 @@
 // The cover in an MP4 file's iTunes-style metadata,
 // moov/udta/meta/ilst/covr/data. Boxes are walked by their headers alone:
 // a large mdat before moov is skipped without reading it.
-#include "titletip/byte_cursor.h"
-#include "titletip/cover_formats.h"
+#include "cover/byte_cursor.h"
+#include "cover/cover_formats.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ bool SkipMetaFields(FileWindow& meta) {
 
 }  // namespace
 
-std::vector<uint8_t> FindMp4Cover(CoverReadBudget& file) {
+HeapBytes FindMp4Cover(CoverReadBudget& file) {
     FileWindow moov, udta, meta, ilst, covr;
     const FileWindow whole(file, 0, file.FileSize());
     if (!FindChild(whole, FourCC("moov"), moov) || !FindChild(moov, FourCC("udta"), udta) ||
@@ -85,7 +85,7 @@ std::vector<uint8_t> FindMp4Cover(CoverReadBudget& file) {
     while (covr.Remaining() > 0 && NextBox(covr, item)) {
         if (item.type != FourCC("data") || !item.body.Skip(kDataFieldsSize)) continue;
         if (item.body.Remaining() < kMinPictureSize) continue;
-        std::vector<uint8_t> picture;
+        HeapBytes picture;
         if (!item.body.ReadRest(picture)) return {};
         return picture;
     }

@@ -1,9 +1,9 @@
 // Which tag reader a file gets, chosen by the magic at its start rather
 // than by its name.
-#include "titletip/cover_tags.h"
+#include "cover/cover_tags.h"
 
-#include "titletip/byte_cursor.h"
-#include "titletip/cover_formats.h"
+#include "cover/byte_cursor.h"
+#include "cover/cover_formats.h"
 
 #include <array>
 
@@ -22,7 +22,7 @@ bool StartsWith(const std::array<uint8_t, kMagicSize>& start, size_t offset, std
 
 }  // namespace
 
-std::vector<uint8_t> CoverFromTags(CoverSource& source) {
+HeapBytes CoverFromTags(CoverSource& source) {
     CoverReadBudget file(source);
     std::array<uint8_t, kMagicSize> start{};
     if (!file.ReadAt(0, start.data(), start.size())) return {};

@@ -13,8 +13,8 @@
 // Not part of the test run.
 #include "testbed/common/message_wait.h"
 #include "testbed/shell/scene_runner.h"
-#include "tests/performance/plugin_session.h"
-#include "tests/support/bench_figures.h"
+#include "bench/plugin_session.h"
+#include "bench/bench_figures.h"
 #include "tests/support/iat_patch.h"
 
 #include <cstdio>

@@ -5,7 +5,8 @@
 // here calls the system.
 #pragma once
 
-#include "titletip/byte_cursor.h"
+#include "cover/byte_cursor.h"
+#include "cover/heap_bytes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,8 +40,7 @@ private:
 constexpr size_t kCoverReadLimit = 16u * 1024 * 1024;  // bytes read from one file, at most
 
 // The cover picture's bytes found in the file's tags, or empty when there is
-// none or the tags are bad. The front cover wins over other pictures in the
-// same tag, else the first picture does. At most kCoverReadLimit bytes of
-// the file are read and held; the result may keep the capacity of the tag
-// it was cut from.
-std::vector<uint8_t> CoverFromTags(CoverSource& file);
+// none, the tags are bad or the heap could not hold them. The front cover
+// wins over other pictures in the same tag, else the first picture does.
+// At most kCoverReadLimit bytes of the file are read and held.
+HeapBytes CoverFromTags(CoverSource& file);

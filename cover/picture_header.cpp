@@ -1,9 +1,9 @@
 // The size a PNG, JPEG, GIF or BMP header claims, read through one bounded
 // cursor so that no header, however broken, can make us read past the
 // picture's bytes.
-#include "titletip/picture_header.h"
+#include "cover/picture_header.h"
 
-#include "titletip/byte_cursor.h"
+#include "cover/byte_cursor.h"
 
 #include <string_view>
 
