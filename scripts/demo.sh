@@ -36,6 +36,16 @@ convert -size 160x160 gradient:"#1d3557"-"#e76f51" -fill "#f1faee" -draw "circle
   -fill "#1d3557" -draw "circle 80,80 80,62" "$out/harbour-cover.jpg"
 python3 "$root/scripts/cover_song.py" "$out/Harbour Song.mp3" "$out/harbour-cover.jpg" "The Paper Boats" "Harbour Song"
 sed -i "s#^track=The Paper Boats - Harbour Song|187\$#&|$(winpath "$out/Harbour Song.mp3" | sed 's/[\\&#]/\\&/g')#" "$out/player.ini"
+# The songs the scene drops, each with a cover of its own, where the scene
+# names them.
+music=$WINEPREFIX/drive_c/Music
+mkdir -p "$music"
+convert -size 160x160 gradient:"#0b132b"-"#3a506b" -fill "#f4d35e" -draw "circle 80,80 80,36" \
+  -fill "#1c2541" -draw "circle 100,66 100,26" "$out/paper-moon-cover.jpg"
+convert -size 160x160 gradient:"#4361ee"-"#f72585" -fill "#f8f9fa" -draw "rectangle 30,110 130,118" \
+  "$out/blue-hour-cover.jpg"
+python3 "$root/scripts/cover_song.py" "$music/Lena Hart - Paper Moon.mp3" "$out/paper-moon-cover.jpg" "Lena Hart" "Paper Moon"
+python3 "$root/scripts/cover_song.py" "$music/Lena Hart - Blue Hour.mp3" "$out/blue-hour-cover.jpg" "Lena Hart" "Blue Hour"
 export PELORIN_SIM_CONFIG
 PELORIN_SIM_CONFIG=$(winpath "$out/player.ini")
 

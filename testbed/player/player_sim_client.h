@@ -121,7 +121,7 @@ HWND FindPlayerSimWindowOf(DWORD processId);
 // One of the simulator's text commands ("state paused", "caption <raw>",
 // "caption-auto", "hang <ms>", "delay <ms>", "clear-delay <ms>", "title <Artist - Title>",
 // "file <path>" (no path: none), "length <s>", "position <ms>", "positions on|off",
-// "playlist-reverse"). True when the player took it.
+// "playlist-reverse", "play <entry>"). True when the player took it.
 bool SendPlayerSimControl(HWND window, std::string_view command);
 // The "playlist" command: the whole playlist replaced by these tracks (no
 // title or file may hold ';'), entry 0 current, none when they are none.

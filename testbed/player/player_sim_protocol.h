@@ -141,7 +141,9 @@ constexpr ULONG_PTR kCopyAppendFileWide = 1100;
 // "positions on|off", "playlist-reverse" (the current entry follows its
 // song), "playlist <track>;<track>;..." (each as the "track" key has it,
 // none holding ';'; the whole playlist replaced, entry 0 current at its
-// start in the same state, or no entry when the list is empty)).
+// start in the same state, or no entry when the list is empty), "play <n>"
+// (entry n, from 0, made current and played, as a double-click in the
+// player's playlist does)).
 constexpr ULONG_PTR kCopyCommandLine = 0x504C4331;  // "PLC1"
 constexpr ULONG_PTR kCopyControl = 0x504C4332;      // "PLC2"
 

@@ -109,6 +109,9 @@ std::optional<PlayerRuntime> ApplyControl(PlayerRuntime runtime, std::string_vie
     current->lengthSec = number;
   } else if (verb == "position") {
     runtime.model = SeekTo(runtime.model, number, now);
+  } else if (verb == "play" && number >= 0 && static_cast<size_t>(number) < runtime.model.playlist.size()) {
+    // As a double-click on the entry in the player's own playlist.
+    runtime.model = PlayCurrent(SelectEntry(std::move(runtime.model), number), now);
   } else {
     return std::nullopt;
   }

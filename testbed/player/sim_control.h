@@ -2,7 +2,8 @@
 // commands that change it: "state paused", "caption <raw>", "caption-auto",
 // "hang <ms>", "delay <ms>", "title <Artist - Title>", "file <path>",
 // "length <s>", "position <ms>", "clear-delay <ms>", "playlist-reverse",
-// "playlist <track>;<track>;...".
+// "playlist <track>;<track>;...", "play <entry>" (0-based, made current and
+// played).
 #pragma once
 
 #include <cstdint>

@@ -200,6 +200,11 @@ TEST(SimControl, PlaylistEditsKeepTheStateAndTheReversedCurrentEntryFollowsItsSo
   EXPECT_EQ(runtime.model.current, 0);
   EXPECT_EQ(runtime.model.state, PlayState::Paused);
   EXPECT_EQ(PositionMs(runtime.model, 300), 0);
+  // A song picked in the player's own playlist plays from its start.
+  runtime = *ApplyControl(runtime, "play 1", 250);
+  EXPECT_EQ(runtime.model.current, 1);
+  EXPECT_EQ(runtime.model.state, PlayState::Playing);
+  EXPECT_EQ(PositionMs(runtime.model, 250), 0);
 
   runtime = *ApplyControl(runtime, "playlist", 300);
   EXPECT_TRUE(runtime.model.playlist.empty());
@@ -252,7 +257,7 @@ TEST(SimControl, ScrollingTurnsTheCaptionOneCharacterAStep) {
 TEST(SimControl, UnknownCommandsAndBadArgumentsAreRefused) {
   const PlayerRuntime runtime = InitialRuntime(SimOptions(), 0);
   for (const char* command : {"", "bogus", "state flying", "hang soon", "hang -2", "delay -5", "position", "length 3s",
-                              "playlist-reverse now"}) {
+                              "playlist-reverse now", "play 3", "play -1"}) {
     EXPECT_FALSE(ApplyControl(runtime, command, 0).has_value()) << command;
   }
 }
