@@ -1,7 +1,7 @@
 // Starting the player when a press, a drop, the context menu or the
 // start-up timer needs it: a launch thread that starts the program and
-// follows what it started, and what a launcher started in turn, until the
-// player's window exists or it has gone, a watchdog that gives up on it
+// follows it and every process it and theirs started, until the player's
+// window exists or they have all gone, a watchdog that gives up on it
 // after the start limit, the replay of the press that asked for the start,
 // and the one message that says it failed.
 #include "player/launch.h"
@@ -17,6 +17,7 @@
 #include "plugin/state/plugin_state.h"
 #include "plugin/worker_slot.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <memory>
 
@@ -46,7 +47,7 @@ constexpr bool StartSucceeded(INT_PTR result) { return result > 32; }
 enum class StartEnd : LPARAM {
     TimedOut = 0,  // launchTiming.startLimitMs passed without a window
     SawWindow,     // the player's window exists
-    ProcessEnded,  // the followed process ended, leaving no player's window and nothing it started
+    ProcessEnded,  // every process the start made, and theirs, ended, leaving no player's window
     StartFailed,   // no usable path, or the program could not be started
     Stopped,       // the plug-in is stopping
 };
@@ -60,8 +61,26 @@ PlayerProgram PlayerProgramNow() {
     return program;
 }
 
+// COM for the calling thread, in a single-threaded apartment, for as long
+// as it lives; nothing when COM cannot be had.
+class ComApartment {
+public:
+    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (ready_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool ready_;
+};
+
 // Runs the program with no parameters, keeping the started process.
 StartedProgram StartPlayerProgram(const PlayerProgram& program) {
+    // ShellExecuteEx may hand the start to a shell extension or handler
+    // that needs COM on the calling thread, as its documentation says.
+    const ComApartment com;
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
     // As ShellExecuteA: no error box of the shell's own; the caller says it.
@@ -76,30 +95,26 @@ StartedProgram StartPlayerProgram(const PlayerProgram& program) {
 }
 
 // Looks at once, then in short steps, until the player's window exists or
-// the followed process has ended (when it is known), within the start
-// limit. A player's window may come and go while the start is still under
-// way, never seen here; a launcher ends before the player it started has a
-// window, and may have started other processes first (a console host
-// that ends with it). So while no window exists, each followed process
-// that ends sends the launch back to what the launcher started: it follows
-// one of them that still runs, until the window comes, the limit passes,
-// or everything the launcher started has ended too.
+// everything the launch started has ended (when it is known), within the
+// start limit. A player's window may come and go while the start is still
+// under way, never seen here. A launcher ends before the player it started
+// has a window, and so may a process between them (cmd's start, a script
+// host) that starts the player and ends at once: only a look while it ran
+// ties the player to the family. So each step looks for new descendants
+// of every member, and the launch ends as "came and went" only once no
+// member runs.
 StartEnd FollowStartedPlayer(const WorkerLink& link, HANDLE process) {
     const DWORD started = GetTickCount();
     LaunchedFamily family(process);
-    HANDLE followed = process;
     for (;;) {
         if (PlayerWindowNow()) return StartEnd::SawWindow;
-        if (followed && WaitForSingleObject(followed, 0) == WAIT_OBJECT_0) {
-            // Looked at again after the process's end: a second instance
-            // that handed its command line over ends once a player's window
-            // exists.
-            if (PlayerWindowNow()) return StartEnd::SawWindow;
-            followed = family.RunningMember();
-            if (!followed) return StartEnd::ProcessEnded;
-        }
+        const HANDLE running = family.RunningMember();
+        // Looked at again after the last end: a second instance that handed
+        // its command line over ends once a player's window exists.
+        if (family.Follows() && !running) return PlayerWindowNow() ? StartEnd::SawWindow : StartEnd::ProcessEnded;
         if (GetTickCount() - started >= launchTiming.startLimitMs) return StartEnd::TimedOut;
-        if (WaitInWorker(link, followed, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;
+        // A member's end ends the step early, to look again at once.
+        if (WaitInWorker(link, running, kFollowStepMs) == WaitEnd::Stopped) return StartEnd::Stopped;
     }
 }
 

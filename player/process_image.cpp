@@ -8,7 +8,6 @@
 
 #include <tlhelp32.h>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -40,26 +39,30 @@ private:
     HANDLE handle_;
 };
 
-// The first process of the snapshot for which found(entry) is true; false
-// when none is, or there is no snapshot.
-template <typename Found>
-bool FindProcess(Found found) {
+// A snapshot of the running processes; invalid when there is none.
+HANDLE TakeProcessSnapshot() {
     const auto createSnapshot = KernelFunction<CreateSnapshotFn>("CreateToolhelp32Snapshot");
+    return createSnapshot ? createSnapshot(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
+}
+
+// Hands found each process of the snapshot in turn, until it returns true.
+// A snapshot may be walked again from its start.
+template <typename Found>
+void WalkSnapshot(HANDLE snapshot, Found found) {
     const auto first = KernelFunction<WalkProcessesFn>("Process32First");
     const auto next = KernelFunction<WalkProcessesFn>("Process32Next");
-    if (!createSnapshot || !first || !next) return false;
-    const ScopedHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return false;
+    if (!first || !next) return;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry))
-        if (found(entry)) return true;
-    return false;
+    for (BOOL more = first(snapshot, &entry); more && !found(entry); more = next(snapshot, &entry)) {
+    }
 }
 
 // The snapshot's file name for processId, or "" when no entry matches.
 void SnapshotExeFile(DWORD processId, char* out, int size) {
-    FindProcess([&](const PROCESSENTRY32& entry) {
+    const ScopedHandle snapshot(TakeProcessSnapshot());
+    if (!snapshot.valid()) return;
+    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32& entry) {
         if (entry.th32ProcessID != processId) return false;
         lstrcpynA(out, entry.szExeFile, size);
         return true;
@@ -116,39 +119,41 @@ void LaunchedFamily::Add(HANDLE process, DWORD id, const FILETIME& created) {
     members_[count_++] = Member{process, id, created};
 }
 
-// One snapshot, walked until it shows no new member, so that a member's
-// children's children are found in the same look. Ids are given out again:
-// a process is a member's child only when it was created after the member,
-// and it is the snapshot's process only when it was created before the
-// snapshot was taken (the id may have passed to a new process between the
-// snapshot and the opening).
+// A process is a member's child only when it was created after the
+// member (ids are given out again), and it is the snapshot's process only
+// when it was created before the snapshot was taken (the id may have
+// passed to a new process between the snapshot and the opening).
+bool LaunchedFamily::AddIfChild(DWORD id, DWORD parentId, const FILETIME& lookedAt) {
+    if (Knows(id)) return false;
+    const Member* parent = nullptr;
+    for (int i = 0; i < count_ && !parent; ++i)
+        if (members_[i].id == parentId) parent = &members_[i];
+    if (!parent) return false;
+    const HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (candidate == nullptr) return false;
+    FILETIME created;
+    if (!CreatedAt(candidate, &created) || CompareFileTime(&created, &parent->created) < 0 ||
+        CompareFileTime(&created, &lookedAt) > 0) {
+        CloseHandle(candidate);
+        return false;
+    }
+    Add(candidate, id, created);
+    return true;
+}
+
+// One snapshot, walked again while it shows new members, so that a
+// member's children's children are found in the same look.
 void LaunchedFamily::AddChildrenSeen() {
     FILETIME lookedAt;
     GetSystemTimeAsFileTime(&lookedAt);
-    std::vector<PROCESSENTRY32> running;
-    FindProcess([&](const PROCESSENTRY32& entry) {
-        running.push_back(entry);
-        return false;
-    });
+    const ScopedHandle snapshot(TakeProcessSnapshot());
+    if (!snapshot.valid()) return;
     for (bool grew = true; grew && count_ < kMostMembers;) {
         grew = false;
-        for (const PROCESSENTRY32& entry : running) {
-            if (Knows(entry.th32ProcessID)) continue;
-            const Member* parent = nullptr;
-            for (int i = 0; i < count_ && !parent; ++i)
-                if (members_[i].id == entry.th32ParentProcessID) parent = &members_[i];
-            if (!parent) continue;
-            HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-            if (candidate == nullptr) continue;
-            FILETIME created;
-            if (!CreatedAt(candidate, &created) || CompareFileTime(&created, &parent->created) < 0 ||
-                CompareFileTime(&created, &lookedAt) > 0) {
-                CloseHandle(candidate);
-                continue;
-            }
-            Add(candidate, entry.th32ProcessID, created);
-            grew = true;
-        }
+        WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32& entry) {
+            grew = AddIfChild(entry.th32ProcessID, entry.th32ParentProcessID, lookedAt) || grew;
+            return count_ == kMostMembers;
+        });
     }
 }
 

@@ -9,9 +9,10 @@
 #include <array>
 
 // A launcher and the processes it started, and those they started in turn,
-// as far as they were seen: a launch follows one of them to the player.
-// Each member is held open, so that its id is not given to another
-// process while the family may still look for its children.
+// as far as they were seen: a launch follows them to the player. Each
+// member is held open, so that its id is not given to another process
+// while the family may still look for its children, and an ended member's
+// children are still known by it.
 class LaunchedFamily {
 public:
     // The launcher's handle stays the caller's.
@@ -20,10 +21,14 @@ public:
     LaunchedFamily(const LaunchedFamily&) = delete;
     LaunchedFamily& operator=(const LaunchedFamily&) = delete;
 
-    // Looks again at the running processes and returns one member that
-    // still runs, to wait on (the family keeps it), or nullptr when every
-    // member has ended. A child of a member that ended before it was seen
-    // cannot be found: its parent's id is all that named it.
+    // Whether the launcher could be followed at all: a start may give no
+    // process, or one this family could not hold.
+    bool Follows() const { return count_ > 0; }
+    // Looks again at the running processes, takes in every new descendant
+    // of a member, and returns one member that still runs, to wait on (the
+    // family keeps it), or nullptr when every member has ended. A child
+    // whose parent ended before any look saw it cannot be found: its
+    // parent's id is all that named it. At most kMostMembers are held.
     HANDLE RunningMember();
 
 private:
@@ -34,6 +39,7 @@ private:
     };
     bool Knows(DWORD id) const;
     void Add(HANDLE process, DWORD id, const FILETIME& created);
+    bool AddIfChild(DWORD id, DWORD parentId, const FILETIME& lookedAt);
     void AddChildrenSeen();
 
     static constexpr int kMostMembers = 32;

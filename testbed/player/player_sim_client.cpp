@@ -90,6 +90,7 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyQuietQuestions, options.quietQuestions ? "1" : "0");
   AddLine(&ini, kKeyLauncherWindowlessChild, options.launcherWindowlessChild ? "1" : "0");
   AddLine(&ini, kKeyLauncherPlayerAfterMs, std::to_string(options.launcherPlayerAfterMs));
+  AddLine(&ini, kKeyLauncherMiddleProcess, options.launcherMiddleProcess ? "1" : "0");
   return ini;
 }
 

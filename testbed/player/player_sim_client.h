@@ -55,6 +55,7 @@ struct PlayerSimOptions {
   bool quietQuestions = false;            // questions answered without a log line or a redraw
   bool launcherWindowlessChild = false;   // player_launcher.exe first starts a windowless child of its own,
   int launcherPlayerAfterMs = 0;          // ...then the player this long after it
+  bool launcherMiddleProcess = false;     // player_launcher.exe starts the player through a process that ends at once
 };
 
 struct PlayerSimFiles {
@@ -143,7 +144,9 @@ bool QueryPlayerSim(HWND window, WPARAM wParam, LPARAM code, DWORD timeoutMs, LR
 // (a command line that ignore_command_line made a start ignore). The
 // launcher's: {1900, "LAUNCHER", "child PID=9"} (its windowless child, which
 // logs {1910, "LAUNCHER-CHILD", "start"} and {2400, "LAUNCHER-CHILD", "exit"}),
-// {2100, "LAUNCHER", "player PID=8"}, {2101, "LAUNCHER", "exit 0"}.
+// {2100, "LAUNCHER", "player PID=8"}, {2101, "LAUNCHER", "exit 0"}; through a
+// process between: {1900, "LAUNCHER", "middle PID=7"}, which logs
+// {1950, "LAUNCHER-MIDDLE", "player PID=8"} and {1951, "LAUNCHER-MIDDLE", "exit 0"}.
 struct PlayerSimLogEntry {
   DWORD tick = 0;
   std::string kind;

@@ -71,6 +71,10 @@ constexpr char kKeyQuietQuestions[] = "quiet_questions";
 // the launcher; then, launcher_player_after_ms later, the player.
 constexpr char kKeyLauncherWindowlessChild[] = "launcher_windowless_child";
 constexpr char kKeyLauncherPlayerAfterMs[] = "launcher_player_after_ms";
+// Read by the launcher. 1: a process between it and the player, as cmd's
+// start is, starts the player and ends at once; the launcher ends 500 ms
+// after that process.
+constexpr char kKeyLauncherMiddleProcess[] = "launcher_middle_process";
 
 // Queries and the seek: WM_USER with the code in lParam.
 constexpr UINT kQueryMessage = WM_USER;

@@ -81,6 +81,8 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
     ReadFlag(value, &options->launcherWindowlessChild);
   } else if (key == kKeyLauncherPlayerAfterMs) {
     ReadInt(value, &options->launcherPlayerAfterMs);
+  } else if (key == kKeyLauncherMiddleProcess) {
+    ReadFlag(value, &options->launcherMiddleProcess);
   } else if (key == kKeyPositions) {
     const std::string_view onOff = TrimBlanks(value);
     if (onOff == "on" || onOff == "off") options->reportsPosition = onOff == "on";

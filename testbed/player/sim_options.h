@@ -44,6 +44,7 @@ struct SimOptions {
   bool quietQuestions = false;
   bool launcherWindowlessChild = false;  // the launcher starts a windowless child first
   int launcherPlayerAfterMs = 0;         // ...and the player this long after it
+  bool launcherMiddleProcess = false;    // the player is started by a process between, which ends at once
 };
 
 constexpr int kHangForever = -1;

@@ -13,6 +13,7 @@
 #include "testbed/shell/scene_runner.h"
 #include "tests/support/iat_patch.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <algorithm>
 #include <cstdlib>
@@ -50,10 +51,19 @@ struct Watch {
 };
 Watch watch;
 
+// A thread already in a single-threaded apartment is told so (S_FALSE)
+// when it asks for one again.
+bool InApartment() {
+    const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(again)) CoUninitialize();
+    return again == S_FALSE;
+}
+
 void RecordStart(LPCSTR operation, LPCSTR file, LPCSTR parameters, INT show) {
+    const bool inApartment = InApartment();
     std::lock_guard<std::mutex> guard(watch.lock);
     watch.starts.push_back({GetTickCount(), operation ? operation : "(none)", file ? file : "(none)",
-                            parameters ? parameters : "(none)", show});
+                            parameters ? parameters : "(none)", show, inApartment});
 }
 
 // Every start of the player, a launch's or a dropped file's.

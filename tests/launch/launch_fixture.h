@@ -20,6 +20,7 @@ struct ShellStart {
     std::string file;
     std::string parameters;  // "(none)" for a null pointer
     int show;
+    bool inApartment;  // the calling thread had COM in a single-threaded apartment
 };
 
 struct ShownMessage {

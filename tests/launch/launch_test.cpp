@@ -39,6 +39,7 @@ TEST_F(LaunchTest, PlayWithoutPlayerStartsItMinimisedThenPlaysOnce) {
     EXPECT_EQ(starts[0].operation, "");
     EXPECT_EQ(starts[0].file, simPath);
     EXPECT_EQ(starts[0].parameters, "(none)");
+    EXPECT_TRUE(starts[0].inApartment) << "ShellExecuteEx wants COM on its thread";
     EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
     EXPECT_TRUE(LaunchIdle());
     EXPECT_TRUE(Messages().empty());
@@ -261,10 +262,16 @@ class LauncherTest : public LaunchTest {
 protected:
     void SetUp() override {
         LaunchTest::SetUp();
+        ConfigureLauncher(false, false);
+        UseLauncher();
+    }
+    void ConfigureLauncher(bool windowlessChild, bool middleProcess) {
         PlayerSimOptions slow;
         slow.startDelayMs = 1500;
+        slow.launcherWindowlessChild = windowlessChild;
+        slow.launcherPlayerAfterMs = windowlessChild ? 200 : 0;
+        slow.launcherMiddleProcess = middleProcess;
         ConfigureStartedPlayer(slow);
-        UseLauncher();
     }
     void ExpectLauncherGoneBeforeThePlayersWindow() {
         ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "START", "", 1, 10000)) << "the launcher started no player";
@@ -272,43 +279,6 @@ protected:
         ASSERT_EQ(FindPlayerSimWindow(), nullptr) << "the player's window came before the launcher ended";
     }
 };
-
-TEST_F(LauncherTest, PlayReachesThePlayerOnceItsWindowComes) {
-    PressCell(kPlay);
-    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
-
-    ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40045", 1, kPlayerStartTimeoutMs));
-    PumpMessages(1500);
-    EXPECT_EQ(CommandsLogged(Log()), 1);
-    ASSERT_EQ(ShellStarts().size(), 1u);
-    EXPECT_EQ(ShellStarts()[0].file, launcherPath);
-    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
-    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
-    EXPECT_TRUE(LaunchIdle());
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(LauncherTest, DroppedFilesReachThePlayersPlaylist) {
-    const std::vector<std::string> files = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3"};
-    PostDrop(files);
-    ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
-
-    ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, kPlayerStartTimeoutMs));
-    // A drop that gave up early has ended before the player came: its
-    // playlist is read once it is there.
-    ASSERT_TRUE(WaitUntil([] { return FindPlayerSimWindow() != nullptr; }, 10000));
-    PumpMessages(1000);
-    EXPECT_TRUE(Messages().empty()) << Messages()[0].text;
-    std::vector<std::string> enqueued;
-    for (const PlayerSimLogEntry& entry : Log()) {
-        if (entry.kind == "ENQUEUE") enqueued.push_back(entry.args);
-    }
-    EXPECT_EQ(enqueued, (std::vector<std::string>{"\"" + files[0] + "\"", "\"" + files[1] + "\""}));
-    LRESULT length = 0;
-    ASSERT_TRUE(QueryPlayerSim(FindPlayerSimWindow(), 0, player_sim::kPlaylistLength, 3000, &length));
-    EXPECT_EQ(length, 3 + 2) << "the player's own three tracks and the two dropped";
-    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
-}
 
 // Only the start limit passing without a player's window is a failure to
 // load; the launcher's end is not.
@@ -325,41 +295,65 @@ TEST_F(LauncherTest, NoPlayersWindowByTheStartLimitFailsToLoad) {
     EXPECT_FALSE(LauncherRunning());
 }
 
-// A console launcher: its console host, started first, ends a little
-// after it; the player comes 200 ms after that host, its window later.
-class ConsoleLauncherTest : public LauncherTest {
+// How the launcher gets to the player: at once; past a windowless child of
+// its own (a console host) that ends a little after it, the player 200 ms
+// after that child; or through a process between (cmd's start, a script
+// host) that starts the player and ends at once, the launcher 500 ms later,
+// so that the player's parent is gone by the time the launcher ends.
+struct LauncherKind {
+    const char* name;
+    bool windowlessChild;
+    bool middleProcess;
+};
+
+void PrintTo(const LauncherKind& kind, std::ostream* out) { *out << kind.name; }
+
+class LauncherKindTest : public LauncherTest, public ::testing::WithParamInterface<LauncherKind> {
 protected:
     void SetUp() override {
         LauncherTest::SetUp();
-        PlayerSimOptions slow;
-        slow.startDelayMs = 1500;
-        slow.launcherWindowlessChild = true;
-        slow.launcherPlayerAfterMs = 200;
-        ConfigureStartedPlayer(slow);
+        ConfigureLauncher(GetParam().windowlessChild, GetParam().middleProcess);
     }
 };
 
-TEST_F(ConsoleLauncherTest, ThePressReachesThePlayerPastTheWindowlessChild) {
+TEST_P(LauncherKindTest, ThePressReachesThePlayerOnceItsWindowComes) {
     PressCell(kPlay);
     ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
-    EXPECT_TRUE(WaitForPlayerSimLog(simLogPath, "LAUNCHER-CHILD", "exit", 1, 5000)) << "the child stood first";
+
     ASSERT_TRUE(WaitForPlayerSimLog(simLogPath, "COMMAND", "40045", 1, kPlayerStartTimeoutMs)) << "the press was lost";
+    PumpMessages(1500);
+    EXPECT_EQ(CommandsLogged(Log()), 1);
+    ASSERT_EQ(ShellStarts().size(), 1u);
+    EXPECT_EQ(ShellStarts()[0].file, launcherPath);
     EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
+    EXPECT_EQ(pluginState.pendingCommand, HOT_NONE);
     EXPECT_TRUE(LaunchIdle());
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(ConsoleLauncherTest, TheDroppedFilesReachThePlayerPastTheWindowlessChild) {
-    const std::vector<std::string> files = {"C:\\Music\\one.mp3", "C:\\Music\\two.mp3"};
+TEST_P(LauncherKindTest, DroppedFilesReachThePlayersPlaylist) {
+    const std::vector<std::string> files = {"C:\\Music\\one.mp3", "C:\\My Music\\two.mp3"};
     PostDrop(files);
     ASSERT_NO_FATAL_FAILURE(ExpectLauncherGoneBeforeThePlayersWindow());
+
     ASSERT_TRUE(WaitUntil([] { return !pluginState.dropBusy; }, kPlayerStartTimeoutMs));
+    ASSERT_NE(FindPlayerSimWindow(), nullptr) << "the drop ended before the player came";
     PumpMessages(500);
     EXPECT_TRUE(Messages().empty()) << Messages()[0].text;
     std::vector<std::string> enqueued;
     for (const PlayerSimLogEntry& entry : Log())
         if (entry.kind == "ENQUEUE") enqueued.push_back(entry.args);
     EXPECT_EQ(enqueued, (std::vector<std::string>{"\"" + files[0] + "\"", "\"" + files[1] + "\""}));
+    LRESULT length = 0;
+    ASSERT_TRUE(QueryPlayerSim(FindPlayerSimWindow(), 0, player_sim::kPlaylistLength, 3000, &length));
+    EXPECT_EQ(length, 3 + 2) << "the player's own three tracks and the two dropped";
+    EXPECT_EQ(CountPlayerSimLog(Log(), "START"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Launchers, LauncherKindTest,
+                         ::testing::Values(LauncherKind{"Direct", false, false},
+                                           LauncherKind{"WindowlessChild", true, false},
+                                           LauncherKind{"MiddleProcess", false, true}),
+                         [](const ::testing::TestParamInfo<LauncherKind>& kind) { return std::string(kind.param.name); });
 
 }  // namespace
