@@ -62,11 +62,11 @@ void PlayPlaylistEntry(UINT id) {
     job.choice = PlaylistChoice{shown.player, shown.span.first + slot, shown.marks[slot], shown.askWide};
     // A later choice replaces one still waiting: the user changed their mind.
     waitingChoice.reset();
-    if (!HandCommandToWorker(job) && s.commandBusy) waitingChoice = job;
+    if (!HandCommandToWorker(job) && CommandWorkerBusy()) waitingChoice = job;
 }
 
 void PlayWaitingChoice() {
-    if (!waitingChoice || pluginState.commandBusy) return;
+    if (!waitingChoice || CommandWorkerBusy()) return;
     CommandJob job = *waitingChoice;
     waitingChoice.reset();
     if (pluginState.dropBusy) return;

@@ -45,7 +45,7 @@ bool OnMouseWheel(WPARAM wParam) {
 }
 
 void SendCountedNotches() {
-    if (wheel.counted == 0 || pluginState.commandBusy) return;
+    if (wheel.counted == 0 || CommandWorkerBusy()) return;
     const int burst = BurstNotches(wheel.counted);
     wheel.counted = 0;
     if (!PlayerTakesVolume()) return;

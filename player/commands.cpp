@@ -17,28 +17,41 @@
 namespace {
 
 // Worker thread. A stop does not wait for the rest of a long burst:
-// nothing more is sent.
+// nothing more is sent. A chosen entry is made current, and played, in the
+// window its search asked: job.player is only what the poll knew.
 LPARAM CarryOut(const WorkerLink& link, CommandJob& job) {
+    HWND player = job.player;
     if (job.choice) {
         // The playlist may have changed since the menu read it: only the
         // song the user picked plays, or nothing does.
         const std::optional<int32_t> entry = FindChosenEntry(*job.choice);
-        if (!entry) return kStandstillKept;
+        // The search may take half a second, and a stop may have come.
+        if (!entry || StopRequestedWithin(link, 0)) return kStandstillKept;
+        player = job.choice->player;
         // Sent and waited for like the commands, so that the plan plays the
         // entry made current.
-        SendMessageA(job.player, PLAYER_QUERY, static_cast<WPARAM>(*entry), QUERY_SET_PLAYLIST_POSITION);
+        SendMessageA(player, PLAYER_QUERY, static_cast<WPARAM>(*entry), QUERY_SET_PLAYLIST_POSITION);
     }
     for (int time = 0; time < job.times; ++time) {
         for (int i = 0; i < job.plan.count; ++i) {
             if (StopRequestedWithin(link, 0)) return StandstillEffect(job.plan);
-            SendPlayerCommand(job.player, job.plan.rows[i]);
+            SendPlayerCommand(player, job.plan.rows[i]);
         }
     }
     if (job.repaint) RequestRepaint(link);
     return StandstillEffect(job.plan);
 }
 
-JobWorker<CommandJob> commandWorker(L"Pelorin command", MSG_COMMAND_DONE, CarryOut, &pluginState.commandBusy);
+// A job lost with a worker whose wait failed is told to the control as a
+// done post from no worker: nothing is finished, and what waited for the
+// worker (a playlist choice, wheel notches) goes out as after any job.
+constexpr WPARAM kNoWorker = 0;
+void TellJobLost(CommandJob&) {
+    PostMessageA(pluginState.controlWindow, MSG_COMMAND_DONE, kNoWorker, kStandstillKept);
+}
+
+JobWorker<CommandJob> commandWorker(L"Pelorin command", MSG_COMMAND_DONE, CarryOut, &pluginState.commandBusy,
+                                    nullptr, TellJobLost);
 
 }  // namespace
 
@@ -53,8 +66,10 @@ bool StartCommandWorker() { return commandWorker.Ready(); }
 
 bool HandCommandToWorker(const CommandJob& job) { return commandWorker.Hand(job); }
 
+bool CommandWorkerBusy() { return commandWorker.Busy(); }
+
 void StartCommand() {
-    if (!pluginState.commandBusy) {
+    if (!CommandWorkerBusy()) {
         // Decided here, at the press: hotItem moves on with the pointer, and
         // the worker must not read state a later start may own.
         CommandJob job{pluginState.playerWindow, CommandPlan{}, 1, false};

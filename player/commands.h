@@ -46,9 +46,14 @@ void SendPlayerCommand(HWND player, int row);
 // job, sends it, asks for a repaint and posts MSG_COMMAND_DONE with its
 // thread id and the standstill effect. False when it cannot run.
 bool StartCommandWorker();
-// Host's thread: wakes the worker with job unless it is still sending
-// (pluginState.commandBusy is then set); false when it was not handed.
+// Host's thread: wakes the worker with job unless it is still sending;
+// false when it was not handed.
 bool HandCommandToWorker(const CommandJob& job);
+// Host's thread: whether the worker has a job out (pluginState.commandBusy).
+// A worker whose thread ended lets go of it here; a job it never took is
+// told to the control as a done post from no worker (wParam 0), so that
+// what waited for it goes out.
+bool CommandWorkerBusy();
 // Hands the worker the cell in hotItem unless it is still sending.
 void StartCommand();
 // MSG_COMMAND_DONE: the worker is free again, and its standstill effect is

@@ -20,7 +20,8 @@ public:
     // Worker thread: carries one job out.
     using Carry = LPARAM (*)(const WorkerLink& link, Job& job);
 
-    // Host's thread: a job the worker never took, lost with it.
+    // Host's thread: a job the worker never took, lost with it; the worker
+    // is free by then, and another job may be handed.
     using Lost = void (*)(Job& job);
 
     JobWorker(const wchar_t* name, UINT doneMessage, Carry carry, bool* busy = nullptr,
@@ -97,13 +98,18 @@ private:
     // A worker ends by itself only when a wait fails, and then between
     // jobs: after its post for the last one, which is still to be taken,
     // or before it took the job handed last, which is lost with it.
+    // The lost job is handed on only once the slot is free again, so that
+    // lost_ may hand the next job, and nothing of the slot is touched
+    // after it returns.
     void LetGoIfEnded() {
         if (!Ended()) return;
         if (*busy_ && InterlockedCompareExchange(&exchange_->carried, 0, 0) == exchange_->handed) return;
         Release();
+        const bool lost = *busy_;
         // The worker has ended: the job is the host's thread's alone.
-        if (*busy_ && lost_) lost_(exchange_->job);
+        Job job = std::move(exchange_->job);
         LetGoOfExchange();
+        if (lost && lost_) lost_(job);
     }
 
     void LetGoOfExchange() {

@@ -13,7 +13,10 @@
 #include "titletip/title_tip.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
+#include <atomic>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -234,4 +237,82 @@ std::string ControlWindowTest::TooltipText() {
     tool.lpszText = text;
     SendMessageA(host.tooltipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     return text;
+}
+
+namespace {
+
+// Before Windows 10 there is no thread description: nothing is named.
+bool ThreadNamed(HANDLE thread, const wchar_t* name) {
+    using Describe = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    static const auto describe = reinterpret_cast<Describe>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadDescription")));
+    PWSTR description = nullptr;
+    if (!describe || FAILED(describe(thread, &description)) || !description) return false;
+    const bool named = std::wcscmp(description, name) == 0;
+    LocalFree(description);
+    return named;
+}
+
+decltype(&WaitForMultipleObjects) realWaitForMultiple = nullptr;
+std::atomic<const wchar_t*> failingWorker{nullptr};
+std::atomic<HANDLE> failedWorker{nullptr};  // a handle of the thread whose wait failed
+
+DWORD WINAPI WaitFailingOnceWoken(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
+    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
+    const wchar_t* name = failingWorker.load();
+    if (woken == WAIT_TIMEOUT || !name || !ThreadNamed(GetCurrentThread(), name)) return woken;
+    HANDLE self = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE, FALSE, 0);
+    failingWorker = nullptr;
+    failedWorker = self;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+}
+
+}  // namespace
+
+WorkerWaitFailure::WorkerWaitFailure(const wchar_t* name)
+    : patch_(PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects", &WaitFailingOnceWoken,
+                        &realWaitForMultiple)),
+      armedName_(name) {
+    failingWorker = nullptr;
+    failedWorker = nullptr;
+}
+
+WorkerWaitFailure::~WorkerWaitFailure() {
+    failingWorker = nullptr;
+    patch_.reset();
+    if (HANDLE thread = failedWorker.exchange(nullptr)) CloseHandle(thread);
+}
+
+bool WorkerWaitFailure::Active() const { return patch_->active(); }
+
+void WorkerWaitFailure::Arm() {
+    if (HANDLE thread = failedWorker.exchange(nullptr)) CloseHandle(thread);
+    failingWorker = armedName_;
+}
+
+bool WorkerWaitFailure::Failed() const { return failedWorker.load() != nullptr; }
+
+bool WorkerWaitFailure::WorkerEnded(DWORD timeoutMs) const {
+    return WaitUntil([] {
+        const HANDLE thread = failedWorker.load();
+        return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    }, timeoutMs);
+}
+
+HANDLE OpenThreadNamed(const wchar_t* name) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    HANDLE found = nullptr;
+    for (BOOL more = Thread32First(snapshot, &entry); more && !found; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+        const HANDLE thread = OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        if (thread && ThreadNamed(thread, name)) found = thread;
+        else if (thread) CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return found;
 }

@@ -6,8 +6,11 @@
 #include "tests/support/test_support.h"
 
 #include <windows.h>
+#include <memory>
 #include <string>
 #include <vector>
+
+class ScopedImportPatch;
 
 // A cell's middle, or a place on the control, in client coordinates.
 POINT CellCentre(int cell);
@@ -42,6 +45,31 @@ struct SeenMenu {
     // In the menu or one of its submenus.
     const SeenMenuItem* Item(UINT id) const;
 };
+
+// While it lives, this program's WaitForMultipleObjects (the plug-in's core
+// is linked in) is watched: once armed, the next wait of the worker thread
+// named name that wakes fails instead, as a wait on a handle no longer
+// valid would, and the job it woke for is lost with the worker. One at a
+// time.
+class WorkerWaitFailure {
+public:
+    explicit WorkerWaitFailure(const wchar_t* name);
+    ~WorkerWaitFailure();
+    bool Active() const;
+    void Arm();
+    // Whether the armed wait has failed.
+    bool Failed() const;
+    // Waits until it has failed and its thread has ended.
+    bool WorkerEnded(DWORD timeoutMs) const;
+
+private:
+    std::unique_ptr<ScopedImportPatch> patch_;
+    const wchar_t* armedName_;
+};
+
+// The running thread of this program named name, opened to be waited on
+// (the caller closes it); nullptr when none runs.
+HANDLE OpenThreadNamed(const wchar_t* name);
 
 class ControlWindowTest : public HostTest {
 protected:

@@ -5,6 +5,7 @@
 #include "tests/control_window/control_fixture.h"
 
 #include "control/control_handlers.h"
+#include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
 #include "testbed/player/player_sim_client.h"
@@ -12,6 +13,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -167,6 +169,47 @@ TEST_F(ControlPlayerTest, DroppedFileReachesThePlayer) {
     PostMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\music\\a.mp3"})), 0);
     EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "ENQUEUE", "\"C:\\music\\a.mp3\"", 1, 10000));
     EXPECT_TRUE(WaitUntil([] { return !pluginState.dropBusy && pluginState.launchThread == nullptr; }, 5000));
+}
+
+// The command worker's wait that wakes for a job fails: the job is lost
+// with the worker, and the next press, or the next wheel notch, is the
+// first to find that out; it still reaches the player.
+TEST_F(ControlPlayerTest, AJobLostWithTheCommandWorkerLeavesPressesAndTheWheelAnswering) {
+    WorkerWaitFailure failure(L"Pelorin command");
+    ASSERT_TRUE(failure.Active());
+    pluginState.volumeSteps = 1;
+    // The worker runs, and bears its name, before its wait may fail.
+    PointAt(CellCentre(HOT_PLAY));
+    Send(WM_LBUTTONDOWN);
+    Send(WM_LBUTTONUP);
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 3000));
+    ASSERT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
+    struct Next {
+        const char* what;
+        std::function<void()> act;
+        const char* command;
+    };
+    const Next nexts[] = {
+        {"a press",
+         [this] {
+             PointAt(CellCentre(HOT_STOP));
+             Send(WM_LBUTTONDOWN);
+             Send(WM_LBUTTONUP);
+         },
+         "40047"},
+        {"a notch", [this] { Send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)); }, "40058"},
+    };
+    for (const Next& next : nexts) {
+        SCOPED_TRACE(next.what);
+        failure.Arm();
+        pluginState.hotItem = HOT_NEXT;
+        StartCommand();
+        ASSERT_TRUE(failure.WorkerEnded(3000));
+        next.act();
+        EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", next.command, 1, 3000)) << "the control stays deaf";
+        EXPECT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
+    }
+    EXPECT_EQ(Commands("40048"), 0) << "a lost Next reached the player";
 }
 
 // The player is not running; the plug-in starts it itself.
