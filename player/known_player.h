@@ -17,7 +17,8 @@ constexpr PointerAnswers PointerAnswersFor(bool selfUnderWow64, bool playerUnder
 }
 
 // Worker thread: learnt from the player's process, once per player window;
-// Unknown when its process cannot be asked.
+// Unknown when its process cannot be asked, which a menu takes for
+// Unreadable and which is not remembered: the next menu asks again.
 PointerAnswers LearnPointerAnswers(HWND player);
 
 struct PlayerFacts {

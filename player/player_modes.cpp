@@ -65,7 +65,9 @@ LPARAM CarryOut(const WorkerLink&, ModesJob& job) {
         // Unanswered, the player is hung or gone: the playlist is not asked.
         if (UnpackModes(modes).shuffle == ModeAnswer::Unanswered) return modes;
         if (job.pointers == PointerAnswers::Unknown) job.pointers = LearnPointerAnswers(job.player);
-        if (job.pointers != PointerAnswers::Unreadable) job.playlist = AskPlaylist(job.player, job.askWide, deadline);
+        // A bitness that could not be learnt (an elevated player, a failed
+        // question) may be 64: no address is asked of it this time.
+        if (job.pointers == PointerAnswers::Readable) job.playlist = AskPlaylist(job.player, job.askWide, deadline);
         return modes;
     }
     // Sent, not posted: the next menu's questions are sent too, and a player

@@ -37,8 +37,8 @@ PlayerModes UnpackModes(LPARAM packed);
 bool ModesWorkerBusy();
 // Host's thread. The menu's worker asks the player for shuffle, then
 // repeat, then the playlist (player/playlist.h), all within
-// kMenuQuestionsBoundMs; the playlist not from a player whose pointer
-// answers cannot be read (player/known_player.h). It posts MSG_MODES_DONE
+// kMenuQuestionsBoundMs; the playlist only from a player whose pointer
+// answers are known to be readable (player/known_player.h). It posts MSG_MODES_DONE
 // with its thread id and the packed answers; a player that does not answer
 // the first is not asked the second. False when the worker is still busy
 // or cannot run.

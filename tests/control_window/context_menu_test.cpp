@@ -8,11 +8,10 @@
 #include "player/commands.h"
 #include "player/player_link.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/stop_signal.h"
 #include "testbed/player/player_sim_client.h"
 
 #include <cstring>
-#include <cwchar>
-#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -234,44 +233,21 @@ TEST_F(ContextMenuTest, APlayerAnsweringEachQuestionLateGetsItsMenuWithinOneBoun
     EXPECT_TRUE(menu.Item(CMD_PLAYLIST)->grayed) << "no time was left for the playlist";
 }
 
-// The menu's worker's wait that wakes for its next job fails, as a wait on
-// a handle no longer valid would: the job is lost with the worker.
-std::atomic<bool> menuWorkerToFail{false};
-decltype(&WaitForMultipleObjects) realWaitForMultiple = nullptr;
-bool OnThreadNamed(const wchar_t* name) {
-    using Describe = HRESULT(WINAPI*)(HANDLE, PWSTR*);
-    static const auto describe = reinterpret_cast<Describe>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadDescription")));
-    PWSTR description = nullptr;
-    if (!describe || FAILED(describe(GetCurrentThread(), &description)) || !description) return false;
-    const bool named = std::wcscmp(description, name) == 0;
-    LocalFree(description);
-    return named;
-}
-DWORD WINAPI WaitFailingOnceWoken(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
-    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
-    if (woken == WAIT_TIMEOUT || !menuWorkerToFail || !OnThreadNamed(L"Pelorin menu")) return woken;
-    menuWorkerToFail = false;
-    SetLastError(ERROR_INVALID_HANDLE);
-    return WAIT_FAILED;
-}
-
 // The press's answers serve the menu however the worker ends after them,
 // and a menu whose questions were lost with their worker does not leave
 // the next right-click waiting for them for ever.
 TEST_F(ContextMenuTest, AMenuWorkerWhoseWaitFailsLeavesTheMenuWorking) {
-    const auto patch = PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects",
-                                  &WaitFailingOnceWoken, &realWaitForMultiple);
-    ASSERT_TRUE(patch->active());
+    WorkerWaitFailure failure(L"Pelorin menu");
+    ASSERT_TRUE(failure.Active());
     StartPlayer();
     Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
     ASSERT_TRUE(WaitUntil([] { return !ModesWorkerBusy(); }, 3000));
-    menuWorkerToFail = true;
+    failure.Arm();
     SeenMenu menu = OpenContextMenu();
     EXPECT_TRUE(menu.shownInsideTheMessage) << "the press's answers";
     EXPECT_EQ(menu.Ids(), kRunningMenu);
     EXPECT_EQ(OpenContextMenu().shown, 0) << "its questions went with the worker";
-    EXPECT_FALSE(menuWorkerToFail) << "the worker's wait did not fail";
+    EXPECT_TRUE(failure.Failed()) << "the worker's wait did not fail";
     menu = OpenContextMenu(250, 650);
     EXPECT_EQ(menu.shown, 1) << "the menu stays deaf";
     EXPECT_EQ(std::pair(menu.x, menu.y), std::pair(250, 650));
@@ -496,8 +472,34 @@ TEST_F(PlaylistMenuTest, AChoiceMadeWhileAPressIsSentWaitsForIt) {
     EXPECT_EQ(CountPlayerSimLog(ReadPlayerSimLog(sim.logPath), "COMMAND", "40047"), 1);
 }
 
-// A 64-bit player answers with addresses cut to 32 bits on their way here:
-// none is asked for, and its bitness is asked once for its window.
+// A stop while the choice is searched for in a reordered playlist: the
+// search runs to its end, and the entry it found is not made current.
+TEST_F(PlaylistMenuTest, AStopDuringTheSearchMakesNoEntryCurrent) {
+    StartWithTracks(Tracks(40));
+    MakeCurrent(20);
+    OpenContextMenu();
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "playlist-reverse"));
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "delay 40"));
+    const std::vector<PlayerSimLogEntry> before = ReadPlayerSimLog(sim.logPath);
+    const int lengthsAsked = CountPlayerSimLog(before, "USER", "0 124");
+    const int songTitleAsked = CountPlayerSimLog(before, "USER", "18 212");
+    Send(WM_COMMAND, 1040 + 6);  // "22. Artist 22 - Song", now the 19th: the seventh looked at
+    const HANDLE worker = OpenThreadNamed(L"Pelorin command");
+    ASSERT_NE(worker, nullptr);
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "0 124", lengthsAsked + 1, 3000)) << "no search";
+    StopWorkerThreads();
+    EXPECT_TRUE(WaitUntil([worker] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }, 5000));
+    CloseHandle(worker);
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+    EXPECT_EQ(CountPlayerSimLog(log, "USER", "18 212"), songTitleAsked + 1) << "the search did not reach the song";
+    EXPECT_EQ(CountPlayerSimLog(log, "SETPOS"), 1) << "only the test's own";
+    EXPECT_EQ(CountPlayerSimLog(log, "COMMAND"), 0);
+}
+
+// A 64-bit player answers with addresses cut to 32 bits on their way here,
+// and a player whose bitness cannot be told (an elevated one, which cannot
+// be asked) may be one: no address is asked of either. A bitness learnt is
+// asked once for its window, one not learnt at every menu.
 int bitnessQuestions = 0;
 BOOL WINAPI EveryOtherProcessIs64Bit(HANDLE process, BOOL* underWow64) {
     const bool ours = GetProcessId(process) == GetCurrentProcessId();
@@ -505,11 +507,28 @@ BOOL WINAPI EveryOtherProcessIs64Bit(HANDLE process, BOOL* underWow64) {
     *underWow64 = ours;
     return TRUE;
 }
+BOOL WINAPI NoOtherProcessCanBeAsked(HANDLE process, BOOL* underWow64) {
+    if (GetProcessId(process) == GetCurrentProcessId()) {
+        *underWow64 = TRUE;
+        return TRUE;
+    }
+    ++bitnessQuestions;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
 
-TEST_F(PlaylistMenuTest, ASixtyFourBitPlayerIsAskedNoAddressAndItsPlaylistIsGreyed) {
+struct BitnessCase {
+    const char* name;
+    decltype(&IsWow64Process) answer;
+    int questionsInTwoMenus;
+};
+void PrintTo(const BitnessCase& bitness, std::ostream* out) { *out << bitness.name; }
+
+class UnreadablePlayerTest : public PlaylistMenuTest, public ::testing::WithParamInterface<BitnessCase> {};
+
+TEST_P(UnreadablePlayerTest, IsAskedNoAddressAndItsPlaylistIsGreyed) {
     decltype(&IsWow64Process) real = nullptr;
-    const auto patch =
-        PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "IsWow64Process", &EveryOtherProcessIs64Bit, &real);
+    const auto patch = PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "IsWow64Process", GetParam().answer, &real);
     ASSERT_TRUE(patch->active());
     bitnessQuestions = 0;
     StartWithTracks(Tracks(5));
@@ -520,7 +539,14 @@ TEST_F(PlaylistMenuTest, ASixtyFourBitPlayerIsAskedNoAddressAndItsPlaylistIsGrey
         EXPECT_FALSE(seen.items[2].grayed) << "shuffle is no address";
     }
     EXPECT_TRUE(TitlesAsked().empty());
-    EXPECT_EQ(bitnessQuestions, 1);
+    EXPECT_EQ(bitnessQuestions, GetParam().questionsInTwoMenus);
 }
+
+INSTANTIATE_TEST_SUITE_P(Bitness, UnreadablePlayerTest,
+                         ::testing::Values(BitnessCase{"SixtyFourBit", EveryOtherProcessIs64Bit, 1},
+                                           BitnessCase{"Unknown", NoOtherProcessCanBeAsked, 2}),
+                         [](const ::testing::TestParamInfo<BitnessCase>& bitness) {
+                             return std::string(bitness.param.name);
+                         });
 
 }  // namespace
