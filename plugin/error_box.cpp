@@ -1,9 +1,13 @@
-// Error boxes on threads of their own.
+// Error boxes on threads of their own, or from the shell's own loop when no
+// thread can be had.
 #include "plugin/error_box.h"
 
 #include "plugin/library_hold.h"
+#include "plugin/stop_signal.h"
 
 #include <windows.h>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -30,15 +34,46 @@ void ShowAndForget(void* raw) {
     delete box;
 }
 
+// Boxes that got no thread of their own (a system out of threads), in the
+// order they were asked for: a failure nobody hears of would be worse than
+// a box on the shell's thread. They are shown from a timer of that thread,
+// so that no caller of ours waits below the box's loop, inside which the
+// host may stop and unload the plug-in. Forgotten at every stop.
+std::vector<std::unique_ptr<ErrorBox>> boxesWaiting;
+UINT_PTR waitingBoxTimer = 0;
+
+void StopWaitingBoxTimer() {
+    if (waitingBoxTimer) KillTimer(nullptr, waitingBoxTimer);
+    waitingBoxTimer = 0;
+}
+
+const ForgottenAtStop waitingBoxesForgotten([] {
+    StopWaitingBoxTimer();
+    boxesWaiting.clear();
+});
+
+// Shell's thread, from its message loop. A box asked for while one is up
+// arms the timer again, and shows over it, as boxes on threads would.
+void CALLBACK ShowWaitingBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    StopWaitingBoxTimer();
+    // Made before the box, so that it is given back after the box is freed.
+    const ShellCallHold hold;
+    while (!boxesWaiting.empty()) {
+        const std::unique_ptr<ErrorBox> box = std::move(boxesWaiting.front());
+        boxesWaiting.erase(boxesWaiting.begin());
+        Show(*box);
+        if (hold.StopCame()) return;
+    }
+}
+
 void ShowApart(ErrorBox* box) {
     HANDLE thread = StartLibraryThread(ShowAndForget, box);
     if (thread) {
         CloseHandle(thread);
         return;
     }
-    // Only a system out of threads comes here: a box on the host's thread
-    // still beats a failure nobody hears of.
-    ShowAndForget(box);
+    boxesWaiting.emplace_back(box);
+    if (!waitingBoxTimer) waitingBoxTimer = SetTimer(nullptr, 0, 0, ShowWaitingBoxes);
 }
 
 }  // namespace

@@ -54,10 +54,29 @@ BOOL WINAPI FailedShellExecute(SHELLEXECUTEINFOA* start) {
     return FALSE;
 }
 
+// The system runs out of threads as the start fails: its box gets none.
+std::atomic<int> threadsRefused{0};
+decltype(&CreateThread) realCreateThread = nullptr;
+HANDLE WINAPI CreateThreadUnlessRefused(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                        LPVOID parameter, DWORD flags, LPDWORD id) {
+    if (threadsRefused > 0) {
+        --threadsRefused;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return realCreateThread(security, stack, start, parameter, flags, id);
+}
+BOOL WINAPI FailedShellExecuteOutOfThreads(SHELLEXECUTEINFOA* start) {
+    threadsRefused = 1;
+    return FailedShellExecute(start);
+}
+
 // A modal loop on the caller's thread, as a box or a menu runs one, here
 // until the test lets it end.
 std::atomic<bool> loopRuns{false};
+std::atomic<DWORD> loopThread{0};
 void RunModalLoop() {
+    loopThread = GetCurrentThreadId();
     loopRuns = true;
     while (MsgWaitForMultipleObjects(1, &release, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
@@ -104,6 +123,7 @@ protected:
         // them go must not have them restored into an unloaded image.
         SetEvent(release);
         boxPatch.reset();
+        threadPatch.reset();
         patch.reset();
         LoadedPluginTest::TearDown();
         if (sim.process) StopPlayerSim(&sim);
@@ -143,6 +163,7 @@ protected:
 public:
     void UnloadInsideTheLoop() {
         boxPatch.reset();
+        threadPatch.reset();
         patch.reset();
         StopAndUnload();
         SetEvent(release);
@@ -182,6 +203,7 @@ protected:
     }
 
     std::unique_ptr<ScopedImportPatch> boxPatch;
+    std::unique_ptr<ScopedImportPatch> threadPatch;
 
     std::unique_ptr<ScopedImportPatch> patch;
     PlayerSimProcess sim;
@@ -344,6 +366,21 @@ TEST_F(WorkerLifetime, ABoxClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
     boxPatch = std::make_unique<ScopedImportPatch>(plugin, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&ModalBox));
     ASSERT_TRUE(boxPatch->active());
     ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode([this] { ClickCell(kPlayCell); });
+}
+
+// The same with the system out of threads as the box is asked for: the box
+// shows on the shell's own thread.
+TEST_F(WorkerLifetime, ABoxWithoutAThreadClosedAfterTheUnloadReturnsIntoNoUnloadedCode) {
+    StartPlugin();
+    Patch("shell32.dll", "ShellExecuteExA", reinterpret_cast<void*>(&FailedShellExecuteOutOfThreads));
+    threadPatch = std::make_unique<ScopedImportPatch>(plugin, "kernel32.dll", "CreateThread",
+                                                      reinterpret_cast<void*>(&CreateThreadUnlessRefused));
+    ASSERT_TRUE(threadPatch->active());
+    realCreateThread = reinterpret_cast<decltype(realCreateThread)>(threadPatch->original());
+    boxPatch = std::make_unique<ScopedImportPatch>(plugin, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&ModalBox));
+    ASSERT_TRUE(boxPatch->active());
+    ExpectAnUnloadInsideTheLoopReturnsIntoNoUnloadedCode([this] { ClickCell(kPlayCell); });
+    EXPECT_EQ(loopThread, GetCurrentThreadId()) << "the box had a thread of its own";
 }
 
 // The normal skin cannot be used, and the user turns the plug-in off while
