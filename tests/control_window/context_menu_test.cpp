@@ -237,17 +237,17 @@ TEST_F(ContextMenuTest, APlayerAnsweringEachQuestionLateGetsItsMenuWithinOneBoun
 // and a menu whose questions were lost with their worker does not leave
 // the next right-click waiting for them for ever.
 TEST_F(ContextMenuTest, AMenuWorkerWhoseWaitFailsLeavesTheMenuWorking) {
-    WorkerWaitFailure failure(L"Pelorin menu");
-    ASSERT_TRUE(failure.Active());
+    WorkerWatch menuWorker(L"Pelorin menu");
+    ASSERT_TRUE(menuWorker.Active());
     StartPlayer();
     Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
     ASSERT_TRUE(WaitUntil([] { return !ModesWorkerBusy(); }, 3000));
-    failure.Arm();
+    menuWorker.FailNextWake();
     SeenMenu menu = OpenContextMenu();
     EXPECT_TRUE(menu.shownInsideTheMessage) << "the press's answers";
     EXPECT_EQ(menu.Ids(), kRunningMenu);
     EXPECT_EQ(OpenContextMenu().shown, 0) << "its questions went with the worker";
-    EXPECT_TRUE(failure.Failed()) << "the worker's wait did not fail";
+    EXPECT_TRUE(menuWorker.Failed()) << "the worker's wait did not fail";
     menu = OpenContextMenu(250, 650);
     EXPECT_EQ(menu.shown, 1) << "the menu stays deaf";
     EXPECT_EQ(std::pair(menu.x, menu.y), std::pair(250, 650));
@@ -483,13 +483,12 @@ TEST_F(PlaylistMenuTest, AStopDuringTheSearchMakesNoEntryCurrent) {
     const std::vector<PlayerSimLogEntry> before = ReadPlayerSimLog(sim.logPath);
     const int lengthsAsked = CountPlayerSimLog(before, "USER", "0 124");
     const int songTitleAsked = CountPlayerSimLog(before, "USER", "18 212");
+    const WorkerWatch commandWorker(L"Pelorin command");
+    ASSERT_TRUE(commandWorker.Active());
     Send(WM_COMMAND, 1040 + 6);  // "22. Artist 22 - Song", now the 19th: the seventh looked at
-    const HANDLE worker = OpenThreadNamed(L"Pelorin command");
-    ASSERT_NE(worker, nullptr);
     ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "0 124", lengthsAsked + 1, 3000)) << "no search";
     StopWorkerThreads();
-    EXPECT_TRUE(WaitUntil([worker] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }, 5000));
-    CloseHandle(worker);
+    EXPECT_TRUE(commandWorker.WorkerEnded(5000));
     const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
     EXPECT_EQ(CountPlayerSimLog(log, "USER", "18 212"), songTitleAsked + 1) << "the search did not reach the song";
     EXPECT_EQ(CountPlayerSimLog(log, "SETPOS"), 1) << "only the test's own";

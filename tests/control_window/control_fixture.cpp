@@ -13,7 +13,6 @@
 #include "titletip/title_tip.h"
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 #include <atomic>
 #include <cstring>
 #include <cwchar>
@@ -242,77 +241,67 @@ std::string ControlWindowTest::TooltipText() {
 namespace {
 
 // Before Windows 10 there is no thread description: nothing is named.
-bool ThreadNamed(HANDLE thread, const wchar_t* name) {
+bool ThreadNamed(const wchar_t* name) {
     using Describe = HRESULT(WINAPI*)(HANDLE, PWSTR*);
     static const auto describe = reinterpret_cast<Describe>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadDescription")));
     PWSTR description = nullptr;
-    if (!describe || FAILED(describe(thread, &description)) || !description) return false;
+    if (!name || !describe || FAILED(describe(GetCurrentThread(), &description)) || !description) return false;
     const bool named = std::wcscmp(description, name) == 0;
     LocalFree(description);
     return named;
 }
 
 decltype(&WaitForMultipleObjects) realWaitForMultiple = nullptr;
-std::atomic<const wchar_t*> failingWorker{nullptr};
-std::atomic<HANDLE> failedWorker{nullptr};  // a handle of the thread whose wait failed
+const wchar_t* watchedName = nullptr;
+std::atomic<HANDLE> watchedThread{nullptr};  // as it last woke
+std::atomic<bool> failNextWake{false};
+std::atomic<bool> wakeFailed{false};
 
-DWORD WINAPI WaitFailingOnceWoken(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
-    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
-    const wchar_t* name = failingWorker.load();
-    if (woken == WAIT_TIMEOUT || !name || !ThreadNamed(GetCurrentThread(), name)) return woken;
+void KeepWatchedThread() {
+    const HANDLE kept = watchedThread.load();
+    if (kept && GetThreadId(kept) == GetCurrentThreadId()) return;
     HANDLE self = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE, FALSE, 0);
-    failingWorker = nullptr;
-    failedWorker = self;
+    if (const HANDLE old = watchedThread.exchange(self)) CloseHandle(old);
+}
+
+// A job's wake event is set only once its worker is named.
+DWORD WINAPI WatchedWait(DWORD count, const HANDLE* handles, BOOL all, DWORD waitMs) {
+    const DWORD woken = realWaitForMultiple(count, handles, all, waitMs);
+    if (woken == WAIT_TIMEOUT || !ThreadNamed(watchedName)) return woken;
+    KeepWatchedThread();
+    if (!failNextWake.exchange(false)) return woken;
+    wakeFailed = true;
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
 }
 
 }  // namespace
 
-WorkerWaitFailure::WorkerWaitFailure(const wchar_t* name)
-    : patch_(PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects", &WaitFailingOnceWoken,
-                        &realWaitForMultiple)),
-      armedName_(name) {
-    failingWorker = nullptr;
-    failedWorker = nullptr;
+WorkerWatch::WorkerWatch(const wchar_t* name)
+    : patch_(PatchTyped(GetModuleHandleA(nullptr), "kernel32.dll", "WaitForMultipleObjects", &WatchedWait,
+                        &realWaitForMultiple)) {
+    failNextWake = false;
+    wakeFailed = false;
+    watchedName = name;
 }
 
-WorkerWaitFailure::~WorkerWaitFailure() {
-    failingWorker = nullptr;
+WorkerWatch::~WorkerWatch() {
     patch_.reset();
-    if (HANDLE thread = failedWorker.exchange(nullptr)) CloseHandle(thread);
+    watchedName = nullptr;
+    if (const HANDLE thread = watchedThread.exchange(nullptr)) CloseHandle(thread);
 }
 
-bool WorkerWaitFailure::Active() const { return patch_->active(); }
+bool WorkerWatch::Active() const { return patch_->active(); }
 
-void WorkerWaitFailure::Arm() {
-    if (HANDLE thread = failedWorker.exchange(nullptr)) CloseHandle(thread);
-    failingWorker = armedName_;
-}
+void WorkerWatch::FailNextWake() { failNextWake = true; }
 
-bool WorkerWaitFailure::Failed() const { return failedWorker.load() != nullptr; }
+bool WorkerWatch::Failed() const { return wakeFailed; }
 
-bool WorkerWaitFailure::WorkerEnded(DWORD timeoutMs) const {
+bool WorkerWatch::WorkerEnded(DWORD timeoutMs) const {
     return WaitUntil([] {
-        const HANDLE thread = failedWorker.load();
+        const HANDLE thread = watchedThread.load();
         return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
     }, timeoutMs);
-}
-
-HANDLE OpenThreadNamed(const wchar_t* name) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    HANDLE found = nullptr;
-    for (BOOL more = Thread32First(snapshot, &entry); more && !found; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
-        const HANDLE thread = OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
-        if (thread && ThreadNamed(thread, name)) found = thread;
-        else if (thread) CloseHandle(thread);
-    }
-    CloseHandle(snapshot);
-    return found;
 }

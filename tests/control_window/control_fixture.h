@@ -47,29 +47,23 @@ struct SeenMenu {
 };
 
 // While it lives, this program's WaitForMultipleObjects (the plug-in's core
-// is linked in) is watched: once armed, the next wait of the worker thread
-// named name that wakes fails instead, as a wait on a handle no longer
-// valid would, and the job it woke for is lost with the worker. One at a
-// time.
-class WorkerWaitFailure {
+// is linked in) is watched for the worker thread named name as it wakes.
+// Once a failure is armed, its next wait that wakes fails instead, as a
+// wait on a handle no longer valid would: the job it woke for is lost with
+// the worker. One at a time.
+class WorkerWatch {
 public:
-    explicit WorkerWaitFailure(const wchar_t* name);
-    ~WorkerWaitFailure();
+    explicit WorkerWatch(const wchar_t* name);
+    ~WorkerWatch();
     bool Active() const;
-    void Arm();
-    // Whether the armed wait has failed.
+    void FailNextWake();
     bool Failed() const;
-    // Waits until it has failed and its thread has ended.
+    // Waits until the worker, as it last woke, has ended.
     bool WorkerEnded(DWORD timeoutMs) const;
 
 private:
     std::unique_ptr<ScopedImportPatch> patch_;
-    const wchar_t* armedName_;
 };
-
-// The running thread of this program named name, opened to be waited on
-// (the caller closes it); nullptr when none runs.
-HANDLE OpenThreadNamed(const wchar_t* name);
 
 class ControlWindowTest : public HostTest {
 protected:

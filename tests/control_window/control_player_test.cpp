@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -175,38 +176,24 @@ TEST_F(ControlPlayerTest, DroppedFileReachesThePlayer) {
 // with the worker, and the next press, or the next wheel notch, is the
 // first to find that out; it still reaches the player.
 TEST_F(ControlPlayerTest, AJobLostWithTheCommandWorkerLeavesPressesAndTheWheelAnswering) {
-    WorkerWaitFailure failure(L"Pelorin command");
-    ASSERT_TRUE(failure.Active());
+    WorkerWatch commandWorker(L"Pelorin command");
+    ASSERT_TRUE(commandWorker.Active());
     pluginState.volumeSteps = 1;
-    // The worker runs, and bears its name, before its wait may fail.
-    PointAt(CellCentre(HOT_PLAY));
-    Send(WM_LBUTTONDOWN);
-    Send(WM_LBUTTONUP);
-    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", "40045", 1, 3000));
-    ASSERT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
-    struct Next {
-        const char* what;
-        std::function<void()> act;
-        const char* command;
+    const auto pressStop = [this] {
+        PointAt(CellCentre(HOT_STOP));
+        Send(WM_LBUTTONDOWN);
+        Send(WM_LBUTTONUP);
     };
-    const Next nexts[] = {
-        {"a press",
-         [this] {
-             PointAt(CellCentre(HOT_STOP));
-             Send(WM_LBUTTONDOWN);
-             Send(WM_LBUTTONUP);
-         },
-         "40047"},
-        {"a notch", [this] { Send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)); }, "40058"},
-    };
-    for (const Next& next : nexts) {
-        SCOPED_TRACE(next.what);
-        failure.Arm();
+    const auto turnUp = [this] { Send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)); };
+    const std::pair<std::function<void()>, const char*> nexts[] = {{pressStop, "40047"}, {turnUp, "40058"}};
+    for (const auto& [next, command] : nexts) {
+        SCOPED_TRACE(command);
+        commandWorker.FailNextWake();
         pluginState.hotItem = HOT_NEXT;
         StartCommand();
-        ASSERT_TRUE(failure.WorkerEnded(3000));
-        next.act();
-        EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", next.command, 1, 3000)) << "the control stays deaf";
+        ASSERT_TRUE(commandWorker.WorkerEnded(3000));
+        next();
+        EXPECT_TRUE(WaitForPlayerSimLog(sim.logPath, "COMMAND", command, 1, 3000)) << "the control stays deaf";
         EXPECT_TRUE(WaitUntil([] { return !pluginState.commandBusy; }, 3000));
     }
     EXPECT_EQ(Commands("40048"), 0) << "a lost Next reached the player";
