@@ -22,7 +22,6 @@ constexpr size_t kPageHeaderSize = 27;  // up to the segment count
 constexpr size_t kMostSegments = 255;
 constexpr uint8_t kWholeSegment = 255;  // a lacing value that does not end its packet
 constexpr uint32_t kCommentPacket = 1;  // after the identification header
-constexpr uint32_t kPageLimit = 1024;
 constexpr uint64_t kCommentPacketLimit = kCoverReadLimit;
 constexpr std::string_view kVorbisComment = "\x03vorbis";
 constexpr std::string_view kOpusTags = "OpusTags";
@@ -88,18 +87,20 @@ struct CommentPages {
     StreamState atBegin;
 };
 
+// Each page costs one read, so the budget's kCoverReadCountLimit bounds
+// the pages walked.
 bool FindCommentPages(CoverReadBudget& file, CommentPages& found) {
     StreamState stream;
     uint64_t offset = 0, packetSize = 0;
     bool begun = false;
-    for (uint32_t pages = 0; !stream.commentEnded; ++pages) {
-        if (pages == kPageLimit || offset > file.FileSize()) return false;
+    for (bool firstPage = true; !stream.commentEnded; firstPage = false) {
+        if (offset > file.FileSize()) return false;
         std::array<uint8_t, kPageHeaderSize + kMostSegments> header;
         const size_t readable = static_cast<size_t>(std::min<uint64_t>(header.size(), file.FileSize() - offset));
         ByteCursor bytes(header.data(), readable);
         Page page;
         if (!file.ReadAt(offset, header.data(), readable) || !ReadPageHeader(bytes, page)) return false;
-        if (pages == 0) {
+        if (firstPage) {
             if (!(page.flags & kFirstPageOfStream)) return false;
             stream.serial = page.serial;
         }
