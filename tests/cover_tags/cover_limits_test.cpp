@@ -24,8 +24,8 @@ Bytes CoverOf(const Bytes& file) {
     return CoverIn(source);
 }
 
-size_t Find(const Bytes& bytes, std::string_view text) {
-    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin());
+size_t Find(const Bytes& bytes, std::string_view text, size_t from = 0) {
+    return static_cast<size_t>(std::search(bytes.begin() + from, bytes.end(), text.begin(), text.end()) - bytes.begin());
 }
 
 void PutBE(Bytes& bytes, size_t at, int width, uint32_t value) {
@@ -74,6 +74,8 @@ TEST(BadTags, LengthsPastTheirContainerGiveNoCover) {
          [](Bytes& f) { PutBE(f, Find(f, "moov") - 4, 4, 0xFFFFFFF0); }},
         {"Ogg comment past the packet", BuildOggFile(pictures, {}),
          [](Bytes& f) { PutBE(f, Find(f, "METADATA_BLOCK_PICTURE=") - 4, 4, 0xFFFFFFFF); }},
+        {"Ogg comment on a page of audio", BuildOggFile(pictures, {}),  // the second page's granule position
+         [](Bytes& f) { f.at(Find(f, "OggS", 1) + 6) = 1; }},
         {"Ogg picture that is no base64", BuildOggFile(pictures, {}),
          [](Bytes& f) { f.at(Find(f, "PICTURE=") + 20) = '!'; }},
         {"FLAC comment picture that is no base64", BuildFlacFile({}, pictures),
