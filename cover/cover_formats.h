@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-constexpr uint32_t kFrontCoverType = 3;  // ID3 and FLAC share the picture types
+constexpr uint32_t kFrontCoverType = 3;  // ID3, FLAC and ASF share the picture types
 // Fewer bytes than this hold no picture format's header.
 constexpr uint64_t kMinPictureSize = 8;
 // Reads of one file, at most: a well-formed file needs a few dozen, while
-// one of empty FLAC blocks or 8-byte MP4 boxes would otherwise cost a
-// system call per 4 or 8 bytes of the read limit.
+// one of empty FLAC blocks, 8-byte MP4 boxes or WAV chunks, or Ogg pages
+// would otherwise cost a system call per few bytes of the read limit.
 constexpr uint32_t kCoverReadCountLimit = 1024;
 // An ASF file's first bytes: its Header Object's GUID, as stored.
 constexpr std::string_view kAsfHeaderGuid{"\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16};
@@ -117,7 +117,8 @@ inline void OfferRest(const ByteCursor& part, const HeapBytes& whole, uint32_t p
 }
 
 // What the ID3 reader learnt: a tag that is good but holds no picture may
-// stand before another format's magic (FLAC files tagged by MP3 tools).
+// stand before another format's magic (FLAC files tagged by MP3 tools), or
+// before a stream with an APEv2 tag at its end.
 struct Id3Search {
     bool tagIsGood = false;
     uint64_t tagEnd = 0;

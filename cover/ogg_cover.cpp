@@ -19,6 +19,7 @@ constexpr std::string_view kCapturePattern = "OggS";
 constexpr uint8_t kStreamVersion = 0;
 constexpr uint8_t kFirstPageOfStream = 0x02;
 constexpr size_t kPageHeaderSize = 27;  // up to the segment count
+constexpr uint64_t kSequenceAndCrcSize = 8;
 constexpr size_t kMostSegments = 255;
 constexpr uint8_t kWholeSegment = 255;  // a lacing value that does not end its packet
 constexpr uint32_t kCommentPacket = 1;  // after the identification header
@@ -54,7 +55,7 @@ bool ReadPageHeader(ByteCursor& bytes, Page& page) {
     uint32_t granuleLow = 0, granuleHigh = 0;
     if (!bytes.SkipIf(kCapturePattern) || !bytes.ReadU8(version) || version != kStreamVersion ||
         !bytes.ReadU8(page.flags) || !bytes.ReadU32LE(granuleLow) || !bytes.ReadU32LE(granuleHigh) ||
-        !bytes.ReadU32LE(page.serial) || !bytes.Skip(8) || !bytes.ReadU8(page.segments) ||
+        !bytes.ReadU32LE(page.serial) || !bytes.Skip(kSequenceAndCrcSize) || !bytes.ReadU8(page.segments) ||
         !bytes.ReadBytes(page.lacing.data(), page.segments)) {
         return false;
     }

@@ -630,7 +630,7 @@ std::vector<uint8_t> BuildOggFile(const std::vector<TagPicture>& pictures, const
     std::vector<Bytes> headers = {comments};
     if (!options.opus) {
         PutU8(headers[0], 1);  // Vorbis's framing bit
-        Bytes setup;
+        Bytes setup;  // its codebooks are no cover reader's concern
         Append(setup, "\x05vorbis");
         setup.resize(setup.size() + 40, 0x5A);
         headers.push_back(setup);

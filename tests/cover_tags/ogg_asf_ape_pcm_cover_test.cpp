@@ -36,8 +36,8 @@ const std::vector<TagPicture> kNoFront = {kBackPicture, kOtherPicture};
 std::vector<FormatCase> OggCases() {
     OggOptions opus;
     opus.opus = true;
-    OggOptions shortPages;  // the comment over a dozen pages on which no packet ends
-    shortPages.pageBodyLimit = 40;
+    OggOptions shortPages;  // most of them pages on which no packet ends
+    shortPages.pageBodyLimit = 1;
     OggOptions twoStreams = opus;
     twoStreams.secondStream = true;
     twoStreams.pageBodyLimit = 200;
@@ -46,7 +46,7 @@ std::vector<FormatCase> OggCases() {
     return {
         {"Vorbis, the front cover second", BuildOggFile(kFrontSecond, {}), kFrontPicture.bytes},
         {"Opus, no front cover: the first", BuildOggFile(kNoFront, opus), kBackPicture.bytes},
-        {"Vorbis over pages of 40 bytes", BuildOggFile(kFrontSecond, shortPages), kFrontPicture.bytes},
+        {"Vorbis, a segment to a page", BuildOggFile(kFrontSecond, shortPages), kFrontPicture.bytes},
         {"Opus between another stream's pages", BuildOggFile(kFrontSecond, twoStreams), kFrontPicture.bytes},
         {"the key in lower case", BuildOggFile({kBackPicture}, lowerCase), kBackPicture.bytes},
         {"no pictures", BuildOggFile({}, opus), {}},
