@@ -2,11 +2,14 @@
 // moves only when the whole value fit.
 #include "cover/byte_cursor.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
 constexpr uint8_t kSyncsafeTopBit = 0x80;
+
+uint8_t AsciiUpper(uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -74,6 +77,23 @@ bool ByteCursor::ReadU32LE(uint32_t& value) {
     return true;
 }
 
+bool ByteCursor::ReadU64LE(uint64_t& value) {
+    uint8_t bytes[8];
+    if (!ReadBytes(bytes, sizeof bytes)) return false;
+    value = 0;
+    for (int i = 7; i >= 0; --i) value = value << 8 | bytes[i];
+    return true;
+}
+
+bool ByteCursor::SkipIfAnyCase(std::string_view bytes) {
+    if (bytes.size() > Remaining()) return false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (AsciiUpper(data_[position_ + i]) != AsciiUpper(static_cast<uint8_t>(bytes[i]))) return false;
+    }
+    position_ += bytes.size();
+    return true;
+}
+
 bool ByteCursor::ReadSyncsafe28(uint32_t& value) {
     uint8_t bytes[4];
     if (Remaining() < sizeof bytes) return false;
@@ -116,4 +136,13 @@ bool ByteCursor::TakeTerminated(size_t unitSize, ByteCursor& text) {
 
 bool ByteCursor::RestEquals(std::string_view text) const {
     return text.size() == Remaining() && (text.empty() || std::memcmp(data_ + position_, text.data(), text.size()) == 0);
+}
+
+bool ByteCursor::RestOffsetIn(const HeapBytes& whole, size_t& offset) const {
+    const auto begin = reinterpret_cast<uintptr_t>(whole.data());
+    const auto here = reinterpret_cast<uintptr_t>(data_ + position_);
+    if (whole.data() == nullptr || here < begin || here - begin > whole.size()) return false;
+    if (Remaining() > whole.size() - (here - begin)) return false;
+    offset = here - begin;
+    return true;
 }

@@ -29,6 +29,7 @@ public:
     [[nodiscard]] bool ReadU64BE(uint64_t& value);
     [[nodiscard]] bool ReadU16LE(uint16_t& value);
     [[nodiscard]] bool ReadU32LE(uint32_t& value);
+    [[nodiscard]] bool ReadU64LE(uint64_t& value);
     // Four bytes of seven bits each, most significant first. A byte with its
     // top bit set makes it no syncsafe integer, and the read fails.
     [[nodiscard]] bool ReadSyncsafe28(uint32_t& value);
@@ -46,8 +47,15 @@ public:
 
     // Moves past the next bytes only when they are these.
     [[nodiscard]] bool SkipIf(std::string_view bytes);
+    // The same, with ASCII letters matched in either case (tag keys that
+    // taggers write as they please).
+    [[nodiscard]] bool SkipIfAnyCase(std::string_view bytes);
     // True when the bytes left are exactly these.
     bool RestEquals(std::string_view text) const;
+    // Where the bytes left lie in whole, when this view was cut from it, so
+    // that a reader can keep a span of its buffer instead of a copy; false
+    // for a view of other bytes.
+    [[nodiscard]] bool RestOffsetIn(const HeapBytes& whole, size_t& offset) const;
 
 private:
     const uint8_t* data_ = nullptr;

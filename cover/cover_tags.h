@@ -1,6 +1,8 @@
 // The cover picture of the playing song, as stored in its file's tags: an
 // ID3v2 tag (2.2, 2.3 or 2.4) at the start of the file, FLAC picture
-// blocks, or an MP4 file's iTunes-style covr item. The file is read through
+// blocks or comments, an MP4 file's iTunes-style covr item, an Ogg Vorbis
+// or Opus comment, an ASF file's WM/Picture, an APEv2 tag at the end of the
+// file, or a WAV or AIFF file's ID3 chunk. The file is read through
 // CoverSource, so a worker can hand in a file or bytes in memory; nothing
 // here calls the system.
 #pragma once

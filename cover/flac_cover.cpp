@@ -1,37 +1,25 @@
-// The cover in a FLAC stream's PICTURE metadata blocks. Only each block's
-// header and each picture's fixed fields are read while looking; the
-// chosen picture's data is read once, at the end.
+// The cover in a FLAC stream's PICTURE metadata blocks, else in a
+// METADATA_BLOCK_PICTURE comment of its VORBIS_COMMENT block, as some
+// taggers write it. Only each block's header and each picture's fixed
+// fields are read while looking; the chosen picture's data is read once, at
+// the end, and the comment block only when no PICTURE block had a picture.
 #include "cover/byte_cursor.h"
 #include "cover/cover_formats.h"
+#include "cover/flac_picture.h"
 
 namespace {
 
 constexpr uint8_t kLastBlockFlag = 0x80;
 constexpr uint8_t kBlockTypeMask = 0x7F;
+constexpr uint8_t kCommentBlock = 4;
 constexpr uint8_t kPictureBlock = 6;
 constexpr uint8_t kInvalidBlock = 127;
-// Width, height, colour depth and palette size, between the description
-// and the data's length.
-constexpr uint64_t kPictureDimensionsSize = 16;
 
-// Moves block to the picture's data; false when the block is malformed.
-bool ReadPictureFields(FileWindow& block, uint32_t& pictureType) {
-    std::array<uint8_t, 8> typeAndMime;
-    std::array<uint8_t, 4> descriptionLength;
-    std::array<uint8_t, 4> dataLength;
-    uint32_t mimeSize = 0, descriptionSize = 0, dataSize = 0;
-    if (!block.Read(typeAndMime)) return false;
-    ByteCursor fields(typeAndMime.data(), typeAndMime.size());
-    if (!fields.ReadU32BE(pictureType) || !fields.ReadU32BE(mimeSize)) return false;
-    if (!block.Skip(mimeSize) || !block.Read(descriptionLength)) return false;
-    fields = ByteCursor(descriptionLength.data(), descriptionLength.size());
-    if (!fields.ReadU32BE(descriptionSize)) return false;
-    if (!block.Skip(descriptionSize) || !block.Skip(kPictureDimensionsSize) || !block.Read(dataLength)) return false;
-    fields = ByteCursor(dataLength.data(), dataLength.size());
-    FileWindow data;
-    if (!fields.ReadU32BE(dataSize) || !block.Take(dataSize, data)) return false;
-    block = data;
-    return true;
+HeapBytes CommentPicture(FileWindow block) {
+    HeapBytes comments;
+    CoverChoice<PictureSpan> choice;
+    if (!block.ReadRest(comments) || !OfferCommentPictures(comments, 0, choice) || !choice.Chosen()) return {};
+    return CutOut(std::move(comments), *choice.Chosen());
 }
 
 }  // namespace
@@ -42,6 +30,7 @@ HeapBytes FindFlacCover(CoverReadBudget& file, uint64_t streamStart) {
     if (!stream.Read(magic) || !ByteCursor(magic.data(), magic.size()).RestEquals("fLaC")) return {};
 
     CoverChoice<FileWindow> choice;
+    FileWindow comment;  // the format allows one
     for (bool last = false; !last && !choice.HaveFrontCover();) {
         std::array<uint8_t, 4> header;
         uint8_t flagAndType = 0;
@@ -52,12 +41,14 @@ HeapBytes FindFlacCover(CoverReadBudget& file, uint64_t streamStart) {
         const uint8_t type = flagAndType & kBlockTypeMask;
         FileWindow block;
         if (type == kInvalidBlock || !stream.Take(length, block)) return {};
+        if (type == kCommentBlock) comment = block;
         if (type != kPictureBlock) continue;
         uint32_t pictureType = 0;
-        if (!ReadPictureFields(block, pictureType)) return {};
+        if (!ReadFlacPictureFields(block, pictureType)) return {};
         if (block.Remaining() >= kMinPictureSize) choice.Offer(pictureType, block);
     }
+    if (!choice.Chosen()) return CommentPicture(comment);
     HeapBytes picture;
-    if (!choice.Chosen() || !FileWindow(*choice.Chosen()).ReadRest(picture)) return {};
+    if (!FileWindow(*choice.Chosen()).ReadRest(picture)) return {};
     return picture;
 }

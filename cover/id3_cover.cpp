@@ -1,7 +1,8 @@
-// The cover in an ID3v2 tag at the start of the file: PIC frames in 2.2,
-// APIC frames in 2.3 and 2.4. The tag is read whole (as far as the budget
-// reaches), its unsynchronisation undone in place, and the chosen picture
-// cut out of the same buffer, so no second copy of it is ever made.
+// The cover in an ID3v2 tag at the start of the file, or of a WAV or AIFF
+// file's ID3 chunk: PIC frames in 2.2, APIC frames in 2.3 and 2.4. The tag
+// is read whole (as far as the budget reaches), its unsynchronisation
+// undone in place, and the chosen picture cut out of the same buffer, so no
+// second copy of it is ever made.
 #include "cover/byte_cursor.h"
 #include "cover/cover_formats.h"
 
@@ -59,12 +60,6 @@ struct FrameHeader {
 };
 
 enum class FrameRead { kFrame, kEnd, kBad };
-
-// Where the chosen picture lies in the tag's buffer.
-struct PictureSpan {
-    size_t offset = 0;
-    size_t size = 0;
-};
 
 bool ReadTagHeader(FileWindow& file, TagHeader& header) {
     std::array<uint8_t, kTagHeaderSize> bytes;
@@ -194,23 +189,16 @@ private:
     const bool wholeTag_;
 };
 
-// The span's bytes, moved to the front of the buffer that holds them.
-HeapBytes CutOut(HeapBytes bytes, const PictureSpan& span) {
-    if (!bytes.KeepOnly(span.offset, span.size)) return {};
-    return bytes;
-}
-
 }  // namespace
 
-Id3Search FindId3Cover(CoverReadBudget& file) {
+Id3Search FindId3Cover(CoverReadBudget& file, FileWindow place) {
     Id3Search search;
-    FileWindow start(file, 0, file.FileSize());
     TagHeader header;
     FileWindow tagWindow;
-    // A tag that runs past the end of the file is bad.
-    if (!ReadTagHeader(start, header) || !start.Take(header.size, tagWindow)) return search;
+    // A tag that runs past the end of its place is bad.
+    if (!ReadTagHeader(place, header) || !place.Take(header.size, tagWindow)) return search;
     const bool footer = header.version == 4 && (header.flags & kV24Footer);
-    search.tagEnd = start.Position() + (footer ? kTagFooterSize : 0);
+    search.tagEnd = place.Position() + (footer ? kTagFooterSize : 0);
     if (header.version == 2 && (header.flags & kV22TagCompressed)) {
         search.tagIsGood = true;
         return search;

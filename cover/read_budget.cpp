@@ -55,3 +55,9 @@ bool FileWindow::Take(uint64_t count, FileWindow& part) {
     position_ += count;
     return true;
 }
+
+bool FileWindow::ReadU32BE(uint32_t& value) {
+    std::array<uint8_t, 4> bytes;
+    ByteCursor field(bytes.data(), bytes.size());
+    return Read(bytes) && field.ReadU32BE(value);
+}

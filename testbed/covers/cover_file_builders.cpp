@@ -224,6 +224,252 @@ Bytes Frames(const std::vector<TagPicture>& pictures, const Id3Options& options)
     return frames;
 }
 
+void PutU64LE(Bytes& out, uint64_t value) {
+    PutU32LE(out, static_cast<uint32_t>(value));
+    PutU32LE(out, static_cast<uint32_t>(value >> 32));
+}
+
+Bytes Utf16Le(const std::u16string& text) {
+    Bytes out;
+    for (char16_t c : text) PutU16LE(out, c);
+    PutU16LE(out, 0);
+    return out;
+}
+
+Bytes Base64(const Bytes& data) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    Bytes out;
+    for (size_t i = 0; i < data.size(); i += 3) {
+        const size_t left = data.size() - i;
+        const uint32_t group = uint32_t{data[i]} << 16 | (left > 1 ? data[i + 1] << 8 : 0) | (left > 2 ? data[i + 2] : 0);
+        for (size_t k = 0; k < 4; ++k) out.push_back(k <= left ? kAlphabet[group >> (18 - 6 * k) & 0x3F] : '=');
+    }
+    return out;
+}
+
+// A FLAC PICTURE block's content, as a FLAC stream or a comment holds it.
+Bytes FlacPictureBlock(const TagPicture& picture) {
+    Bytes data;
+    const Bytes description = Utf8(picture.description);
+    PutU32BE(data, picture.type);
+    PutU32BE(data, static_cast<uint32_t>(picture.mime.size()));
+    Append(data, picture.mime);
+    PutU32BE(data, static_cast<uint32_t>(description.size()));
+    Append(data, description);
+    for (uint32_t field : {300u, 300u, 24u, 0u}) PutU32BE(data, field);  // width, height, depth, palette
+    PutU32BE(data, static_cast<uint32_t>(picture.bytes.size()));
+    Append(data, picture.bytes);
+    return data;
+}
+
+// A Vorbis comment list: the vendor, a title, and a METADATA_BLOCK_PICTURE
+// per picture, the FLAC picture block in base64.
+Bytes VorbisCommentList(const std::vector<TagPicture>& pictures, bool lowerCaseKey) {
+    std::vector<Bytes> comments = {{'T', 'I', 'T', 'L', 'E', '=', 'S', 'o', 'n', 'g'}};
+    for (const TagPicture& picture : pictures) {
+        Bytes comment;
+        Append(comment, lowerCaseKey ? "metadata_block_picture=" : "METADATA_BLOCK_PICTURE=");
+        Append(comment, Base64(FlacPictureBlock(picture)));
+        comments.push_back(comment);
+    }
+    Bytes list;
+    const std::string_view vendor = "pelorin tests";
+    PutU32LE(list, static_cast<uint32_t>(vendor.size()));
+    Append(list, vendor);
+    PutU32LE(list, static_cast<uint32_t>(comments.size()));
+    for (const Bytes& comment : comments) {
+        PutU32LE(list, static_cast<uint32_t>(comment.size()));
+        Append(list, comment);
+    }
+    return list;
+}
+
+// Ogg's CRC-32: polynomial 0x04C11DB7, no reflection, starting at 0.
+uint32_t OggCrc(const Bytes& page) {
+    uint32_t crc = 0;
+    for (uint8_t byte : page) {
+        crc ^= uint32_t{byte} << 24;
+        for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? crc << 1 ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+struct OggStream {
+    uint32_t serial = 0;
+    uint32_t sequence = 0;
+    bool begun = false;
+};
+
+// Packets laid out in pages as libogg's flush lays them: a page closes once
+// its body reaches the limit or its segment table is full, and the last
+// page closes with the last packet. A page on which no packet ends has
+// granule position -1.
+std::vector<Bytes> OggPages(OggStream& stream, const std::vector<Bytes>& packets, uint64_t granule, size_t bodyLimit) {
+    Bytes lacing, body;
+    for (const Bytes& packet : packets) {
+        for (size_t left = packet.size();; left -= 255) {
+            lacing.push_back(static_cast<uint8_t>(std::min<size_t>(left, 255)));
+            if (left < 255) break;
+        }
+        Append(body, packet);
+    }
+    std::vector<Bytes> pages;
+    bool continued = false;
+    for (size_t segment = 0, offset = 0; segment < lacing.size();) {
+        size_t count = 0, size = 0;
+        bool packetEnds = false;
+        for (; segment + count < lacing.size() && count < 255 && size < bodyLimit; ++count) {
+            size += lacing[segment + count];
+            packetEnds = packetEnds || lacing[segment + count] < 255;
+        }
+        Bytes page;
+        Append(page, "OggS");
+        PutU8(page, 0);
+        PutU8(page, (continued ? 0x01 : 0) | (stream.begun ? 0 : 0x02));
+        PutU64LE(page, packetEnds ? granule : ~0ull);
+        PutU32LE(page, stream.serial);
+        PutU32LE(page, stream.sequence++);
+        PutU32LE(page, 0);  // the CRC, once the page is whole
+        PutU8(page, static_cast<uint32_t>(count));
+        page.insert(page.end(), lacing.begin() + segment, lacing.begin() + segment + count);
+        page.insert(page.end(), body.begin() + offset, body.begin() + offset + size);
+        const uint32_t crc = OggCrc(page);
+        for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<uint8_t>(crc >> 8 * i);
+        continued = lacing[segment + count - 1] == 255;
+        stream.begun = true;
+        segment += count;
+        offset += size;
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+Bytes VorbisIdentification() {
+    Bytes packet;
+    Append(packet, "\x01vorbis");
+    PutU32LE(packet, 0);  // version
+    PutU8(packet, 2);     // channels
+    PutU32LE(packet, 44100);
+    for (int i = 0; i < 3; ++i) PutU32LE(packet, 0);  // no bitrates given
+    PutU8(packet, 0xB8);  // blocks of 256 and 2048 samples
+    PutU8(packet, 1);     // framing
+    return packet;
+}
+
+Bytes OpusHead() {
+    Bytes packet;
+    Append(packet, "OpusHead");
+    PutU8(packet, 1);  // version
+    PutU8(packet, 2);  // channels
+    PutU16LE(packet, 312);  // pre-skip
+    PutU32LE(packet, 44100);
+    PutU16LE(packet, 0);  // gain
+    PutU8(packet, 0);     // mono or stereo, no mapping table
+    return packet;
+}
+
+Bytes AsfGuid(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
+Bytes AsfObject(std::string_view guid, const Bytes& content) {
+    Bytes object = AsfGuid(guid);
+    PutU64LE(object, 24 + content.size());
+    Append(object, content);
+    return object;
+}
+
+constexpr std::string_view kAsfHeader{"\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16};
+constexpr std::string_view kAsfData{"\x36\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16};
+constexpr std::string_view kAsfContentDescription{"\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16};
+constexpr std::string_view kAsfExtendedContentDescription{"\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16};
+constexpr std::string_view kAsfHeaderExtension{"\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16};
+constexpr std::string_view kAsfReserved1{"\x11\xD2\xD3\xAB\xBA\xA9\xCF\x11\x8E\xE6\x00\xC0\x0C\x20\x53\x65", 16};
+constexpr std::string_view kAsfMetadataLibrary{"\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16};
+constexpr uint16_t kAsfUnicode = 0, kAsfByteArray = 1;
+
+// WM/Picture's value: type, size, MIME type and description, then the bytes.
+Bytes WmPicture(const TagPicture& picture) {
+    Bytes value;
+    PutU8(value, picture.type);
+    PutU32LE(value, static_cast<uint32_t>(picture.bytes.size()));
+    Append(value, Utf16Le(std::u16string(picture.mime.begin(), picture.mime.end())));
+    Append(value, Utf16Le(picture.description));
+    Append(value, picture.bytes);
+    return value;
+}
+
+void PutContentDescriptor(Bytes& out, const std::u16string& name, uint16_t type, const Bytes& value) {
+    const Bytes nameBytes = Utf16Le(name);
+    PutU16LE(out, static_cast<uint32_t>(nameBytes.size()));
+    Append(out, nameBytes);
+    PutU16LE(out, type);
+    PutU16LE(out, static_cast<uint32_t>(value.size()));
+    Append(out, value);
+}
+
+void PutLibraryRecord(Bytes& out, const std::u16string& name, uint16_t type, const Bytes& value) {
+    const Bytes nameBytes = Utf16Le(name);
+    PutU16LE(out, 0);  // language list index
+    PutU16LE(out, 0);  // the whole file, not a stream
+    PutU16LE(out, static_cast<uint32_t>(nameBytes.size()));
+    PutU16LE(out, type);
+    PutU32LE(out, static_cast<uint32_t>(value.size()));
+    Append(out, nameBytes);
+    Append(out, value);
+}
+
+Bytes ApeItem(std::string_view key, uint32_t flags, const Bytes& value) {
+    Bytes item;
+    PutU32LE(item, static_cast<uint32_t>(value.size()));
+    PutU32LE(item, flags);
+    Append(item, key);
+    PutU8(item, 0);
+    Append(item, value);
+    return item;
+}
+
+Bytes ApeHeaderOrFooter(uint32_t tagSize, uint32_t itemCount, uint32_t flags) {
+    Bytes out;
+    Append(out, "APETAGEX");
+    PutU32LE(out, 2000);
+    PutU32LE(out, tagSize);
+    PutU32LE(out, itemCount);
+    PutU32LE(out, flags);
+    out.resize(out.size() + 8, 0);
+    return out;
+}
+
+// A RIFF or IFF chunk, its body padded to an even length.
+Bytes Chunk(std::string_view id, const Bytes& body, bool bigEndian, uint32_t claimedSize) {
+    Bytes chunk;
+    Append(chunk, id);
+    bigEndian ? PutU32BE(chunk, claimedSize) : PutU32LE(chunk, claimedSize);
+    Append(chunk, body);
+    if (chunk.size() % 2 != 0) PutU8(chunk, 0);
+    return chunk;
+}
+
+Bytes Chunk(std::string_view id, const Bytes& body, bool bigEndian) {
+    return Chunk(id, body, bigEndian, static_cast<uint32_t>(body.size()));
+}
+
+// AIFF's COMM chunk: two channels of 16 bits at 44.1 kHz, the rate as an
+// 80-bit extended number; AIFC adds its compression type and name.
+Bytes AiffCommon(uint32_t frames, bool aifc) {
+    Bytes comm;
+    PutU16BE(comm, 2);
+    PutU32BE(comm, frames);
+    PutU16BE(comm, 16);
+    Append(comm, Bytes{0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0});
+    if (aifc) {
+        Append(comm, "NONE");
+        const std::string_view name = "not compressed";  // a Pascal string padded to even
+        PutU8(comm, static_cast<uint32_t>(name.size()));
+        Append(comm, name);
+        if ((name.size() + 1) % 2 != 0) PutU8(comm, 0);
+    }
+    return comm;
+}
+
 Bytes MpegAudioFrame() {
     // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, joint stereo: 417 bytes.
     Bytes frame = {0xFF, 0xFB, 0x90, 0x64};
@@ -326,7 +572,7 @@ std::vector<uint8_t> BuildId3File(const std::vector<TagPicture>& pictures, const
     return file;
 }
 
-std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures) {
+std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures, const std::vector<TagPicture>& commentPictures) {
     const auto block = [](Bytes& out, uint8_t type, bool last, const Bytes& data) {
         PutU8(out, (last ? 0x80 : 0) | type);
         PutU24BE(out, static_cast<uint32_t>(data.size()));
@@ -343,29 +589,8 @@ std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures) {
     PutU64BE(info, uint64_t{44100} << 44 | uint64_t{1} << 41 | uint64_t{15} << 36);
     info.resize(info.size() + 16, 0);  // no MD5
     block(file, 0, false, info);
-
-    Bytes comment;
-    const std::string_view vendor = "pelorin tests", title = "TITLE=Song";
-    PutU32LE(comment, static_cast<uint32_t>(vendor.size()));
-    Append(comment, vendor);
-    PutU32LE(comment, 1);
-    PutU32LE(comment, static_cast<uint32_t>(title.size()));
-    Append(comment, title);
-    block(file, 4, false, comment);
-
-    for (const TagPicture& picture : pictures) {
-        Bytes data;
-        const Bytes description = Utf8(picture.description);
-        PutU32BE(data, picture.type);
-        PutU32BE(data, static_cast<uint32_t>(picture.mime.size()));
-        Append(data, picture.mime);
-        PutU32BE(data, static_cast<uint32_t>(description.size()));
-        Append(data, description);
-        for (uint32_t field : {300u, 300u, 24u, 0u}) PutU32BE(data, field);  // width, height, depth, palette
-        PutU32BE(data, static_cast<uint32_t>(picture.bytes.size()));
-        Append(data, picture.bytes);
-        block(file, 6, false, data);
-    }
+    block(file, 4, false, VorbisCommentList(commentPictures, false));
+    for (const TagPicture& picture : pictures) block(file, 6, false, FlacPictureBlock(picture));
     block(file, 1, true, Bytes(64, 0));
     // A frame header's sync code, so the stream goes on as audio would.
     Append(file, Bytes{0xFF, 0xF8, 0x69, 0x08, 0x00, 0x00, 0x9C});
@@ -395,6 +620,162 @@ std::vector<uint8_t> BuildM4aFile(const std::vector<TagPicture>& pictures, const
     Bytes file = Box("ftyp", brands);
     Append(file, options.moovAfterMdat ? mdat : moov);
     Append(file, options.moovAfterMdat ? moov : mdat);
+    return file;
+}
+
+std::vector<uint8_t> BuildOggFile(const std::vector<TagPicture>& pictures, const OggOptions& options) {
+    Bytes comments;
+    Append(comments, options.opus ? "OpusTags" : "\x03vorbis");
+    Append(comments, VorbisCommentList(pictures, options.lowerCaseKey));
+    std::vector<Bytes> headers = {comments};
+    if (!options.opus) {
+        PutU8(headers[0], 1);  // Vorbis's framing bit
+        Bytes setup;  // its codebooks are no cover reader's concern
+        Append(setup, "\x05vorbis");
+        setup.resize(setup.size() + 40, 0x5A);
+        headers.push_back(setup);
+    }
+    // An audio packet: for Opus a TOC byte, for Vorbis a zero type bit.
+    const Bytes audio = options.opus ? Bytes{0xFC, 0xFF, 0xFE} : Bytes{0x00, 0x21, 0x43};
+    OggStream first{0x5045, 0, false};
+    std::vector<Bytes> pages = OggPages(first, {options.opus ? OpusHead() : VorbisIdentification()}, 0, options.pageBodyLimit);
+    for (const std::vector<Bytes>& more : {OggPages(first, headers, 0, options.pageBodyLimit),
+                                           OggPages(first, {audio, audio}, 2048, options.pageBodyLimit)}) {
+        pages.insert(pages.end(), more.begin(), more.end());
+    }
+    Bytes file;
+    OggStream second{0x0B0E, 0, false};
+    for (size_t i = 0; i < pages.size(); ++i) {
+        Append(file, pages[i]);
+        // Its own first page, then pages already past their headers.
+        if (options.secondStream) Append(file, OggPages(second, {Bytes(30, static_cast<uint8_t>(i))}, i * 1000, 4096)[0]);
+    }
+    return file;
+}
+
+std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const AsfOptions& options) {
+    Bytes description, library;
+    uint32_t descriptors = 1, records = 0;
+    PutContentDescriptor(description, u"WM/AlbumTitle", kAsfUnicode, Utf16Le(u"Album"));
+    for (const TagPicture& picture : pictures) {
+        const Bytes value = WmPicture(picture);
+        if (value.size() > options.libraryAbove) {
+            PutLibraryRecord(library, u"WM/Picture", kAsfByteArray, value);
+            ++records;
+        } else {
+            PutContentDescriptor(description, u"WM/Picture", kAsfByteArray, value);
+            ++descriptors;
+        }
+    }
+    Bytes content;  // title, author, copyright, description and rating
+    const Bytes title = Utf16Le(u"Song");
+    PutU16LE(content, static_cast<uint32_t>(title.size()));
+    for (int i = 0; i < 4; ++i) PutU16LE(content, 0);
+    Append(content, title);
+    Bytes extension = AsfGuid(kAsfReserved1);
+    PutU16LE(extension, 6);
+    Bytes libraryContent;
+    PutU16LE(libraryContent, records);
+    Append(libraryContent, library);
+    const Bytes libraryObject = AsfObject(kAsfMetadataLibrary, libraryContent);
+    PutU32LE(extension, static_cast<uint32_t>(libraryObject.size()));
+    Append(extension, libraryObject);
+    Bytes descriptionContent;
+    PutU16LE(descriptionContent, descriptors);
+    Append(descriptionContent, description);
+
+    Bytes header;
+    PutU32LE(header, 3);  // children
+    Append(header, Bytes{0x01, 0x02});  // reserved
+    Append(header, AsfObject(kAsfContentDescription, content));
+    Append(header, AsfObject(kAsfExtendedContentDescription, descriptionContent));
+    Append(header, AsfObject(kAsfHeaderExtension, extension));
+    Bytes data(16, 0x11);  // the file's id
+    PutU64LE(data, 1);     // one packet
+    Append(data, Bytes{0x01, 0x01});
+    data.resize(data.size() + 64, 0x82);
+    Bytes file = AsfObject(kAsfHeader, header);
+    Append(file, AsfObject(kAsfData, data));
+    return file;
+}
+
+std::vector<uint8_t> BuildApeFile(const std::vector<TagPicture>& pictures, const ApeOptions& options) {
+    Bytes items = ApeItem("Title", 0, {'S', 'o', 'n', 'g'});
+    for (const TagPicture& picture : pictures) {
+        const std::string_view kind = picture.type == 3 ? "Front" : picture.type == 4 ? "Back" : "Other";
+        Bytes value;
+        Append(value, "cover.jpg");
+        PutU8(value, 0);
+        Append(value, picture.bytes);
+        Append(items, ApeItem("Cover Art (" + std::string(kind) + ")", 1 << 1, value));
+    }
+    const uint32_t tagSize = static_cast<uint32_t>(items.size() + 32);
+    const uint32_t count = static_cast<uint32_t>(pictures.size() + 1);
+    const uint32_t hasHeader = options.withHeader ? 1u << 31 : 0;
+    Bytes file;
+    switch (options.stream) {
+    case ApeOptions::Stream::kMonkeysAudio:
+        Append(file, "MAC ");
+        PutU16LE(file, 3990);
+        file.resize(52, 0);
+        break;
+    case ApeOptions::Stream::kWavPack:
+        Append(file, "wvpk");
+        PutU32LE(file, 24);
+        PutU16LE(file, 0x410);
+        file.resize(32, 0);
+        break;
+    case ApeOptions::Stream::kMpeg: file = MpegAudioFrame(); break;
+    }
+    file.resize(file.size() + 100, 0x33);  // audio
+    if (options.withHeader) Append(file, ApeHeaderOrFooter(tagSize, count, hasHeader | 1u << 29));
+    Append(file, items);
+    Append(file, ApeHeaderOrFooter(tagSize, count, hasHeader));
+    if (options.id3v1) {
+        Bytes id3v1;
+        Append(id3v1, "TAGSong");
+        id3v1.resize(127, 0);
+        PutU8(id3v1, 255);  // no genre
+        Append(file, id3v1);
+    }
+    return file;
+}
+
+std::vector<uint8_t> BuildPcmFile(const std::vector<TagPicture>& pictures, const PcmOptions& options) {
+    const bool wav = options.form == PcmOptions::Form::kWav;
+    const bool aifc = options.form == PcmOptions::Form::kAifc;
+    Bytes chunks;
+    if (wav) {
+        Bytes format;
+        PutU16LE(format, 1);  // PCM
+        PutU16LE(format, 2);
+        PutU32LE(format, 44100);
+        PutU32LE(format, 44100 * 4);
+        PutU16LE(format, 4);
+        PutU16LE(format, 16);
+        Append(chunks, Chunk("fmt ", format, false));
+        Append(chunks, Chunk("JUNK", Bytes(5, 0), false));  // odd, so padded
+    } else {
+        if (aifc) Append(chunks, Chunk("FVER", Bytes{0xA2, 0x80, 0x51, 0x40}, true));
+        Append(chunks, Chunk("COMM", AiffCommon(options.sampleBytes / 4, aifc), true));
+        Append(chunks, Chunk("NAME", Bytes{'S', 'o', 'n', 'g', '!'}, true));  // odd, so padded
+    }
+    Id3Options id3;
+    id3.padding = 16;
+    const Bytes tag = Chunk(options.id3ChunkId, BuildId3Tag(pictures, id3), !wav);
+    Bytes samples = wav ? Bytes() : Bytes(8, 0);  // SSND's offset and block size
+    const uint32_t samplesSize = static_cast<uint32_t>(samples.size()) + options.sampleBytes;
+    if (!options.samplesLeftOut) samples.resize(samplesSize, 0x7E);
+    const Bytes sound = Chunk(wav ? "data" : "SSND", samples, !wav, samplesSize);
+    Append(chunks, options.id3BeforeSamples ? tag : sound);
+    Append(chunks, options.id3BeforeSamples ? sound : tag);
+
+    Bytes file;
+    Append(file, wav ? "RIFF" : "FORM");
+    const uint32_t formSize = static_cast<uint32_t>(4 + chunks.size() + (options.samplesLeftOut ? samplesSize : 0));
+    wav ? PutU32LE(file, formSize) : PutU32BE(file, formSize);
+    Append(file, wav ? "WAVE" : aifc ? "AIFC" : "AIFF");
+    Append(file, chunks);
     return file;
 }
 

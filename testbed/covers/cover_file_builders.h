@@ -1,6 +1,7 @@
-// Music files with cover pictures, built byte by byte from the tag formats'
+// Music files with cover pictures, built byte by byte from the formats'
 // own rules (ID3v2.2/2.3/2.4 in front of an MPEG audio frame, FLAC
-// metadata blocks, MP4 boxes), for tests of whatever reads covers.
+// metadata blocks, MP4 boxes, Ogg pages, ASF objects, APEv2 tags, RIFF and
+// IFF chunks), for tests of whatever reads covers.
 #pragma once
 
 #include <cstdint>
@@ -43,11 +44,65 @@ struct Mp4Options {
 std::vector<uint8_t> BuildId3Tag(const std::vector<TagPicture>& pictures, const Id3Options& options);
 // The tag followed by one MPEG audio frame.
 std::vector<uint8_t> BuildId3File(const std::vector<TagPicture>& pictures, const Id3Options& options);
-// STREAMINFO, a Vorbis comment, a PICTURE block per picture, padding, and
-// the start of an audio frame.
-std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures);
+// STREAMINFO, a Vorbis comment with a METADATA_BLOCK_PICTURE per comment
+// picture, a PICTURE block per picture, padding, and the start of an audio
+// frame.
+std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures,
+                                   const std::vector<TagPicture>& commentPictures = {});
 // ftyp, and moov holding a title and a covr item with a data box per
 // picture, before or after mdat.
 std::vector<uint8_t> BuildM4aFile(const std::vector<TagPicture>& pictures, const Mp4Options& options);
+
+struct OggOptions {
+    bool opus = false;  // OpusHead and OpusTags instead of Vorbis's headers
+    // A page closes once its body holds this many bytes (libogg's flush
+    // closes header pages at 4,096).
+    size_t pageBodyLimit = 4096;
+    // A second logical stream's page after each of the first one's.
+    bool secondStream = false;
+    bool lowerCaseKey = false;  // "metadata_block_picture="
+};
+
+// The identification header on a page of its own, the comment header with
+// a title and a METADATA_BLOCK_PICTURE per picture (and Vorbis's setup
+// header) on as many pages as they take, then a page of audio.
+std::vector<uint8_t> BuildOggFile(const std::vector<TagPicture>& pictures, const OggOptions& options);
+
+struct AsfOptions {
+    // WM/Picture values longer than this go to the Metadata Library Object;
+    // writers put there those too long for the Extended Content
+    // Description's 16-bit value size.
+    size_t libraryAbove = 0xFFFF;
+};
+
+// A Header Object (a Content Description, an Extended Content Description
+// with an album and WM/Picture items, a Header Extension holding a
+// Metadata Library), then a Data Object.
+std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const AsfOptions& options);
+
+struct ApeOptions {
+    enum class Stream { kMonkeysAudio, kWavPack, kMpeg } stream = Stream::kMonkeysAudio;
+    bool withHeader = false;  // the tag's optional header before its items
+    bool id3v1 = false;       // an ID3v1 tag after the APEv2 tag
+};
+
+// The stream's start, then an APEv2 tag with a title and a "Cover Art
+// (Front)", "(Back)" or "(Other)" item per picture.
+std::vector<uint8_t> BuildApeFile(const std::vector<TagPicture>& pictures, const ApeOptions& options);
+
+struct PcmOptions {
+    enum class Form { kWav, kAiff, kAifc } form = Form::kWav;
+    std::string id3ChunkId = "id3 ";
+    bool id3BeforeSamples = false;
+    uint32_t sampleBytes = 64;
+    // The samples' chunk claims its size but holds no bytes, for a source
+    // that stands in for gigabytes of them.
+    bool samplesLeftOut = false;
+};
+
+// WAV (RIFF/WAVE) or AIFF (FORM/AIFF, AIFC): the format chunks, a chunk of
+// odd size, then the samples and an ID3 chunk holding a 2.3 tag with the
+// pictures, in either order.
+std::vector<uint8_t> BuildPcmFile(const std::vector<TagPicture>& pictures, const PcmOptions& options);
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

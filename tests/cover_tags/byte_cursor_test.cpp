@@ -37,6 +37,7 @@ const ValueCase kValueCases[] = {
     {"u64be", As<uint64_t, &ByteCursor::ReadU64BE>(), {0x80, 1, 2, 3, 4, 5, 6, 0xFF}, 0x80010203040506FFull},
     {"u16le", As<uint16_t, &ByteCursor::ReadU16LE>(), {0xEF, 0xBE}, 0xBEEF},
     {"u32le", As<uint32_t, &ByteCursor::ReadU32LE>(), {0xEF, 0xBE, 0xAD, 0xDE}, 0xDEADBEEF},
+    {"u64le", As<uint64_t, &ByteCursor::ReadU64LE>(), {0xFF, 6, 5, 4, 3, 2, 1, 0x80}, 0x80010203040506FFull},
     {"syncsafe 257", As<uint32_t, &ByteCursor::ReadSyncsafe28>(), {0x00, 0x00, 0x02, 0x01}, 257},
     {"syncsafe largest", As<uint32_t, &ByteCursor::ReadSyncsafe28>(), {0x7F, 0x7F, 0x7F, 0x7F}, 0x0FFFFFFF},
 };
@@ -140,6 +141,30 @@ TEST(ByteCursor, RestEqualsComparesOnlyWhatIsLeft) {
     EXPECT_TRUE(cursor.RestEquals("APIC"));
     EXPECT_FALSE(cursor.RestEquals("API"));
     EXPECT_TRUE(ByteCursor().RestEquals(""));
+}
+
+TEST(ByteCursor, SkipIfAnyCaseFoldsLettersOnly) {
+    const Bytes bytes = {'c', 'O', 'v', 'E', 'r', '@', '['};
+    ByteCursor cursor(bytes);
+    EXPECT_FALSE(cursor.SkipIfAnyCase("COVER`"));  // '@' and '`' differ by the case bit
+    EXPECT_FALSE(cursor.SkipIfAnyCase("COVER@{"));
+    EXPECT_EQ(cursor.Position(), 0u);
+    EXPECT_TRUE(cursor.SkipIfAnyCase("Cover@"));
+    EXPECT_TRUE(cursor.RestEquals("["));
+}
+
+TEST(ByteCursor, RestOffsetInPlacesAViewInItsOwnBufferOnly) {
+    HeapBytes whole, other;
+    ASSERT_TRUE(whole.Allocate(8));
+    ASSERT_TRUE(other.Allocate(8));
+    ByteCursor cursor(whole), part;
+    ASSERT_TRUE(cursor.Skip(2) && cursor.Take(4, part) && part.Skip(1));
+    size_t offset = 0;
+    EXPECT_TRUE(part.RestOffsetIn(whole, offset));
+    EXPECT_EQ(offset, 3u);
+    EXPECT_FALSE(part.RestOffsetIn(other, offset));
+    const Bytes copy(8);
+    EXPECT_FALSE(ByteCursor(copy).RestOffsetIn(whole, offset));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Bad, cut and oversized tags: lengths that run past their container give
-// no cover, a cut file gives the whole picture or nothing, and files that
-// claim gigabytes are read and held no further than kCoverReadLimit.
+// no cover, a cut file gives the whole picture or nothing, files that claim
+// gigabytes are read and held no further than kCoverReadLimit, and samples
+// before a tag are skipped unread.
 #include "tests/cover_tags/allocation_meter.h"
 #include "tests/cover_tags/cover_test_sources.h"
 #include "cover/cover_formats.h"
@@ -23,8 +24,8 @@ Bytes CoverOf(const Bytes& file) {
     return CoverIn(source);
 }
 
-size_t Find(const Bytes& bytes, std::string_view text) {
-    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) - bytes.begin());
+size_t Find(const Bytes& bytes, std::string_view text, size_t from = 0) {
+    return static_cast<size_t>(std::search(bytes.begin() + from, bytes.end(), text.begin(), text.end()) - bytes.begin());
 }
 
 void PutBE(Bytes& bytes, size_t at, int width, uint32_t value) {
@@ -71,6 +72,24 @@ TEST(BadTags, LengthsPastTheirContainerGiveNoCover) {
          [](Bytes& f) { PutBE(f, Find(f, "covr") + 4, 4, 7); }},
         {"MP4 moov past the file", BuildM4aFile(pictures, {}),
          [](Bytes& f) { PutBE(f, Find(f, "moov") - 4, 4, 0xFFFFFFF0); }},
+        {"Ogg comment past the packet", BuildOggFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "METADATA_BLOCK_PICTURE=") - 4, 4, 0xFFFFFFFF); }},
+        {"Ogg comment on a page of audio", BuildOggFile(pictures, {}),  // the second page's granule position
+         [](Bytes& f) { f.at(Find(f, "OggS", 1) + 6) = 1; }},
+        {"Ogg picture that is no base64", BuildOggFile(pictures, {}),
+         [](Bytes& f) { f.at(Find(f, "PICTURE=") + 20) = '!'; }},
+        {"FLAC comment picture that is no base64", BuildFlacFile({}, pictures),
+         [](Bytes& f) { f.at(Find(f, "PICTURE=") + 20) = '!'; }},
+        {"ASF object past the Header Object", BuildAsfFile(pictures, {}),  // the description holding the album
+         [](Bytes& f) { PutBE(f, Find(f, std::string_view("W\0M\0/\0A", 7)) - 12, 4, 0xFFFFFFFF); }},
+        {"ASF picture data past its value", BuildAsfFile(pictures, {}),
+         [](Bytes& f) { f.at(Find(f, std::string_view("W\0M\0/\0P", 7)) + 27) = 201; }},
+        {"APEv2 tag past the file", BuildApeFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, f.size() - 20, 4, 0xFFFFFFFF); }},
+        {"APEv2 item past the tag", BuildApeFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "Title") - 8, 4, 0xFFFFFFFF); }},
+        {"WAV chunk past the form", BuildPcmFile(pictures, {}),
+         [](Bytes& f) { PutBE(f, Find(f, "id3 ") + 4, 4, 0xFFFFFFFF); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -226,19 +245,25 @@ TEST(ReadLimit, AnId3TagClaimingGigabytesIsSearchedOnlyAsFarAsTheLimit) {
     }
 }
 
-TEST(ReadLimit, EmptyBlocksAndBoxesCostABoundedNumberOfReads) {
+TEST(ReadLimit, EmptyBlocksBoxesChunksAndPagesCostABoundedNumberOfReads) {
     // A FLAC stream of empty blocks, none of them marked last, for
-    // gigabytes; and an MP4 file of 8-byte boxes before its moov.
+    // gigabytes; an MP4 file of 8-byte boxes before its moov; a WAV file of
+    // empty chunks; an Ogg comment over 1,600 pages of 255 bytes.
     const std::vector<TagPicture> pictures = {PictureOf(100, kFront, 7)};
     Bytes boxes = BuildM4aFile(pictures, {});
     ASSERT_EQ(CoverOf(boxes), pictures[0].bytes);
     Bytes free;
+    Bytes wav = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0x7F, 'W', 'A', 'V', 'E'};
     for (uint32_t i = 0; i < 4 * kCoverReadCountLimit; ++i) {
         const Bytes box = BoxHeader(8, "free");
         free.insert(free.end(), box.begin(), box.end());
+        wav.insert(wav.end(), {'J', 'U', 'N', 'K', 0, 0, 0, 0});
     }
     const size_t ftypSize = boxes[3];
     boxes.insert(boxes.begin() + ftypSize, free.begin(), free.end());
+    OggOptions shortPages;
+    shortPages.pageBodyLimit = 255;
+    const Bytes ogg = BuildOggFile({PictureOf(300000, kFront, 8)}, shortPages);
     const struct {
         const char* name;
         Bytes start;
@@ -246,6 +271,8 @@ TEST(ReadLimit, EmptyBlocksAndBoxesCostABoundedNumberOfReads) {
     } cases[] = {
         {"FLAC", {'f', 'L', 'a', 'C'}, kClaimedMp4Size},
         {"MP4", boxes, boxes.size()},
+        {"WAV", wav, wav.size()},
+        {"Ogg", ogg, ogg.size()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,14 +283,50 @@ TEST(ReadLimit, EmptyBlocksAndBoxesCostABoundedNumberOfReads) {
     }
 }
 
-TEST(ReadLimit, AFlacPictureNearTheLimitIsHeldOnce) {
-    const std::vector<TagPicture> pictures = {PictureOf(15u << 20, kFront, 6)};
-    const Bytes file = BuildFlacFile(pictures);
-    MemoryCoverSource source(file);
-    const AllocationMeter meter;
-    const HeapBytes cover = CoverFromTags(source);
-    EXPECT_LE(meter.PeakBytes(), pictures[0].bytes.size() + kHeapSlack);
-    EXPECT_EQ(Bytes(cover.data(), cover.data() + cover.size()), pictures[0].bytes);
+TEST(ReadLimit, AWavCostsTheSameWhateverTheSamplesBeforeItsTag) {
+    const std::vector<TagPicture> pictures = {PictureOf(3000, kFront, 8)};
+    PcmOptions options;
+    options.samplesLeftOut = true;
+    uint64_t reads[2] = {}, bytesRead[2] = {};
+    const uint32_t sampleSizes[2] = {1u << 20, 1u << 30};
+    for (int i = 0; i < 2; ++i) {
+        options.sampleBytes = sampleSizes[i];
+        const Bytes file = BuildPcmFile(pictures, options);
+        GapSource source(file, Find(file, "data") + 8, sampleSizes[i]);
+        CountingSource counting(source);
+        EXPECT_EQ(CoverIn(counting), pictures[0].bytes);
+        reads[i] = counting.reads;
+        bytesRead[i] = counting.bytesRead;
+    }
+    EXPECT_EQ(reads[0], reads[1]);
+    EXPECT_EQ(bytesRead[0], bytesRead[1]);
+}
+
+TEST(ReadLimit, APictureNearTheLimitIsHeldOnce) {
+    const std::vector<TagPicture> large = {PictureOf(15u << 20, kFront, 6)};
+    // Its base64 text, 4/3 of it, and the pages' headers just fit.
+    const std::vector<TagPicture> encoded = {PictureOf(11u << 20, kFront, 7)};
+    OggOptions longPages;
+    longPages.pageBodyLimit = 60000;
+    const struct {
+        const char* name;
+        Bytes file;
+        const Bytes& picture;
+    } cases[] = {
+        {"FLAC", BuildFlacFile(large), large[0].bytes},
+        {"Ogg", BuildOggFile(encoded, longPages), encoded[0].bytes},
+        {"ASF", BuildAsfFile(large, {}), large[0].bytes},
+        {"APEv2", BuildApeFile(large, {}), large[0].bytes},
+        {"WAV", BuildPcmFile(large, {}), large[0].bytes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryCoverSource source(c.file);
+        const AllocationMeter meter;
+        const HeapBytes cover = CoverFromTags(source);
+        EXPECT_LE(meter.PeakBytes(), c.file.size() + kHeapSlack);
+        EXPECT_TRUE(Bytes(cover.data(), cover.data() + cover.size()) == c.picture);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Sources for the cover readers' tests: one that counts what is read from
-// it, one that claims to be far larger than the bytes it holds, and a file
-// on disk; plus a picture whose bytes hold what unsynchronisation changes.
+// it, and two that claim to be far larger than the bytes they hold; plus a
+// picture whose bytes hold what unsynchronisation changes.
 #pragma once
 
 #include "testbed/covers/cover_file_builders.h"
@@ -47,6 +47,29 @@ private:
     const std::vector<uint8_t>& start_;
     uint64_t size_;
     uint8_t fill_;
+};
+
+// The given bytes with a run of zero bytes inserted at an offset: samples
+// of gigabytes between the bytes a reader should need.
+class GapSource final : public CoverSource {
+public:
+    GapSource(const std::vector<uint8_t>& bytes, size_t gapAt, uint64_t gapSize)
+        : bytes_(bytes), gapAt_(gapAt), gapSize_(gapSize) {}
+    uint64_t Size() const override { return bytes_.size() + gapSize_; }
+    bool ReadAt(uint64_t offset, void* out, size_t size) override {
+        if (offset > Size() || size > Size() - offset) return false;
+        auto* bytes = static_cast<uint8_t*>(out);
+        for (size_t i = 0; i < size; ++i) {
+            const uint64_t at = offset + i;
+            bytes[i] = at < gapAt_ ? bytes_[at] : at < gapAt_ + gapSize_ ? 0 : bytes_[at - gapSize_];
+        }
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+    size_t gapAt_;
+    uint64_t gapSize_;
 };
 
 // A picture of the given size that starts like a JPEG file (FF D8 FF E0)
