@@ -1,0 +1,285 @@
+// What a cover may cost the shell, through the built plug-in against the
+// stand-in player: a GIF leaves nothing reserved behind however its later
+// images are made, pictures whose decoding would cost hundreds of
+// megabytes never reach the imaging component, and a cover of the largest
+// size that stores sell still shows.
+#include "testbed/common/files.h"
+#include "testbed/common/message_wait.h"
+#include "testbed/covers/cover_file_builders.h"
+#include "testbed/player/player_sim_client.h"
+#include "tests/lifecycle/lifecycle_fixture.h"
+#include "tests/support/iat_patch.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <atomic>
+#include <cstdlib>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kCoverTipHeight = 70;
+constexpr COLORREF kRed = RGB(0xD0, 0x20, 0x10);
+constexpr COLORREF kBlue = RGB(0x10, 0x30, 0xD0);
+constexpr COLORREF kGrey = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF kAmber = RGB(0xC0, 0x80, 0x20);
+// What decoding a cover may leave behind: heaps grown, a few pages of the
+// imaging component's own.
+constexpr size_t kAddressSpaceSlack = 4u << 20;
+
+Bytes FileBytes(const std::string& path) {
+    const std::string text = ReadWholeFile(path);
+    return Bytes(text.begin(), text.end());
+}
+
+TagPicture Front(Bytes bytes) {
+    TagPicture picture;
+    picture.bytes = std::move(bytes);
+    return picture;
+}
+
+// Bytes of this process's address space reserved or committed.
+size_t AddressSpaceInUse() {
+    size_t used = 0;
+    MEMORY_BASIC_INFORMATION region = {};
+    for (auto* at = static_cast<const uint8_t*>(nullptr); VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+        if (region.State != MEM_FREE) used += region.RegionSize;
+        const auto* next = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    return used;
+}
+
+// The GIF from the first report: a 1 x 1 screen holding one 16,384 x 16,384
+// image whose data is cut short.
+const Bytes kCutShortGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C,
+                            0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x40, 0x00, 0x02, 0x01, 0x04, 0x00, 0x3B};
+
+uint32_t Crc32(const Bytes& bytes, size_t from) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = from; i < bytes.size(); ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void PutBigEndian(Bytes& bytes, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(uint8_t(value >> shift));
+}
+
+void PutChunk(Bytes& png, const char* type, const Bytes& data) {
+    PutBigEndian(png, uint32_t(data.size()));
+    const size_t typeAt = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    PutBigEndian(png, Crc32(png, typeAt));
+}
+
+// Deflate's bits go least significant first; its Huffman codes most
+// significant first.
+class BitWriter {
+public:
+    void Put(uint32_t value, int count) {
+        for (int i = 0; i < count; ++i) PutBit((value >> i) & 1);
+    }
+    void PutCode(uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i) PutBit((code >> i) & 1);
+    }
+    Bytes bytes;
+
+private:
+    void PutBit(uint32_t bit) {
+        if (used_ % 8 == 0) bytes.push_back(0);
+        bytes.back() |= uint8_t(bit << (used_++ % 8));
+    }
+    uint64_t used_ = 0;
+};
+
+// A zlib stream of count zeros in one block of deflate's fixed codes: a
+// literal zero, copies of 258 bytes from one back, the rest as literals.
+Bytes ZlibZeros(uint32_t count) {
+    constexpr uint32_t kLiteralZero = 0x30, kLength258 = 0xC5, kEndOfBlock = 0;
+    BitWriter deflate;
+    deflate.Put(1, 1);  // the last block
+    deflate.Put(1, 2);  // fixed codes
+    deflate.PutCode(kLiteralZero, 8);
+    uint32_t left = count - 1;
+    for (; left >= 258; left -= 258) {
+        deflate.PutCode(kLength258, 8);
+        deflate.PutCode(0, 5);  // distance 1
+    }
+    for (; left > 0; --left) deflate.PutCode(kLiteralZero, 8);
+    deflate.PutCode(kEndOfBlock, 7);
+    Bytes zlib = {0x78, 0x01};
+    zlib.insert(zlib.end(), deflate.bytes.begin(), deflate.bytes.end());
+    PutBigEndian(zlib, (count % 65521) << 16 | 1);  // Adler-32 of zeros
+    return zlib;
+}
+
+// A valid 16-bit RGBA PNG of 8,192 x 8,192 clear pixels in 3.4 MB: its
+// decoder holds 512 MB.
+Bytes DeepPng() {
+    constexpr uint32_t kSide = 8192, kRowBytes = 1 + kSide * 8;  // filter byte, then pixels
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    PutBigEndian(header, kSide);
+    PutBigEndian(header, kSide);
+    header.insert(header.end(), {16, 6, 0, 0, 0});
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", ZlibZeros(kSide * kRowBytes));
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+// A few hundred bytes of progressive 4:4:4 JPEG claiming 8,192 x 8,192: its
+// decoder holds 576 MB of coefficients and output.
+Bytes ProgressiveJpeg() {
+    Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
+    jpeg.resize(jpeg.size() + 64, 1);
+    jpeg.insert(jpeg.end(), {0xFF, 0xC2, 0, 17, 8, 0x20, 0, 0x20, 0, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
+    jpeg.insert(jpeg.end(), {0xFF, 0xC4, 0, 20, 0, 1});
+    jpeg.resize(jpeg.size() + 15, 0);
+    jpeg.push_back(0);
+    jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 0, 0});
+    jpeg.resize(jpeg.size() + 200, 0x55);
+    jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+    return jpeg;
+}
+
+bool Near(COLORREF seen, COLORREF expected) {
+    const auto close = [](int a, int b) { return std::abs(a - b) <= 12; };
+    return close(GetRValue(seen), GetRValue(expected)) && close(GetGValue(seen), GetGValue(expected)) &&
+           close(GetBValue(seen), GetBValue(expected));
+}
+
+// Creations of the imaging component by the plug-in, counted at its import.
+std::atomic<int> factoriesAsked{0};
+decltype(&CoCreateInstance) realCoCreateInstance = nullptr;
+HRESULT WINAPI CountingCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
+    ++factoriesAsked;
+    return realCoCreateInstance(clsid, outer, context, iid, out);
+}
+
+class CoverBudgetTest : public LoadedPluginTest {
+protected:
+    void TearDown() override {
+        // The patch lives in the plug-in's memory: undone while it is there.
+        countCreations_.reset();
+        LoadedPluginTest::TearDown();
+        if (sim.process) StopPlayerSim(&sim);
+    }
+
+    std::string Song(const std::string& name, const Bytes& picture) {
+        const std::string path = scratchDir + "\\" + name;
+        EXPECT_TRUE(WriteFileBytes(path, BuildId3File({Front(picture)}, Id3Options{}))) << path;
+        return path;
+    }
+
+    void Play(const std::string& file) {
+        PlayerSimOptions playerOptions;
+        playerOptions.playlist = {{"Artist - Song 1", 200, file}};
+        sim = StartPlayerSim(playerOptions);
+        ASSERT_TRUE(sim.window) << sim.failure;
+        StartPlugin();
+    }
+
+    void Next(const std::string& file) {
+        ASSERT_TRUE(SendPlayerSimControl(sim.window, "file " + file));
+        ASSERT_TRUE(SendPlayerSimControl(sim.window, "title Artist - Song " + std::to_string(++songs)));
+    }
+
+    void CountImagingFactories() {
+        factoriesAsked = 0;
+        countCreations_ = PatchTyped<decltype(&CoCreateInstance)>(plugin, "ole32.dll", "CoCreateInstance",
+                                                                  CountingCoCreateInstance, &realCoCreateInstance);
+        ASSERT_TRUE(countCreations_->active());
+    }
+
+    static HWND Tip() { return FindWindowA("Pelorin_Tip", nullptr); }
+
+    static int TipHeight() {
+        RECT rect = {};
+        GetWindowRect(Tip(), &rect);
+        return rect.bottom - rect.top;
+    }
+
+    static COLORREF CoverMiddle() {
+        const HWND tip = Tip();
+        HDC screen = GetDC(tip);
+        const COLORREF seen = GetPixel(screen, 3 + 32, (TipHeight() - 64) / 2 + 32);
+        ReleaseDC(tip, screen);
+        return seen;
+    }
+
+    ::testing::AssertionResult WaitForCover(COLORREF colour, DWORD timeoutMs = 5000) {
+        if (WaitUntil([colour] { return TipHeight() == kCoverTipHeight && Near(CoverMiddle(), colour); }, timeoutMs))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "tip " << TipHeight() << " high, its middle 0x" << std::hex
+                                             << CoverMiddle();
+    }
+
+    // Once the player was asked for the song's file, the worker's time to
+    // find nothing passes without a cover.
+    void ExpectNoCoverAfterTheQuestion(int questions) {
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+                return CountPlayerSimLog(log, "USER", "0 211") + CountPlayerSimLog(log, "USER", "0 214") >= questions;
+            },
+            5000));
+        PumpMessages(1000);
+        EXPECT_LT(TipHeight(), kCoverTipHeight);
+    }
+
+    PlayerSimProcess sim;
+    int songs = 1;
+
+private:
+    std::unique_ptr<ScopedImportPatch> countCreations_;
+};
+
+// A decoder that reads every image first reserved each one's size and kept
+// it when the image's data was bad: 256 MB a file, for good.
+TEST_F(CoverBudgetTest, AGifIsDecodedFromItsFirstImageAndLeavesNothingReserved) {
+    Bytes twoImages = FileBytes(ExeFolder() + "\\cover_e2e\\grey.gif");
+    ASSERT_TRUE(!twoImages.empty() && twoImages.back() == 0x3B);
+    twoImages.pop_back();
+    twoImages.insert(twoImages.end(), kCutShortGif.begin() + 13, kCutShortGif.end());
+    Play(Song("first.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\red.png")));
+    ASSERT_TRUE(WaitForCover(kRed));
+    const size_t before = AddressSpaceInUse();
+
+    Next(Song("cut short.mp3", kCutShortGif));
+    ExpectNoCoverAfterTheQuestion(2);
+    Next(Song("two images.mp3", twoImages));
+    EXPECT_TRUE(WaitForCover(kGrey)) << "the first image";
+    const size_t after = AddressSpaceInUse();
+    EXPECT_LE(after, before + kAddressSpaceSlack) << (after - before) / 1024 << " KB more in use";
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(CoverBudgetTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
+    Play(Song("first.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\red.png")));
+    ASSERT_TRUE(WaitForCover(kRed));
+    CountImagingFactories();
+    Next(Song("deep png.mp3", DeepPng()));
+    ExpectNoCoverAfterTheQuestion(2);
+    Next(Song("progressive.mp3", ProgressiveJpeg()));
+    ExpectNoCoverAfterTheQuestion(3);
+    // The worker got past both before it decoded this one.
+    Next(Song("last.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\blue.png")));
+    ASSERT_TRUE(WaitForCover(kBlue));
+    EXPECT_EQ(factoriesAsked, 1);
+}
+
+// 3,000 x 3,000, progressive, no chroma subsampling: its decoder holds
+// 81 MB, within the budget.
+TEST_F(CoverBudgetTest, ACoverOfTheSizeStoresSellShows) {
+    Play(Song("bought.mp3", FileBytes(ExeFolder() + "\\cover_pictures\\amber_3000.jpg")));
+    EXPECT_TRUE(WaitForCover(kAmber, 10000));
+}
+
+}  // namespace
