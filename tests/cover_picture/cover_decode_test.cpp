@@ -7,6 +7,7 @@
 
 #include "testbed/common/files.h"
 #include "tests/cover_picture/picture_bytes.h"
+#include "tests/cover_tags/allocation_meter.h"
 #include "tests/support/iat_patch.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,25 @@ TEST_F(DecodeCoverTest, AGifWhoseFirstImageLeavesItsScreenNeverReachesTheDecoder
         EXPECT_FALSE(Decoded(gif)) << name;
     }
     EXPECT_EQ(factoriesAsked, 1);
+}
+
+// A GIF takes the most: its first image's copy, then the scaler's sums, a
+// band of rows and the cover. A block of operator new's would end the
+// process, as the plug-in's does.
+TEST_F(DecodeCoverTest, EachBlockTheHeapRefusesGivesNoCover) {
+    const Bytes gif = Picture("stripes.gif");
+    const AllocationMeter meter;
+    ASSERT_TRUE(Decoded(gif));
+    const int needed = meter.Allocations();
+    ASSERT_GT(needed, 0);
+    for (int allowed = 0; allowed < needed; ++allowed) {
+        bool decoded = true;
+        {
+            const HeapShortage shortage(allowed);
+            decoded = Decoded(gif).has_value();
+        }
+        EXPECT_FALSE(decoded) << "with " << allowed << " of " << needed << " blocks";
+    }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ TEST(PictureHeaderFuzz, MutatedHeadersStayInsideTheirBytesAndAnswerConsistently)
         return pages + kPage - n;
     };
     const Bytes seeds[] = {Joined({PngHeader(64, 48), {0, 0, 0, 4, 'I', 'D', 'A', 'T'}}),
+                           Joined({PngHeader(8192, 8192, 16), {0, 0, 0, 4, 'I', 'D', 'A', 'T'}}),
                            Jpeg({JpegPreamble(), JpegFrame(0xC2, 500, 500), JpegScan(1)}),
                            Jpeg({JpegFrame(0xC0, 8192, 10), JpegScan(3)}),
                            Joined({GifHeader("GIF89a", 300, 300, 0x80), GifColourTable(0), GifExtension(0xF9, {0, 0, 0, 0}),
