@@ -33,12 +33,6 @@ Bytes FileBytes(const std::string& path) {
     return Bytes(text.begin(), text.end());
 }
 
-TagPicture Front(Bytes bytes) {
-    TagPicture picture;
-    picture.bytes = std::move(bytes);
-    return picture;
-}
-
 // Bytes of this process's address space reserved or committed.
 size_t AddressSpaceInUse() {
     size_t used = 0;
@@ -52,19 +46,10 @@ size_t AddressSpaceInUse() {
     return used;
 }
 
-// The GIF from the first report: a 1 x 1 screen holding one 16,384 x 16,384
-// image whose data is cut short.
+// 28 bytes of GIF whose 1 x 1 screen holds one 16,384 x 16,384 image, its
+// data cut short.
 const Bytes kCutShortGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C,
                             0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x40, 0x00, 0x02, 0x01, 0x04, 0x00, 0x3B};
-
-uint32_t Crc32(const Bytes& bytes, size_t from) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = from; i < bytes.size(); ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
 
 void PutBigEndian(Bytes& bytes, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(uint8_t(value >> shift));
@@ -75,46 +60,33 @@ void PutChunk(Bytes& png, const char* type, const Bytes& data) {
     const size_t typeAt = png.size();
     png.insert(png.end(), type, type + 4);
     png.insert(png.end(), data.begin(), data.end());
-    PutBigEndian(png, Crc32(png, typeAt));
+    uint32_t crc = ~0u;
+    for (size_t i = typeAt; i < png.size(); ++i) {
+        crc ^= png[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    PutBigEndian(png, ~crc);
 }
 
-// Deflate's bits go least significant first; its Huffman codes most
-// significant first.
-class BitWriter {
-public:
-    void Put(uint32_t value, int count) {
-        for (int i = 0; i < count; ++i) PutBit((value >> i) & 1);
-    }
-    void PutCode(uint32_t code, int length) {
-        for (int i = length - 1; i >= 0; --i) PutBit((code >> i) & 1);
-    }
-    Bytes bytes;
-
-private:
-    void PutBit(uint32_t bit) {
-        if (used_ % 8 == 0) bytes.push_back(0);
-        bytes.back() |= uint8_t(bit << (used_++ % 8));
-    }
-    uint64_t used_ = 0;
-};
-
-// A zlib stream of count zeros in one block of deflate's fixed codes: a
-// literal zero, copies of 258 bytes from one back, the rest as literals.
+// A zlib stream of count zeros in one block of deflate's fixed codes (each
+// written most significant bit first): a literal zero, copies of 258 bytes
+// from one back, the rest as literals.
 Bytes ZlibZeros(uint32_t count) {
-    constexpr uint32_t kLiteralZero = 0x30, kLength258 = 0xC5, kEndOfBlock = 0;
-    BitWriter deflate;
-    deflate.Put(1, 1);  // the last block
-    deflate.Put(1, 2);  // fixed codes
-    deflate.PutCode(kLiteralZero, 8);
-    uint32_t left = count - 1;
-    for (; left >= 258; left -= 258) {
-        deflate.PutCode(kLength258, 8);
-        deflate.PutCode(0, 5);  // distance 1
-    }
-    for (; left > 0; --left) deflate.PutCode(kLiteralZero, 8);
-    deflate.PutCode(kEndOfBlock, 7);
     Bytes zlib = {0x78, 0x01};
-    zlib.insert(zlib.end(), deflate.bytes.begin(), deflate.bytes.end());
+    uint64_t bits = 0;
+    const auto put = [&](uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i, ++bits) {
+            if (bits % 8 == 0) zlib.push_back(0);
+            zlib.back() |= uint8_t(((code >> i) & 1) << (bits % 8));
+        }
+    };
+    constexpr uint32_t kLiteralZero = 0x30, kLength258 = 0xC5;
+    put(0b110, 3);  // the last block; fixed codes (01, least significant bit first)
+    put(kLiteralZero, 8);
+    uint32_t left = count - 1;
+    for (; left >= 258; left -= 258) put(kLength258 << 5, 13);  // then distance code 0: one back
+    for (; left > 0; --left) put(kLiteralZero, 8);
+    put(0, 7);  // the end of the block
     PutBigEndian(zlib, (count % 65521) << 16 | 1);  // Adler-32 of zeros
     return zlib;
 }
@@ -123,8 +95,7 @@ Bytes ZlibZeros(uint32_t count) {
 // decoder holds 512 MB.
 Bytes DeepPng() {
     constexpr uint32_t kSide = 8192, kRowBytes = 1 + kSide * 8;  // filter byte, then pixels
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes header;
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
     PutBigEndian(header, kSide);
     PutBigEndian(header, kSide);
     header.insert(header.end(), {16, 6, 0, 0, 0});
@@ -141,8 +112,7 @@ Bytes ProgressiveJpeg() {
     jpeg.resize(jpeg.size() + 64, 1);
     jpeg.insert(jpeg.end(), {0xFF, 0xC2, 0, 17, 8, 0x20, 0, 0x20, 0, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
     jpeg.insert(jpeg.end(), {0xFF, 0xC4, 0, 20, 0, 1});
-    jpeg.resize(jpeg.size() + 15, 0);
-    jpeg.push_back(0);
+    jpeg.resize(jpeg.size() + 16, 0);
     jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 0, 0});
     jpeg.resize(jpeg.size() + 200, 0x55);
     jpeg.insert(jpeg.end(), {0xFF, 0xD9});
@@ -174,13 +144,16 @@ protected:
 
     std::string Song(const std::string& name, const Bytes& picture) {
         const std::string path = scratchDir + "\\" + name;
-        EXPECT_TRUE(WriteFileBytes(path, BuildId3File({Front(picture)}, Id3Options{}))) << path;
+        TagPicture front;
+        front.bytes = picture;
+        EXPECT_TRUE(WriteFileBytes(path, BuildId3File({front}, Id3Options{}))) << path;
         return path;
     }
 
-    void Play(const std::string& file) {
+    // The player plays the song, and the plug-in starts.
+    void Play(const Bytes& picture) {
         PlayerSimOptions playerOptions;
-        playerOptions.playlist = {{"Artist - Song 1", 200, file}};
+        playerOptions.playlist = {{"Artist - Song 1", 200, Song("first.mp3", picture)}};
         sim = StartPlayerSim(playerOptions);
         ASSERT_TRUE(sim.window) << sim.failure;
         StartPlugin();
@@ -198,40 +171,25 @@ protected:
         ASSERT_TRUE(countCreations_->active());
     }
 
-    static HWND Tip() { return FindWindowA("Pelorin_Tip", nullptr); }
-
-    static int TipHeight() {
+    // True when the tip shows a cover whose middle is near this colour.
+    static bool CoverShows(COLORREF colour) {
+        const HWND tip = FindWindowA("Pelorin_Tip", nullptr);
         RECT rect = {};
-        GetWindowRect(Tip(), &rect);
-        return rect.bottom - rect.top;
-    }
-
-    static COLORREF CoverMiddle() {
-        const HWND tip = Tip();
+        if (!GetWindowRect(tip, &rect) || rect.bottom - rect.top != kCoverTipHeight) return false;
         HDC screen = GetDC(tip);
-        const COLORREF seen = GetPixel(screen, 3 + 32, (TipHeight() - 64) / 2 + 32);
+        const COLORREF seen = GetPixel(screen, 3 + 32, 3 + 32);
         ReleaseDC(tip, screen);
-        return seen;
+        return Near(seen, colour);
     }
 
-    ::testing::AssertionResult WaitForCover(COLORREF colour, DWORD timeoutMs = 5000) {
-        if (WaitUntil([colour] { return TipHeight() == kCoverTipHeight && Near(CoverMiddle(), colour); }, timeoutMs))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "tip " << TipHeight() << " high, its middle 0x" << std::hex
-                                             << CoverMiddle();
-    }
-
-    // Once the player was asked for the song's file, the worker's time to
-    // find nothing passes without a cover.
-    void ExpectNoCoverAfterTheQuestion(int questions) {
+    // The worker asks the player for each song's file once.
+    void WaitForQuestions(int questions) {
         ASSERT_TRUE(WaitUntil(
             [&] {
                 const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
                 return CountPlayerSimLog(log, "USER", "0 211") + CountPlayerSimLog(log, "USER", "0 214") >= questions;
             },
             5000));
-        PumpMessages(1000);
-        EXPECT_LT(TipHeight(), kCoverTipHeight);
     }
 
     PlayerSimProcess sim;
@@ -248,38 +206,37 @@ TEST_F(CoverBudgetTest, AGifIsDecodedFromItsFirstImageAndLeavesNothingReserved) 
     ASSERT_TRUE(!twoImages.empty() && twoImages.back() == 0x3B);
     twoImages.pop_back();
     twoImages.insert(twoImages.end(), kCutShortGif.begin() + 13, kCutShortGif.end());
-    Play(Song("first.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\red.png")));
-    ASSERT_TRUE(WaitForCover(kRed));
+    Play(FileBytes(ExeFolder() + "\\cover_e2e\\red.png"));
+    ASSERT_TRUE(WaitUntil([] { return CoverShows(kRed); }, 5000));
     const size_t before = AddressSpaceInUse();
-
     Next(Song("cut short.mp3", kCutShortGif));
-    ExpectNoCoverAfterTheQuestion(2);
+    WaitForQuestions(2);
     Next(Song("two images.mp3", twoImages));
-    EXPECT_TRUE(WaitForCover(kGrey)) << "the first image";
+    EXPECT_TRUE(WaitUntil([] { return CoverShows(kGrey); }, 5000)) << "the first image";
     const size_t after = AddressSpaceInUse();
     EXPECT_LE(after, before + kAddressSpaceSlack) << (after - before) / 1024 << " KB more in use";
     EXPECT_TRUE(ShownMessages().empty());
 }
 
 TEST_F(CoverBudgetTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
-    Play(Song("first.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\red.png")));
-    ASSERT_TRUE(WaitForCover(kRed));
+    Play(FileBytes(ExeFolder() + "\\cover_e2e\\red.png"));
+    ASSERT_TRUE(WaitUntil([] { return CoverShows(kRed); }, 5000));
     CountImagingFactories();
     Next(Song("deep png.mp3", DeepPng()));
-    ExpectNoCoverAfterTheQuestion(2);
+    WaitForQuestions(2);
     Next(Song("progressive.mp3", ProgressiveJpeg()));
-    ExpectNoCoverAfterTheQuestion(3);
-    // The worker got past both before it decoded this one.
+    WaitForQuestions(3);
+    // The worker is past both once this one shows.
     Next(Song("last.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\blue.png")));
-    ASSERT_TRUE(WaitForCover(kBlue));
-    EXPECT_EQ(factoriesAsked, 1);
+    ASSERT_TRUE(WaitUntil([] { return CoverShows(kBlue); }, 5000));
+    EXPECT_EQ(factoriesAsked, 1) << "imaging factories made for three pictures";
 }
 
 // 3,000 x 3,000, progressive, no chroma subsampling: its decoder holds
 // 81 MB, within the budget.
 TEST_F(CoverBudgetTest, ACoverOfTheSizeStoresSellShows) {
-    Play(Song("bought.mp3", FileBytes(ExeFolder() + "\\cover_pictures\\amber_3000.jpg")));
-    EXPECT_TRUE(WaitForCover(kAmber, 10000));
+    Play(FileBytes(ExeFolder() + "\\cover_pictures\\amber_3000.jpg"));
+    EXPECT_TRUE(WaitUntil([] { return CoverShows(kAmber); }, 10000));
 }
 
 }  // namespace

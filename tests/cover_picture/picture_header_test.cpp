@@ -9,22 +9,11 @@
 
 namespace {
 
-struct Claim {
-    PictureKind kind;
-    uint32_t width, height;
-    size_t firstImageEnd = 0;
-};
-
-std::string Described(const std::optional<Claim>& claim) {
-    if (!claim) return "nothing";
-    return std::to_string(int(claim->kind)) + ": " + std::to_string(claim->width) + " x " +
-           std::to_string(claim->height) + ", first image ends at " + std::to_string(claim->firstImageEnd);
-}
-
-std::optional<Claim> ClaimOf(const Bytes& bytes) {
-    const auto header = ReadPictureHeader(bytes.data(), bytes.size());
-    if (!header) return std::nullopt;
-    return Claim{header->kind, header->width, header->height, header->firstImageEnd};
+std::string Described(const std::optional<PictureHeader>& header) {
+    if (!header) return "nothing";
+    return std::to_string(int(header->kind)) + ": " + std::to_string(header->width) + " x " +
+           std::to_string(header->height) + ", " + std::to_string(header->decodeBytes) + " bytes to decode" +
+           (header->firstImageEnd ? ", first image ends at " + std::to_string(header->firstImageEnd) : "");
 }
 
 Bytes Cut(Bytes bytes, size_t keep) {
@@ -36,7 +25,10 @@ constexpr uint8_t kSof0 = 0xC0, kSof2 = 0xC2;
 const auto kNothing = std::nullopt;
 const auto kPng = PictureKind::Png, kJpeg = PictureKind::Jpeg, kGif = PictureKind::Gif, kBmp = PictureKind::Bmp;
 
-TEST(ReadPictureHeader, ReadsEachKindsHeaderAndNothingShortOrMalformed) {
+// Each kind's size, and what its decoder holds: PNG's image at the depth the
+// decoder widens it to, a JPEG's output and, when all its scans must be read
+// first, its coefficients, a GIF's first image, a BMP at 32 bits.
+TEST(ReadPictureHeader, ReadsEachKindsHeaderAndItsDecodeAndNothingShortOrMalformed) {
     const Bytes png = PngHeader(640, 480);
     const Bytes baseline = Jpeg({JpegPreamble(), JpegFrame(kSof0, 400, 300), JpegScan(3)});
     // A GIF whose first image just fits its screen, after both colour
@@ -44,26 +36,50 @@ TEST(ReadPictureHeader, ReadsEachKindsHeaderAndNothingShortOrMalformed) {
     const Bytes gif = Joined({GifHeader("GIF89a", 320, 200, 0xF7), GifColourTable(7), GifExtension(0xF9, {0, 0, 0, 0}),
                               GifExtension(0xFE, Bytes(600, 'c')),
                               GifImage(20, 20, 300, 180, 0x81, Joined({GifColourTable(1), {2, 3, 0x4C, 0x01, 0x02, 0}}))});
-    const Bytes later = Joined({GifExtension(0x21, {1}), GifImage(0, 0, 65535, 65535), {kGifTrailer}});
+    Bytes rle8 = BmpHeader(40, 300, 200);
+    rle8[28] = 8;  // bits a pixel
+    rle8[30] = 1;  // RLE8
     const struct {
         const char* name;
         Bytes bytes;
-        std::optional<Claim> expected;
+        std::optional<PictureHeader> expected;
     } cases[] = {
-        {"png", png, Claim{kPng, 640, 480}},
+        {"8-bit RGBA png", png, PictureHeader{kPng, 640, 480, 640 * 4 * 480, 0}},
+        {"16-bit RGBA png", PngHeader(8192, 8192, 16), PictureHeader{kPng, 8192, 8192, 8192ull * 8 * 8192, 0}},
+        {"RGB png, counted with the alpha a tRNS chunk adds", PngHeader(10, 10, 8, kPngRgb),
+         PictureHeader{kPng, 10, 10, 400, 0}},
+        {"grey and alpha png, widened to RGBA", PngHeader(10, 10, 8, kPngGreyAlpha), PictureHeader{kPng, 10, 10, 400, 0}},
+        {"16-bit grey png, as 16-bit RGBA", PngHeader(10, 10, 16, kPngGrey), PictureHeader{kPng, 10, 10, 800, 0}},
+        {"8-bit grey png", PngHeader(10, 10, 8, kPngGrey), PictureHeader{kPng, 10, 10, 100, 0}},
+        {"1-bit palette png, rows rounded up to bytes", PngHeader(1001, 10, 1, kPngPalette),
+         PictureHeader{kPng, 1001, 10, 126 * 10, 0}},
+        {"interlaced png, its passes held beside it", PngHeader(10, 10, 8, kPngRgba, 1),
+         PictureHeader{kPng, 10, 10, 2 * 400, 0}},
+        {"png of the largest sides", PngHeader(~0u, ~0u, 16), PictureHeader{kPng, ~0u, ~0u, UINT64_MAX, 0}},
         {"png cut before interlace", Cut(png, 28), kNothing},
         {"png with another chunk first", Joined({Cut(png, 12), BytesOf("gAMA00000000000")}), kNothing},
         {"png colour type 5", PngHeader(1, 1, 8, 5), kNothing},
-        {"baseline jpeg after APPn and DQT", baseline, Claim{kJpeg, 400, 300}},
-        {"progressive jpeg", Jpeg({JpegPreamble(), JpegFrame(kSof2, 1200, 1199), JpegScan(1)}),
-         Claim{kJpeg, 1200, 1199}},
-        {"fill bytes and a restart marker", Jpeg({{0xFF, 0xD0, 0xFF, 0xFF}, JpegFrame(0xCF, 7, 9), JpegScan(3)}),
-         Claim{kJpeg, 7, 9}},
+        {"baseline 4:2:0 jpeg after APPn and DQT, one scan of all", baseline,
+         PictureHeader{kJpeg, 400, 300, 400 * 300 * 3, 0}},
+        // Output, then 375 x 375 blocks of coefficients for each component.
+        {"progressive 4:4:4 jpeg", Jpeg({JpegFrame(kSof2, 3000, 3000, {0x11, 0x11, 0x11}), JpegScan(1)}),
+         PictureHeader{kJpeg, 3000, 3000, 3000 * 3000 * 3 + 3 * 375 * 375 * 128, 0}},
+        // 63 MCUs of 16 x 16 each way: 126 x 126 luma blocks, 63 x 63 chroma.
+        {"progressive 4:2:0 jpeg", Jpeg({JpegPreamble(), JpegFrame(kSof2, 1000, 1000), JpegScan(1)}),
+         PictureHeader{kJpeg, 1000, 1000, 1000 * 1000 * 3 + (126 * 126 + 2 * 63 * 63) * 128, 0}},
+        {"baseline jpeg whose first scan leaves components to later ones",
+         Jpeg({JpegFrame(kSof0, 1000, 1000), JpegScan(1)}),
+         PictureHeader{kJpeg, 1000, 1000, 1000 * 1000 * 3 + (126 * 126 + 2 * 63 * 63) * 128, 0}},
+        {"arithmetic progressive grey jpeg", Jpeg({JpegFrame(0xCA, 64, 64, {0x11}), JpegScan(1)}),
+         PictureHeader{kJpeg, 64, 64, 64 * 64 + 8 * 8 * 128, 0}},
+        {"lossless grey jpeg after fill bytes and a restart marker",
+         Jpeg({{0xFF, 0xD0, 0xFF, 0xFF}, JpegFrame(0xC3, 7, 9, {0x11}), JpegScan(1)}),
+         PictureHeader{kJpeg, 7, 9, 7 * 9, 0}},
         // As frames these would claim other sizes.
         {"DHT, JPG and DAC are no frames",
          Jpeg({JpegSegment(0xC4, {0, 1, 2, 3, 4}), JpegSegment(0xC8, {8, 0, 1, 0, 1}),
-               JpegSegment(0xCC, {8, 0, 1, 0, 1}), JpegFrame(kSof0, 33, 44), JpegScan(3)}),
-         Claim{kJpeg, 33, 44}},
+               JpegSegment(0xCC, {8, 0, 1, 0, 1}), JpegFrame(kSof0, 33, 44, {0x11, 0x11, 0x11, 0x11}), JpegScan(4)}),
+         PictureHeader{kJpeg, 33, 44, 33 * 44 * 4, 0}},
         {"jpeg cut inside its scan header", Cut(baseline, baseline.size() - 8), kNothing},
         {"jpeg frame without a scan", Jpeg({JpegFrame(kSof0, 400, 300)}), kNothing},
         {"jpeg frame of no components", Jpeg({JpegFrame(kSof0, 400, 300, {}), JpegScan(0)}), kNothing},
@@ -73,10 +89,11 @@ TEST(ReadPictureHeader, ReadsEachKindsHeaderAndNothingShortOrMalformed) {
         {"jpeg length below its own two bytes", Jpeg({{0xFF, 0xE0, 0, 1}, JpegFrame(kSof0, 1, 1)}), kNothing},
         {"jpeg scan before any frame", Jpeg({JpegScan(1), JpegFrame(kSof0, 1, 1)}), kNothing},
         {"jpeg garbage between segments", Jpeg({{0x00}, JpegFrame(kSof0, 1, 1)}), kNothing},
-        {"gif, its first image found", Joined({gif, {kGifTrailer}}), Claim{kGif, 320, 200, gif.size()}},
-        {"gif, later images unread", Joined({gif, later}), Claim{kGif, 320, 200, gif.size()}},
+        {"gif: its first image, later ones unread",
+         Joined({gif, GifExtension(0x21, {1}), GifImage(0, 0, 65535, 65535), {kGifTrailer}}),
+         PictureHeader{kGif, 320, 200, 300 * 180, gif.size()}},
         {"gif87a, its image the whole screen", Joined({GifHeader("GIF87a", 65535, 1), GifImage(0, 0, 65535, 1)}),
-         Claim{kGif, 65535, 1, 6 + 7 + 10 + 5}},
+         PictureHeader{kGif, 65535, 1, 65535, 6 + 7 + 10 + 5}},
         // The one a decoder reserved 256 MB for, and kept.
         {"gif whose image leaves its 1 x 1 screen",
          {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C,
@@ -92,66 +109,19 @@ TEST(ReadPictureHeader, ReadsEachKindsHeaderAndNothingShortOrMalformed) {
         {"gif trailer before any image", Joined({GifHeader("GIF89a", 1, 1), GifExtension(0xF9, {0}), {kGifTrailer}}),
          kNothing},
         {"gif unknown block", Joined({GifHeader("GIF89a", 1, 1), {0x2B}, GifImage(0, 0, 1, 1)}), kNothing},
-        {"bmp info header", BmpHeader(40, 300, 200), Claim{kBmp, 300, 200}},
-        {"top-down bmp", BmpHeader(124, 300, -200), Claim{kBmp, 300, 200}},
-        {"most negative height", BmpHeader(40, 1, INT32_MIN), Claim{kBmp, 1, 0x80000000u}},
-        {"bmp core header", BmpHeader(12, 65535, 2), Claim{kBmp, 65535, 2}},
+        {"bmp info header", BmpHeader(40, 300, 200), PictureHeader{kBmp, 300, 200, 300 * 200 * 4, 0}},
+        {"RLE8 bmp", rle8, PictureHeader{kBmp, 300, 200, 300 * 200 * 4, 0}},
+        {"top-down bmp", BmpHeader(124, 300, -200), PictureHeader{kBmp, 300, 200, 300 * 200 * 4, 0}},
+        {"most negative height", BmpHeader(40, 1, INT32_MIN), PictureHeader{kBmp, 1, 0x80000000u, 1ull << 33, 0}},
+        {"bmp core header", BmpHeader(12, 65535, 2), PictureHeader{kBmp, 65535, 2, 65535 * 2 * 4, 0}},
         {"bmp negative width", BmpHeader(40, -300, 200), kNothing},
         {"bmp unknown header size", BmpHeader(20, 300, 200), kNothing},
         {"bmp header cut short", Cut(BmpHeader(40, 300, 200), 14 + 39), kNothing},
         {"empty", {}, kNothing},
         {"other bytes", BytesOf("RIFF\x10\0\0\0WEBPVP8 "), kNothing},
     };
-    for (const auto& c : cases) EXPECT_EQ(Described(ClaimOf(c.bytes)), Described(c.expected)) << c.name;
-}
-
-TEST(ReadPictureHeader, EstimatesWhatEachDecoderHolds) {
-    // Bytes 30 to 33 of a BMP's info header say how its pixels are stored.
-    Bytes rle8 = BmpHeader(40, 300, 200);
-    rle8[28] = 8;
-    rle8[30] = 1;
-    const struct {
-        const char* name;
-        Bytes bytes;
-        uint64_t expected;
-    } cases[] = {
-        {"8-bit RGBA png", PngHeader(640, 480), 640 * 4 * 480},
-        {"16-bit RGBA png", PngHeader(8192, 8192, 16), 8192ull * 8 * 8192},
-        {"8-bit RGB png, counted with the alpha a tRNS chunk adds", PngHeader(100, 100, 8, kPngRgb), 100 * 4 * 100},
-        {"8-bit grey and alpha png, widened to RGBA", PngHeader(100, 100, 8, kPngGreyAlpha), 100 * 4 * 100},
-        {"16-bit grey png, counted as 16-bit RGBA", PngHeader(100, 100, 16, kPngGrey), 100 * 8 * 100},
-        {"8-bit grey png", PngHeader(100, 100, 8, kPngGrey), 100 * 100},
-        {"1-bit palette png, its rows rounded up to bytes", PngHeader(1001, 10, 1, kPngPalette), 126 * 10},
-        {"interlaced png, its passes held beside it", PngHeader(100, 100, 8, kPngRgba, 1), 2 * 100 * 4 * 100},
-        {"png of the largest sides", PngHeader(0xFFFFFFFF, 0xFFFFFFFF, 16), UINT64_MAX},
-        {"baseline 4:2:0 jpeg, one scan of all", Jpeg({JpegFrame(kSof0, 3000, 3000), JpegScan(3)}), 3000 * 3000 * 3},
-        // Output, then 375 x 375 blocks of coefficients for each component.
-        {"progressive 4:4:4 jpeg", Jpeg({JpegFrame(kSof2, 3000, 3000, {0x11, 0x11, 0x11}), JpegScan(1)}),
-         3000 * 3000 * 3 + 3 * 375 * 375 * 128},
-        {"progressive 4:4:4 jpeg of the largest sides",
-         Jpeg({JpegFrame(kSof2, 8192, 8192, {0x11, 0x11, 0x11}), JpegScan(1)}),
-         8192ull * 8192 * 3 + 3ull * 1024 * 1024 * 128},
-        // 63 MCUs of 16 x 16 each way: 126 x 126 luma blocks, 63 x 63 of each
-        // chroma.
-        {"progressive 4:2:0 jpeg", Jpeg({JpegFrame(kSof2, 1000, 1000), JpegScan(1)}),
-         1000 * 1000 * 3 + (126 * 126 + 2 * 63 * 63) * 128},
-        {"baseline jpeg whose first scan leaves components for later ones",
-         Jpeg({JpegFrame(kSof0, 1000, 1000), JpegScan(1)}), 1000 * 1000 * 3 + (126 * 126 + 2 * 63 * 63) * 128},
-        {"arithmetic progressive grey jpeg", Jpeg({JpegFrame(0xCA, 64, 64, {0x11}), JpegScan(1)}),
-         64 * 64 + 8 * 8 * 128},
-        {"lossless grey jpeg", Jpeg({JpegFrame(0xC3, 64, 64, {0x11}), JpegScan(1)}), 64 * 64},
-        {"progressive CMYK jpeg", Jpeg({JpegFrame(kSof2, 3000, 3000, {0x11, 0x11, 0x11, 0x11}), JpegScan(1)}),
-         3000 * 3000 * 4 + 4 * 375 * 375 * 128},
-        {"gif: its first image, not its screen",
-         Joined({GifHeader("GIF89a", 8192, 8192), GifImage(0, 0, 100, 50), GifImage(0, 0, 8192, 8192)}), 100 * 50},
-        {"bmp at 32 bits", BmpHeader(40, 300, 200), 300 * 200 * 4},
-        {"RLE8 bmp at 32 bits", rle8, 300 * 200 * 4},
-    };
-    for (const auto& c : cases) {
-        const auto header = ReadPictureHeader(c.bytes.data(), c.bytes.size());
-        ASSERT_TRUE(header) << c.name;
-        EXPECT_EQ(header->decodeBytes, c.expected) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(Described(ReadPictureHeader(c.bytes.data(), c.bytes.size())), Described(c.expected)) << c.name;
 }
 
 TEST(DecodableCover, SidesFromOneToTheLimitADecodeWithinTheBudgetAndSixteenMegabytesAtMost) {
@@ -173,10 +143,6 @@ TEST(DecodableCover, SidesFromOneToTheLimitADecodeWithinTheBudgetAndSixteenMegab
         {"16-bit RGBA of the largest sides", PngHeader(kCoverSideMax, kCoverSideMax, 16), false},
         {"a cover as stores sell it, progressive",
          Jpeg({JpegFrame(kSof2, 3000, 3000, {0x11, 0x11, 0x11}), JpegScan(1)}), true},
-        {"progressive of the largest sides", Jpeg({JpegFrame(kSof2, kCoverSideMax, kCoverSideMax), JpegScan(1)}),
-         false},
-        {"baseline of the largest sides", Jpeg({JpegFrame(kSof0, kCoverSideMax, kCoverSideMax), JpegScan(3)}), false},
-        {"bmp of the largest sides", BmpHeader(40, kCoverSideMax, kCoverSideMax), false},
     };
     for (const auto& c : cases) EXPECT_EQ(DecodableCover(c.bytes.data(), c.bytes.size()), c.decodable) << c.name;
 
