@@ -7,6 +7,7 @@
 #include "testbed/common/message_wait.h"
 #include "testbed/covers/cover_file_builders.h"
 #include "testbed/player/player_sim_client.h"
+#include "tests/cover_picture/picture_bytes.h"
 #include "tests/lifecycle/lifecycle_fixture.h"
 #include "tests/support/iat_patch.h"
 
@@ -17,8 +18,6 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 constexpr int kCoverTipHeight = 70;
 constexpr COLORREF kRed = RGB(0xD0, 0x20, 0x10);
 constexpr COLORREF kBlue = RGB(0x10, 0x30, 0xD0);
@@ -28,10 +27,7 @@ constexpr COLORREF kAmber = RGB(0xC0, 0x80, 0x20);
 // imaging component's own.
 constexpr size_t kAddressSpaceSlack = 4u << 20;
 
-Bytes FileBytes(const std::string& path) {
-    const std::string text = ReadWholeFile(path);
-    return Bytes(text.begin(), text.end());
-}
+Bytes FileBytes(const std::string& name) { return BytesOf(ReadWholeFile(ExeFolder() + "\\" + name)); }
 
 // Bytes of this process's address space reserved or committed.
 size_t AddressSpaceInUse() {
@@ -52,7 +48,8 @@ const Bytes kCutShortGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01
                             0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x40, 0x00, 0x02, 0x01, 0x04, 0x00, 0x3B};
 
 void PutBigEndian(Bytes& bytes, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(uint8_t(value >> shift));
+    const Bytes number = BigEndian(value, 4);
+    bytes.insert(bytes.end(), number.begin(), number.end());
 }
 
 void PutChunk(Bytes& png, const char* type, const Bytes& data) {
@@ -95,11 +92,8 @@ Bytes ZlibZeros(uint32_t count) {
 // decoder holds 512 MB.
 Bytes DeepPng() {
     constexpr uint32_t kSide = 8192, kRowBytes = 1 + kSide * 8;  // filter byte, then pixels
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
-    PutBigEndian(header, kSide);
-    PutBigEndian(header, kSide);
-    header.insert(header.end(), {16, 6, 0, 0, 0});
-    PutChunk(png, "IHDR", header);
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutChunk(png, "IHDR", Joined({BigEndian(kSide, 4), BigEndian(kSide, 4), {16, 6, 0, 0, 0}}));
     PutChunk(png, "IDAT", ZlibZeros(kSide * kRowBytes));
     PutChunk(png, "IEND", {});
     return png;
@@ -108,15 +102,7 @@ Bytes DeepPng() {
 // A few hundred bytes of progressive 4:4:4 JPEG claiming 8,192 x 8,192: its
 // decoder holds 576 MB of coefficients and output.
 Bytes ProgressiveJpeg() {
-    Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
-    jpeg.resize(jpeg.size() + 64, 1);
-    jpeg.insert(jpeg.end(), {0xFF, 0xC2, 0, 17, 8, 0x20, 0, 0x20, 0, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
-    jpeg.insert(jpeg.end(), {0xFF, 0xC4, 0, 20, 0, 1});
-    jpeg.resize(jpeg.size() + 16, 0);
-    jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 0, 0});
-    jpeg.resize(jpeg.size() + 200, 0x55);
-    jpeg.insert(jpeg.end(), {0xFF, 0xD9});
-    return jpeg;
+    return Jpeg({JpegPreamble(), JpegFrame(0xC2, 8192, 8192, {0x11, 0x11, 0x11}), JpegScan(3), Bytes(200, 0x55)});
 }
 
 bool Near(COLORREF seen, COLORREF expected) {
@@ -202,11 +188,11 @@ private:
 // A decoder that reads every image first reserved each one's size and kept
 // it when the image's data was bad: 256 MB a file, for good.
 TEST_F(CoverBudgetTest, AGifIsDecodedFromItsFirstImageAndLeavesNothingReserved) {
-    Bytes twoImages = FileBytes(ExeFolder() + "\\cover_e2e\\grey.gif");
+    Bytes twoImages = FileBytes("cover_e2e\\grey.gif");
     ASSERT_TRUE(!twoImages.empty() && twoImages.back() == 0x3B);
     twoImages.pop_back();
     twoImages.insert(twoImages.end(), kCutShortGif.begin() + 13, kCutShortGif.end());
-    Play(FileBytes(ExeFolder() + "\\cover_e2e\\red.png"));
+    Play(FileBytes("cover_e2e\\red.png"));
     ASSERT_TRUE(WaitUntil([] { return CoverShows(kRed); }, 5000));
     const size_t before = AddressSpaceInUse();
     Next(Song("cut short.mp3", kCutShortGif));
@@ -219,7 +205,7 @@ TEST_F(CoverBudgetTest, AGifIsDecodedFromItsFirstImageAndLeavesNothingReserved) 
 }
 
 TEST_F(CoverBudgetTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
-    Play(FileBytes(ExeFolder() + "\\cover_e2e\\red.png"));
+    Play(FileBytes("cover_e2e\\red.png"));
     ASSERT_TRUE(WaitUntil([] { return CoverShows(kRed); }, 5000));
     CountImagingFactories();
     Next(Song("deep png.mp3", DeepPng()));
@@ -227,7 +213,7 @@ TEST_F(CoverBudgetTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
     Next(Song("progressive.mp3", ProgressiveJpeg()));
     WaitForQuestions(3);
     // The worker is past both once this one shows.
-    Next(Song("last.mp3", FileBytes(ExeFolder() + "\\cover_e2e\\blue.png")));
+    Next(Song("last.mp3", FileBytes("cover_e2e\\blue.png")));
     ASSERT_TRUE(WaitUntil([] { return CoverShows(kBlue); }, 5000));
     EXPECT_EQ(factoriesAsked, 1) << "imaging factories made for three pictures";
 }
@@ -235,7 +221,7 @@ TEST_F(CoverBudgetTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
 // 3,000 x 3,000, progressive, no chroma subsampling: its decoder holds
 // 81 MB, within the budget.
 TEST_F(CoverBudgetTest, ACoverOfTheSizeStoresSellShows) {
-    Play(FileBytes(ExeFolder() + "\\cover_pictures\\amber_3000.jpg"));
+    Play(FileBytes("cover_pictures\\amber_3000.jpg"));
     EXPECT_TRUE(WaitUntil([] { return CoverShows(kAmber); }, 10000));
 }
 

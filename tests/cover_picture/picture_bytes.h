@@ -2,7 +2,6 @@
 // field it sets.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -73,17 +72,10 @@ inline Bytes GifHeader(const char* version, uint32_t width, uint32_t height, uin
     return Joined({BytesOf(version), LittleEndian(width, 2), LittleEndian(height, 2), {flags, 0, 0}});
 }
 inline Bytes GifColourTable(int n) { return Bytes(size_t(3) << (n + 1), 0x40); }
-// An extension block: its label, its data in sub-blocks of up to 255 bytes,
-// and the empty sub-block that ends them.
+// An extension block: its label, its data in one sub-block (up to 255
+// bytes), and the empty sub-block that ends them.
 inline Bytes GifExtension(uint8_t label, const Bytes& data) {
-    Bytes block = {0x21, label};
-    for (size_t at = 0; at < data.size(); at += 255) {
-        const size_t size = std::min<size_t>(255, data.size() - at);
-        block.push_back(uint8_t(size));
-        block.insert(block.end(), data.begin() + at, data.begin() + at + size);
-    }
-    block.push_back(0);
-    return block;
+    return Joined({{0x21, label, uint8_t(data.size())}, data, {0}});
 }
 // An image descriptor, and then its LZW data (minimum code size and
 // sub-blocks) as given: by default one small sub-block and the terminator.

@@ -34,7 +34,7 @@ TEST(ReadPictureHeader, ReadsEachKindsHeaderAndItsDecodeAndNothingShortOrMalform
     // A GIF whose first image just fits its screen, after both colour
     // tables and extensions of one and of several sub-blocks.
     const Bytes gif = Joined({GifHeader("GIF89a", 320, 200, 0xF7), GifColourTable(7), GifExtension(0xF9, {0, 0, 0, 0}),
-                              GifExtension(0xFE, Bytes(600, 'c')),
+                              {0x21, 0xFE, 2, 'a', 'b', 3, 'c', 'd', 'e', 0},
                               GifImage(20, 20, 300, 180, 0x81, Joined({GifColourTable(1), {2, 3, 0x4C, 0x01, 0x02, 0}}))});
     Bytes rle8 = BmpHeader(40, 300, 200);
     rle8[28] = 8;  // bits a pixel
