@@ -3,10 +3,14 @@
 // so a large picture is read a band of rows at a time.
 #include "cover/cover_picture.h"
 
+#include "cover/byte_cursor.h"
 #include "cover/heap_bytes.h"
 #include "cover/picture_header.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <span>
 #include <wincodec.h>
 
 namespace {
@@ -16,6 +20,7 @@ namespace {
 constexpr CLSID kImagingFactoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
 
+constexpr uint8_t kGifTrailer = 0x3B;
 constexpr int kChannels = 4;
 // Source pixels fetched per band: 256 KB, a few rows of the widest picture.
 constexpr uint32_t kBandPixels = 64 * 1024;
@@ -55,9 +60,9 @@ public:
         uint32_t lastWeight;  // 0 when the run is one pixel
     };
 
-    // from is at most kCoverSideMax and to at most kCoverSide, so the
+    // from is at most kCoverSideMax and to from 1 to kCoverSide, so the
     // line's length fits 32 bits.
-    AxisPlan(int from, int to) : spans_(static_cast<size_t>(to)), wholeWeight_(static_cast<uint32_t>(to)) {
+    AxisPlan(int from, int to) : count_(static_cast<size_t>(to)), wholeWeight_(static_cast<uint32_t>(to)) {
         for (int output = 0; output < to; ++output) {
             const int start = output * from, end = start + from;
             Span& span = spans_[output];
@@ -68,7 +73,7 @@ public:
         }
     }
 
-    const std::vector<Span>& spans() const { return spans_; }
+    std::span<const Span> spans() const { return {spans_.data(), count_}; }
     // The weight of a whole source pixel inside a span.
     uint32_t wholeWeight() const { return wholeWeight_; }
     uint32_t WeightOf(const Span& span, int source) const {
@@ -77,7 +82,8 @@ public:
     }
 
 private:
-    std::vector<Span> spans_;
+    std::array<Span, kCoverSide> spans_;
+    size_t count_;
     uint32_t wholeWeight_;
 };
 
@@ -87,16 +93,18 @@ constexpr uint32_t kEvenChannels = 0x00FF00FF;
 constexpr int kPixelsPerLaneSum = 256;
 
 // The box filter, fed the source's rows top-down in any number of calls.
+// Its sums (up to 128 KB) come from the heap: Start says whether they did.
 class BoxScaler {
 public:
     BoxScaler(int width, int height, SIZE target)
-        : width_(width),
-          height_(height),
-          target_(target),
-          across_(width, target.cx),
-          down_(height, target.cy),
-          rowSums_(static_cast<size_t>(target.cx) * kChannels),
-          sums_(static_cast<size_t>(target.cx) * target.cy * kChannels) {}
+        : width_(width), height_(height), target_(target), across_(width, target.cx), down_(height, target.cy) {}
+
+    [[nodiscard]] bool Start() {
+        const size_t count = static_cast<size_t>(target_.cx) * target_.cy * kChannels;
+        if (!sumBytes_.Allocate(count * sizeof(uint64_t))) return false;
+        std::memset(sumBytes_.data(), 0, sumBytes_.size());
+        return true;
+    }
 
     // Up to count rows of width pixels each, from the next unread row on.
     void AddRows(const uint32_t* rows, int count) {
@@ -104,11 +112,12 @@ public:
             AddRow(rows + static_cast<size_t>(row) * width_);
     }
 
+    // Empty when the heap cannot hold the cover.
     CoverPixels Finish() const {
         CoverPixels cover;
+        if (!cover.bgra.Allocate(static_cast<size_t>(target_.cx) * target_.cy)) return {};
         cover.width = target_.cx;
         cover.height = target_.cy;
-        cover.bgra.resize(static_cast<size_t>(target_.cx) * target_.cy);
         // Every output pixel's weights add up to the source's area. The
         // rounded mean is taken in double, which holds every sum (at most
         // 255 times 2^26) exactly, and whose quotient cannot cross an
@@ -119,10 +128,10 @@ public:
         for (size_t pixel = 0; pixel < cover.bgra.size(); ++pixel) {
             uint32_t packed = 0;
             for (int channel = 0; channel < kChannels; ++channel) {
-                const auto mean = static_cast<uint32_t>((static_cast<double>(sums_[pixel * kChannels + channel]) + half) / area);
+                const auto mean = static_cast<uint32_t>((static_cast<double>(Sums()[pixel * kChannels + channel]) + half) / area);
                 packed |= mean << (8 * channel);
             }
-            cover.bgra[pixel] = packed;
+            cover.bgra.data()[pixel] = packed;
         }
         return cover;
     }
@@ -169,42 +178,28 @@ private:
         while (spans[firstOpenRow_].last < nextRow_) ++firstOpenRow_;
         for (size_t output = firstOpenRow_; output < spans.size() && spans[output].first <= nextRow_; ++output) {
             const uint64_t weight = down_.WeightOf(spans[output], nextRow_);
-            uint64_t* sum = &sums_[output * target_.cx * kChannels];
-            for (size_t i = 0; i < rowSums_.size(); ++i) sum[i] += rowSums_[i] * weight;
+            uint64_t* sum = Sums() + output * target_.cx * kChannels;
+            for (size_t i = 0; i < size_t(target_.cx) * kChannels; ++i) sum[i] += rowSums_[i] * weight;
         }
     }
+
+    // The heap's blocks are aligned for any type.
+    uint64_t* Sums() { return reinterpret_cast<uint64_t*>(sumBytes_.data()); }
+    const uint64_t* Sums() const { return reinterpret_cast<const uint64_t*>(sumBytes_.data()); }
 
     int width_, height_;
     SIZE target_;
     AxisPlan across_, down_;
-    std::vector<uint32_t> rowSums_;
-    std::vector<uint64_t> sums_;
+    std::array<uint32_t, kCoverSide * kChannels> rowSums_;
+    HeapBytes sumBytes_;
     int nextRow_ = 0;
     size_t firstOpenRow_ = 0;
 };
 
 bool SourceSideInRange(int64_t side) { return side >= 1 && side <= kCoverSideMax; }
 
-}  // namespace
-
-SIZE FitIntoSquare(int width, int height, int side) {
-    if (width < 1 || height < 1 || side < 1) return SIZE{0, 0};
-    // In double, as the means are: shorter * side is exact below 2^53.
-    const double longer = std::max(width, height), shorter = std::min(width, height);
-    const int share = std::max(1, static_cast<int>(shorter * side / longer + 0.5));
-    return width >= height ? SIZE{side, share} : SIZE{share, side};
-}
-
-CoverPixels ScaleIntoSquare(const uint32_t* pixels, int width, int height, int side) {
-    if (pixels == nullptr || side < 1 || side > kCoverSide || !SourceSideInRange(width) || !SourceSideInRange(height))
-        return {};
-    BoxScaler scaler(width, height, FitIntoSquare(width, height, side));
-    scaler.AddRows(pixels, height);
-    return scaler.Finish();
-}
-
-std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
-    if (!DecodableCover(data, size)) return std::nullopt;
+// The imaging component's first frame of the picture, scaled.
+std::optional<CoverPixels> DecodeAndScale(const uint8_t* data, size_t size) {
     ComRef<IWICImagingFactory> factory;
     ComRef<IWICStream> stream;
     ComRef<IWICBitmapDecoder> decoder;
@@ -224,12 +219,13 @@ std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
         FAILED(converter->GetSize(&width, &height)))
         return std::nullopt;
     // The frame, not the header, decides what is copied: a GIF's first frame
-    // need not match its logical screen, and a header can lie in ways we
-    // did not foresee.
+    // may be smaller than its logical screen, and a header can lie in ways
+    // we did not foresee.
     if (!SourceSideInRange(width) || !SourceSideInRange(height)) return std::nullopt;
 
     const int sourceWidth = static_cast<int>(width), sourceHeight = static_cast<int>(height);
     BoxScaler scaler(sourceWidth, sourceHeight, FitIntoSquare(sourceWidth, sourceHeight, kCoverSide));
+    if (!scaler.Start()) return std::nullopt;
     const int bandRows = std::clamp(static_cast<int>(kBandPixels / width), 1, sourceHeight);
     const UINT stride = width * sizeof(uint32_t);
     HeapBytes band;
@@ -242,5 +238,46 @@ std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
         if (FAILED(converter->CopyPixels(&rect, stride, stride * rows, band.data()))) return std::nullopt;
         scaler.AddRows(bandPixels, rows);
     }
+    CoverPixels cover = scaler.Finish();
+    if (cover.bgra.empty()) return std::nullopt;
+    return cover;
+}
+
+// Some decoders read every image of a GIF before the first one is asked
+// for, reserving each image's size as they go, and keep what they reserved
+// when a later image's data is bad. Theirs is the first image alone: the
+// bytes up to its end, then a trailer.
+bool CopyFirstImage(const uint8_t* data, size_t size, size_t imageEnd, HeapBytes& gif) {
+    ByteCursor bytes(data, size);
+    if (!gif.Allocate(imageEnd + 1) || !bytes.ReadBytes(gif.data(), imageEnd)) return false;
+    gif.data()[imageEnd] = kGifTrailer;
+    return true;
+}
+
+}  // namespace
+
+SIZE FitIntoSquare(int width, int height, int side) {
+    if (width < 1 || height < 1 || side < 1) return SIZE{0, 0};
+    // In double, as the means are: shorter * side is exact below 2^53.
+    const double longer = std::max(width, height), shorter = std::min(width, height);
+    const int share = std::max(1, static_cast<int>(shorter * side / longer + 0.5));
+    return width >= height ? SIZE{side, share} : SIZE{share, side};
+}
+
+CoverPixels ScaleIntoSquare(const uint32_t* pixels, int width, int height, int side) {
+    if (pixels == nullptr || side < 1 || side > kCoverSide || !SourceSideInRange(width) || !SourceSideInRange(height))
+        return {};
+    BoxScaler scaler(width, height, FitIntoSquare(width, height, side));
+    if (!scaler.Start()) return {};
+    scaler.AddRows(pixels, height);
     return scaler.Finish();
+}
+
+std::optional<CoverPixels> DecodeCover(const uint8_t* data, size_t size) {
+    const std::optional<PictureHeader> header = ReadPictureHeader(data, size);
+    if (!header || !WithinDecodeLimits(*header, size)) return std::nullopt;
+    HeapBytes firstImage;
+    if (header->firstImageEnd == 0) return DecodeAndScale(data, size);
+    if (!CopyFirstImage(data, size, header->firstImageEnd, firstImage)) return std::nullopt;
+    return DecodeAndScale(firstImage.data(), firstImage.size());
 }

@@ -1,13 +1,13 @@
 // Real pictures of every kind decoded by the system's imaging component
-// under Wine into the cover's square, broken ones refused, pictures whose
-// size no cover has refused before the imaging component is asked, and
-// the decode time of a large JPEG printed.
+// under Wine into the cover's square, broken ones refused, and pictures
+// whose size no cover has refused before the imaging component is asked.
 #include "cover/cover_picture.h"
 
 #include "cover/picture_header.h"
 
 #include "testbed/common/files.h"
 #include "tests/cover_picture/picture_bytes.h"
+#include "tests/cover_tags/allocation_meter.h"
 #include "tests/support/iat_patch.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +60,7 @@ void ExpectQuadrants(const CoverPixels& cover, const uint32_t (&colours)[4], int
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             if (std::abs(x - 31.5) < margin || std::abs(y - 31.5) < margin) continue;
-            const uint32_t pixel = cover.bgra[size_t(y) * 64 + x], expected = colours[y / 32 * 2 + x / 32];
+            const uint32_t pixel = cover.bgra.data()[size_t(y) * 64 + x], expected = colours[y / 32 * 2 + x / 32];
             for (int shift = 0; shift < 32; shift += 8)
                 if (std::abs(int(pixel >> shift & 0xFF) - int(expected >> shift & 0xFF)) > tolerance && ++wrong < 5)
                     ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixel << " for " << expected;
@@ -101,7 +101,7 @@ TEST_F(DecodeCoverTest, PngAlphaArrivesPremultipliedAndHalved) {
     ASSERT_TRUE(cover && cover->width == 64 && cover->height == 32);
     const uint32_t colours[4] = {kRed, Bgra(0x80, 0, 0, 0x80), kGreen, 0};
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x) ASSERT_EQ(cover->bgra[size_t(y) * 64 + x], colours[y / 16 * 2 + x / 32]);
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(cover->bgra.data()[size_t(y) * 64 + x], colours[y / 16 * 2 + x / 32]);
 }
 
 TEST_F(DecodeCoverTest, ALargePictureIsReadBandByBandInOrder) {
@@ -111,7 +111,7 @@ TEST_F(DecodeCoverTest, ALargePictureIsReadBandByBandInOrder) {
     const auto cover = Decoded(Picture("stripes.gif"));
     ASSERT_TRUE(cover && cover->width == 50 && cover->height == 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 50; ++x) ASSERT_EQ(cover->bgra[size_t(y) * 50 + x], stripes[y / 8]) << x << ", " << y;
+        for (int x = 0; x < 50; ++x) ASSERT_EQ(cover->bgra.data()[size_t(y) * 50 + x], stripes[y / 8]) << x << ", " << y;
 }
 
 TEST_F(DecodeCoverTest, BrokenPicturesGiveNothing) {
@@ -140,20 +140,38 @@ TEST_F(DecodeCoverTest, SizesNoCoverHasNeverReachTheDecoder) {
     EXPECT_EQ(factoriesAsked, 1);
 }
 
-TEST_F(DecodeCoverTest, AFrameWiderThanTheLimitIsRefusedWhateverTheHeaderSays) {
-    // GIFs whose first frame is 8000 or 9000 pixels wide, each made to claim
-    // a 16 x 16 screen.
+TEST_F(DecodeCoverTest, AGifWhoseFirstImageLeavesItsScreenNeverReachesTheDecoder) {
+    const auto wide = Decoded(Picture("wide_8000.gif"));
+    EXPECT_TRUE(wide && wide->width == 64 && wide->height == 1 && wide->bgra.data()[0] == kRed);
+    EXPECT_FALSE(Decoded(Picture("wide_9000.gif"))) << "a screen wider than the limit";
+    EXPECT_EQ(factoriesAsked, 1);
+    // The same GIFs made to claim a 16 x 16 screen.
     for (const char* name : {"wide_8000.gif", "wide_9000.gif"}) {
         Bytes gif = Picture(name);
         const Bytes screen = Joined({LittleEndian(16, 2), LittleEndian(16, 2)});
         ASSERT_GT(gif.size(), 10u);
         std::copy(screen.begin(), screen.end(), gif.begin() + 6);
-        ASSERT_TRUE(DecodableCover(gif.data(), gif.size()));
-        const auto cover = Decoded(gif);
-        if (name[5] == '8')
-            EXPECT_TRUE(cover && cover->width == 64 && cover->height == 1 && cover->bgra[0] == kRed);
-        else
-            EXPECT_FALSE(cover);
+        EXPECT_FALSE(Decoded(gif)) << name;
+    }
+    EXPECT_EQ(factoriesAsked, 1);
+}
+
+// A GIF takes the most: its first image's copy, then the scaler's sums, a
+// band of rows and the cover. A block of operator new's would end the
+// process, as the plug-in's does.
+TEST_F(DecodeCoverTest, EachBlockTheHeapRefusesGivesNoCover) {
+    const Bytes gif = Picture("stripes.gif");
+    const AllocationMeter meter;
+    ASSERT_TRUE(Decoded(gif));
+    const int needed = meter.Allocations();
+    ASSERT_GT(needed, 0);
+    for (int allowed = 0; allowed < needed; ++allowed) {
+        bool decoded = true;
+        {
+            const HeapShortage shortage(allowed);
+            decoded = Decoded(gif).has_value();
+        }
+        EXPECT_FALSE(decoded) << "with " << allowed << " of " << needed << " blocks";
     }
 }
 

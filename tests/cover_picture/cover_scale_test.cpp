@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -32,7 +33,11 @@ CoverPixels ScaledPainting(int width, int height, int side, Paint paint) {
     return ScaleIntoSquare(pixels.data(), width, height, side);
 }
 
-uint32_t At(const CoverPixels& cover, int x, int y) { return cover.bgra[size_t(y) * cover.width + x]; }
+std::vector<uint32_t> PixelsOf(const CoverPixels& cover) {
+    return std::vector<uint32_t>(cover.bgra.data(), cover.bgra.data() + cover.bgra.size());
+}
+
+uint32_t At(const CoverPixels& cover, int x, int y) { return cover.bgra.data()[size_t(y) * cover.width + x]; }
 
 TEST(FitIntoSquare, TheLongerSideFillsTheSquareAndTheAspectIsKept) {
     const struct {
@@ -50,7 +55,7 @@ TEST(ScaleIntoSquare, HalvingAveragesEachTwoByTwoBlock) {
     const uint32_t dark = Bgra(0x10, 0x20, 0x30, 0xFF), light = Bgra(0x41, 0x80, 0x7F, 0x80);
     const CoverPixels board = ScaledPainting(128, 128, 64, [&](int x, int y) { return (x + y) % 2 ? light : dark; });
     ASSERT_EQ(board.bgra.size(), 64u * 64);
-    for (uint32_t pixel : board.bgra) ASSERT_EQ(pixel, MeanOf({dark, light}));
+    for (uint32_t pixel : PixelsOf(board)) ASSERT_EQ(pixel, MeanOf({dark, light}));
 
     auto distinct = [](int x, int y) {
         const uint32_t alpha = 0x80 + uint32_t(x + y) % 0x80;  // premultiplied: no channel above it
@@ -69,11 +74,11 @@ TEST(ScaleIntoSquare, FractionalCoverageWeighsByArea) {
     const uint32_t a = 0, b = Bgra(30, 60, 90, 120), c = Bgra(90, 180, 240, 255);
     const std::vector<uint32_t> three = {a, b, c};
     const CoverPixels across = ScaleIntoSquare(three.data(), 3, 1, 2), down = ScaleIntoSquare(three.data(), 1, 3, 2);
-    EXPECT_EQ(across.bgra, (std::vector<uint32_t>{MeanOf({a, a, b}), MeanOf({b, c, c})}));
-    EXPECT_EQ(down.bgra, across.bgra);
+    EXPECT_EQ(PixelsOf(across), (std::vector<uint32_t>{MeanOf({a, a, b}), MeanOf({b, c, c})}));
+    EXPECT_EQ(PixelsOf(down), PixelsOf(across));
     // Opaque white beside clear: premultiplied channels averaged each on
     // its own give half-covered white.
-    EXPECT_EQ(ScaledPainting(2, 1, 1, [](int x, int) { return x ? 0u : ~0u; }).bgra[0], Bgra(128, 128, 128, 128));
+    EXPECT_EQ(ScaledPainting(2, 1, 1, [](int x, int) { return x ? 0u : ~0u; }).bgra.data()[0], Bgra(128, 128, 128, 128));
 }
 
 TEST(ScaleIntoSquare, StripsOneWide) {
@@ -81,7 +86,7 @@ TEST(ScaleIntoSquare, StripsOneWide) {
     // five of v + 1.
     const CoverPixels tall = ScaledPainting(1, 640, 64, [](int, int y) { return Bgra(y / 10 * 3 + y % 2, 0, 0, 255); });
     ASSERT_EQ(tall.width, 1);
-    for (int y = 0; y < 64; ++y) EXPECT_EQ(tall.bgra[y], Bgra(y * 3 + 1, 0, 0, 255)) << y;
+    for (int y = 0; y < 64; ++y) EXPECT_EQ(tall.bgra.data()[y], Bgra(y * 3 + 1, 0, 0, 255)) << y;
     // 1000 columns into 64, every other one opaque: each output's alpha is
     // the opaque share of its 15.625 columns.
     const CoverPixels wide = ScaledPainting(1000, 1, 64, [](int x, int) { return Bgra(0, 0, 0, x % 2 ? 255 : 0); });
@@ -91,7 +96,7 @@ TEST(ScaleIntoSquare, StripsOneWide) {
         double opaque = 0;
         for (int column = 1; column < 1000; column += 2)
             opaque += std::max(0.0, std::min(column + 1.0, (x + 1) * span) - std::max(double(column), x * span));
-        EXPECT_EQ(wide.bgra[x], Bgra(0, 0, 0, uint32_t(std::floor(255 * opaque / span + 0.5)))) << x;
+        EXPECT_EQ(wide.bgra.data()[x], Bgra(0, 0, 0, uint32_t(std::floor(255 * opaque / span + 0.5)))) << x;
     }
 }
 
@@ -116,7 +121,7 @@ TEST(ScaleIntoSquare, RefusesWhatItWouldNotBound) {
     for (int side : {0, kCoverSide + 1}) EXPECT_TRUE(ScaleIntoSquare(&pixel, 1, 1, side).bgra.empty());
     for (int width : {0, int(kCoverSideMax) + 1}) EXPECT_TRUE(ScaleIntoSquare(&pixel, width, 1, 64).bgra.empty());
     EXPECT_TRUE(ScaleIntoSquare(nullptr, 1, 1, 64).bgra.empty());
-    EXPECT_EQ(ScaleIntoSquare(&pixel, 1, 1, 1).bgra, std::vector<uint32_t>{pixel});
+    EXPECT_EQ(PixelsOf(ScaleIntoSquare(&pixel, 1, 1, 1)), std::vector<uint32_t>{pixel});
 }
 
 }  // namespace

@@ -29,20 +29,32 @@ inline Bytes LittleEndian(uint32_t value, int size) {
     return bytes;
 }
 
-// The signature and IHDR of a PNG of this size (with a blank CRC).
-inline Bytes PngHeader(uint32_t width, uint32_t height) {
+// The signature and IHDR of a PNG of this size (with a blank CRC); 8-bit
+// RGBA unless told.
+enum PngColour : uint8_t { kPngGrey = 0, kPngRgb = 2, kPngPalette = 3, kPngGreyAlpha = 4, kPngRgba = 6 };
+inline Bytes PngHeader(uint32_t width, uint32_t height, uint8_t bitDepth = 8, uint8_t colour = kPngRgba,
+                       uint8_t interlace = 0) {
     return Joined({{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'},
-                   BigEndian(width, 4), BigEndian(height, 4), {8, 6, 0, 0, 0, 0, 0, 0, 0}});
+                   BigEndian(width, 4), BigEndian(height, 4), {bitDepth, colour, 0, 0, interlace, 0, 0, 0, 0}});
 }
 
 // A JPEG segment: 0xFF, its marker, its length and its payload.
 inline Bytes JpegSegment(uint8_t marker, const Bytes& payload) {
     return Joined({{0xFF, marker}, BigEndian(uint32_t(payload.size() + 2), 2), payload});
 }
-// A three-component frame header (SOF0 is 0xC0, SOF2 0xC2).
-inline Bytes JpegFrame(uint8_t marker, uint32_t width, uint32_t height) {
-    return JpegSegment(marker, Joined({{8}, BigEndian(height, 2), BigEndian(width, 2),
-                                       {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1}}));
+// A frame header (SOF0 is 0xC0, SOF2 0xC2) with a component for each
+// sampling byte (horizontal factor high, vertical low): 4:2:0 unless told.
+inline Bytes JpegFrame(uint8_t marker, uint32_t width, uint32_t height, Bytes sampling = {0x22, 0x11, 0x11}) {
+    Bytes frame = Joined({{8}, BigEndian(height, 2), BigEndian(width, 2), {uint8_t(sampling.size())}});
+    for (size_t i = 0; i < sampling.size(); ++i) frame.insert(frame.end(), {uint8_t(i + 1), sampling[i], 0});
+    return JpegSegment(marker, frame);
+}
+// A scan header for the first components components, and a little coded
+// data after it.
+inline Bytes JpegScan(uint8_t components) {
+    Bytes scan = {components};
+    for (uint8_t i = 1; i <= components; ++i) scan.insert(scan.end(), {i, 0});
+    return Joined({JpegSegment(0xDA, Joined({scan, {0, 63, 0}})), {0x12, 0x34, 0xFF, 0x00, 0x56}});
 }
 // What encoders put before the frame: JFIF, an Exif block whose bytes would
 // read as a huge frame to a reader that looked inside, and a quantisation
@@ -54,10 +66,25 @@ inline Bytes JpegPreamble() {
 }
 inline Bytes Jpeg(std::initializer_list<Bytes> segments) { return Joined({{0xFF, 0xD8}, Joined(segments)}); }
 
-// A GIF's signature and logical screen descriptor.
-inline Bytes GifHeader(const char* version, uint32_t width, uint32_t height) {
-    return Joined({BytesOf(version), LittleEndian(width, 2), LittleEndian(height, 2), {0xF7, 0, 0}});
+// A GIF's signature and logical screen descriptor; flags with their top bit
+// set say a colour table of 2^(n+1) entries follows (GifColourTable(n)).
+inline Bytes GifHeader(const char* version, uint32_t width, uint32_t height, uint8_t flags = 0) {
+    return Joined({BytesOf(version), LittleEndian(width, 2), LittleEndian(height, 2), {flags, 0, 0}});
 }
+inline Bytes GifColourTable(int n) { return Bytes(size_t(3) << (n + 1), 0x40); }
+// An extension block: its label, its data in one sub-block (up to 255
+// bytes), and the empty sub-block that ends them.
+inline Bytes GifExtension(uint8_t label, const Bytes& data) {
+    return Joined({{0x21, label, uint8_t(data.size())}, data, {0}});
+}
+// An image descriptor, and then its LZW data (minimum code size and
+// sub-blocks) as given: by default one small sub-block and the terminator.
+inline Bytes GifImage(uint32_t left, uint32_t top, uint32_t width, uint32_t height, uint8_t flags = 0,
+                      const Bytes& data = {2, 2, 0x4C, 0x01, 0}) {
+    return Joined({{0x2C}, LittleEndian(left, 2), LittleEndian(top, 2), LittleEndian(width, 2),
+                   LittleEndian(height, 2), {flags}, data});
+}
+constexpr uint8_t kGifTrailer = 0x3B;
 
 // A BMP's file header and a DIB header of headerSize bytes: the 12-byte
 // core header's 16-bit sides, or 32-bit sides for the longer ones.

@@ -1,6 +1,7 @@
-// Mutated headers of every kind fed to the header reader from the very end
-// of a readable page, so that one byte read past the end faults and fails
-// the run; the answers are checked against rules that hold for any input.
+// Mutated headers of every kind (GIFs walked to their first image's end)
+// fed to the header reader from the very end of a readable page, so that
+// one byte read past the end faults and fails the run; the answers are
+// checked against rules that hold for any input.
 #include "cover/picture_header.h"
 
 #include "tests/cover_picture/picture_bytes.h"
@@ -29,6 +30,18 @@ void Mutate(Bytes& bytes, std::mt19937& random) {
 
 bool InRange(uint32_t side) { return side >= 1 && side <= kCoverSideMax; }
 
+bool Same(const std::optional<PictureHeader>& a, const std::optional<PictureHeader>& b) {
+    return a && b && a->kind == b->kind && a->width == b->width && a->height == b->height &&
+           a->decodeBytes == b->decodeBytes && a->firstImageEnd == b->firstImageEnd;
+}
+
+// A GIF's first image ends with its data's empty sub-block, inside the
+// bytes; no other kind names an end.
+bool EndsWhereItSays(const PictureHeader& header, const Bytes& bytes) {
+    if (header.kind != PictureKind::Gif) return header.firstImageEnd == 0;
+    return header.firstImageEnd > 0 && header.firstImageEnd <= bytes.size() && bytes[header.firstImageEnd - 1] == 0;
+}
+
 TEST(PictureHeaderFuzz, MutatedHeadersStayInsideTheirBytesAndAnswerConsistently) {
     auto* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
     ASSERT_NE(pages, nullptr);
@@ -40,28 +53,28 @@ TEST(PictureHeaderFuzz, MutatedHeadersStayInsideTheirBytesAndAnswerConsistently)
         return pages + kPage - n;
     };
     const Bytes seeds[] = {Joined({PngHeader(64, 48), {0, 0, 0, 4, 'I', 'D', 'A', 'T'}}),
-                           Jpeg({JpegPreamble(), JpegFrame(0xC2, 500, 500)}),
-                           Jpeg({JpegFrame(0xC0, 8192, 10), {0xFF, 0xDA}}),
-                           Joined({GifHeader("GIF89a", 300, 300), {0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x2C}}),
+                           Joined({PngHeader(8192, 8192, 16), {0, 0, 0, 4, 'I', 'D', 'A', 'T'}}),
+                           Jpeg({JpegPreamble(), JpegFrame(0xC2, 500, 500), JpegScan(1)}),
+                           Jpeg({JpegFrame(0xC0, 8192, 10), JpegScan(3)}),
+                           Joined({GifHeader("GIF89a", 300, 300, 0x80), GifColourTable(0), GifExtension(0xF9, {0, 0, 0, 0}),
+                                   GifImage(10, 10, 200, 100, 0x80, Joined({GifColourTable(0), {2, 1, 7, 0}})),
+                                   GifImage(0, 0, 300, 300), {kGifTrailer}}),
                            BmpHeader(40, 640, -480), BmpHeader(12, 32, 32), BmpHeader(124, 100, 100)};
     std::mt19937 random(20261208);
     int sized = 0, decodable = 0, wrong = 0;
     for (int n = 0; n < kCases && wrong < 10; ++n) {
         Bytes bytes = seeds[n % std::size(seeds)];
         for (uint32_t m = random() % 4 + 1; m > 0; --m) Mutate(bytes, random);
-        const auto whole = PictureSizeOf(place(bytes, bytes.size()), bytes.size());
+        const auto whole = ReadPictureHeader(place(bytes, bytes.size()), bytes.size());
         // A prefix knows less, never something else; bytes after the
         // header change nothing it said.
         const size_t prefix = bytes.empty() ? 0 : random() % bytes.size();
-        const auto cut = PictureSizeOf(place(bytes, prefix), prefix);
+        const auto cut = ReadPictureHeader(place(bytes, prefix), prefix);
         Bytes longer = Joined({bytes, BigEndian(random(), 4), BigEndian(random(), 4)});
-        const auto extended = PictureSizeOf(place(longer, longer.size()), longer.size());
+        const auto extended = ReadPictureHeader(place(longer, longer.size()), longer.size());
         const bool mayDecode = DecodableCover(place(bytes, bytes.size()), bytes.size());
-        auto same = [](const std::optional<PictureSize>& a, const std::optional<PictureSize>& b) {
-            return a && b && a->kind == b->kind && a->width == b->width && a->height == b->height;
-        };
-        if ((cut && !same(cut, whole)) || (whole && !same(extended, whole)) ||
-            mayDecode != (whole && InRange(whole->width) && InRange(whole->height)))
+        if ((cut && !Same(cut, whole)) || (whole && !Same(extended, whole)) || (whole && !EndsWhereItSays(*whole, bytes)) ||
+            mayDecode != (whole && InRange(whole->width) && InRange(whole->height) && whole->decodeBytes <= kDecodeBudget))
             ADD_FAILURE() << "case " << n << " broke a rule (" << ++wrong << ")";
         sized += whole ? 1 : 0;
         decodable += mayDecode ? 1 : 0;

@@ -3,7 +3,8 @@
 // this program's imports of the heap functions, patched at start). Each
 // new block carries its size in a header in front of it, since unsized
 // delete does not say how much it frees; a heap block's size is asked of
-// the heap. Tests here run on one thread.
+// the heap. While a HeapShortage lives, the same calls refuse blocks past
+// its count. Tests here run on one thread.
 #include "tests/cover_tags/allocation_meter.h"
 
 #include "tests/support/iat_patch.h"
@@ -24,6 +25,16 @@ constexpr size_t kHeaderSize = alignof(std::max_align_t) > sizeof(size_t) ? alig
 // during it, which only lowers what is held.
 int64_t heldBytes = 0;
 int64_t peakBytes = 0;
+int allocations = 0;
+// Set while a HeapShortage lives: the count of allocations it lets through.
+int allowedAllocations = -1;
+
+// Counts a block asked for; false when a shortage refuses it.
+bool MayAllocate() {
+    if (allowedAllocations >= 0 && allocations >= allowedAllocations) return false;
+    ++allocations;
+    return true;
+}
 
 void Count(int64_t change) {
     heldBytes += change;
@@ -31,6 +42,7 @@ void Count(int64_t change) {
 }
 
 void* Allocate(size_t size) {
+    if (!MayAllocate()) std::abort();
     auto* block = static_cast<unsigned char*>(std::malloc(kHeaderSize + size));
     if (block == nullptr) throw std::bad_alloc();
     *reinterpret_cast<size_t*>(block) = size;
@@ -58,6 +70,7 @@ int64_t BlockSize(HANDLE heap, LPVOID block) {
 }
 
 LPVOID WINAPI CountedHeapAlloc(HANDLE heap, DWORD flags, SIZE_T size) {
+    if (!MayAllocate()) return nullptr;
     LPVOID block = realHeapAlloc(heap, flags, size);
     if (block != nullptr) Count(static_cast<int64_t>(size));
     return block;
@@ -95,6 +108,12 @@ void operator delete[](void* pointer) noexcept { Free(pointer); }
 void operator delete(void* pointer, size_t) noexcept { Free(pointer); }
 void operator delete[](void* pointer, size_t) noexcept { Free(pointer); }
 
-AllocationMeter::AllocationMeter() : startBytes_(heldBytes) { peakBytes = heldBytes; }
+AllocationMeter::AllocationMeter() : startBytes_(heldBytes), startAllocations_(allocations) { peakBytes = heldBytes; }
 
 size_t AllocationMeter::PeakBytes() const { return static_cast<size_t>(std::max<int64_t>(peakBytes - startBytes_, 0)); }
+
+int AllocationMeter::Allocations() const { return allocations - startAllocations_; }
+
+HeapShortage::HeapShortage(int allowed) { allowedAllocations = allocations + allowed; }
+
+HeapShortage::~HeapShortage() { allowedAllocations = -1; }

@@ -283,6 +283,50 @@ TEST(ReadLimit, EmptyBlocksBoxesChunksAndPagesCostABoundedNumberOfReads) {
     }
 }
 
+// Every block a reader asks for, refused in turn: no cover, and the reader
+// returns rather than ending the process.
+TEST(HeapShortage, ARefusedBlockGivesNoCover) {
+    const std::vector<TagPicture> pictures = {PictureOf(5000, kOther, 8), PictureOf(7000, kFront, 9)};
+    Id3Options unsynchronised = Version(3);
+    unsynchronised.unsynchronised = true;
+    Id3Options framesUnsynchronised = Version(4);
+    framesUnsynchronised.framesUnsynchronised = true;
+    Bytes id3BeforeFlac = BuildId3Tag({}, Version(3));
+    const Bytes flac = BuildFlacFile(pictures);
+    id3BeforeFlac.insert(id3BeforeFlac.end(), flac.begin(), flac.end());
+    const struct {
+        const char* name;
+        Bytes file;
+    } files[] = {
+        {"ID3 2.3", BuildId3File(pictures, Version(3))},
+        {"ID3 2.3 unsynchronised", BuildId3File(pictures, unsynchronised)},
+        {"ID3 2.4 frames unsynchronised", BuildId3File(pictures, framesUnsynchronised)},
+        {"ID3 before FLAC", id3BeforeFlac},
+        {"FLAC", flac},
+        {"MP4", BuildM4aFile(pictures, {})},
+        {"Ogg", BuildOggFile(pictures, {})},
+        {"ASF", BuildAsfFile(pictures, {})},
+        {"APEv2", BuildApeFile(pictures, {})},
+        {"WAV", BuildPcmFile(pictures, {})},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        MemoryCoverSource source(f.file);
+        const AllocationMeter meter;
+        ASSERT_FALSE(CoverFromTags(source).empty());
+        const int needed = meter.Allocations();
+        ASSERT_GT(needed, 0);
+        for (int allowed = 0; allowed < needed; ++allowed) {
+            HeapBytes cover;
+            {
+                const HeapShortage shortage(allowed);
+                cover = CoverFromTags(source);
+            }
+            EXPECT_TRUE(cover.empty()) << "with " << allowed << " of " << needed << " blocks";
+        }
+    }
+}
+
 TEST(ReadLimit, AWavCostsTheSameWhateverTheSamplesBeforeItsTag) {
     const std::vector<TagPicture> pictures = {PictureOf(3000, kFront, 8)};
     PcmOptions options;

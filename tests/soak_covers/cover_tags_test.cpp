@@ -156,7 +156,7 @@ TEST_F(CoverTagsTest, DrawnPicturesDecodeAtTheirSizeAndAClaimChangesOnlyTheSize)
         EXPECT_TRUE(cover->width == 64 && cover->height == 17) << cover->width << " x " << cover->height;
         if (format == PictureFormat::Jpeg) continue;
         const Bytes claiming = PngClaiming(picture.data, 16384, 65537);
-        const auto claimed = PictureSizeOf(claiming.data(), claiming.size());
+        const auto claimed = ReadPictureHeader(claiming.data(), claiming.size());
         ASSERT_TRUE(claimed);
         EXPECT_TRUE(claimed->width == 16384 && claimed->height == 65537);
         EXPECT_FALSE(DecodableCover(claiming.data(), claiming.size()));
@@ -208,7 +208,7 @@ TEST_F(CoverTagsTest, EachMutationChangesOnlyWhatItSays) {
                 case Mutation::PictureBroken:
                     EXPECT_TRUE(!changed.empty() && Within(changed, pic.offset + 30, pic.offset + pic.size));
                     // Its header still reads, so a decoder gets to see it.
-                    EXPECT_TRUE(PictureSizeOf(&mutated[pic.offset], pic.size));
+                    EXPECT_TRUE(ReadPictureHeader(&mutated[pic.offset], pic.size));
                     break;
                 case Mutation::PictureClaimsHuge: {
                     // The picture's own length: the last field before it.
