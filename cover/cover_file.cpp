@@ -1,5 +1,5 @@
 // The song's cover's bytes from the file's tags or its folder, read
-// through bounded file reads.
+// through bounded file reads, and the stamps a kept cover is known by.
 #include "cover/cover_file.h"
 
 #include "player/playlist.h"
@@ -44,12 +44,14 @@ private:
 };
 
 // A file's bytes as the tag readers see them: each read at its own offset,
-// whole or not at all.
+// whole or not at all. A read the file's size allows that fails anyway is
+// a fault of the file's place, not of its bytes, and is remembered.
 class FileCoverSource final : public CoverSource {
 public:
     explicit FileCoverSource(HANDLE file) : file_(file) {
         LARGE_INTEGER size = {};
-        if (GetFileSizeEx(file, &size) && size.QuadPart > 0) size_ = static_cast<uint64_t>(size.QuadPart);
+        sized_ = GetFileSizeEx(file, &size) != FALSE;
+        if (sized_ && size.QuadPart > 0) size_ = static_cast<uint64_t>(size.QuadPart);
     }
     uint64_t Size() const override { return size_; }
     bool ReadAt(uint64_t offset, void* out, size_t size) override {
@@ -61,58 +63,27 @@ public:
             at.OffsetHigh = static_cast<DWORD>(offset >> 32);
             const DWORD chunk = size > kCoverReadLimit ? static_cast<DWORD>(kCoverReadLimit) : static_cast<DWORD>(size);
             DWORD got = 0;
-            if (!ReadFile(file_, bytes, chunk, &got, &at) || got == 0) return false;
+            if (!ReadFile(file_, bytes, chunk, &got, &at) || got == 0) {
+                faulted_ = true;
+                return false;
+            }
             bytes += got;
             offset += got;
             size -= got;
         }
         return true;
     }
+    bool Whole() const { return sized_ && !faulted_; }
 
 private:
     HANDLE file_;
     uint64_t size_ = 0;
+    bool sized_ = false;
+    bool faulted_ = false;
 };
 
-// The whole of a picture file, or nothing for one over the decoders' bound.
-HeapBytes ReadPictureFile(const std::wstring& path) {
-    const FileHandle file(path);
-    LARGE_INTEGER size = {};
-    if (!file.Open() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kCoverBytesMax)
-        return {};
-    HeapBytes bytes;
-    DWORD got = 0;
-    if (!bytes.Allocate(static_cast<size_t>(size.QuadPart)) ||
-        !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
-        return {};
-    return bytes;
-}
-
-HeapBytes CoverFromFolder(std::wstring path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return {};
-    path.resize(slash + 1);
-    path += L'*';
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) return {};
-    int bestRank = -1;
-    wchar_t best[MAX_PATH] = {};
-    int looked = 0;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const int rank = FolderPictureRank(found.cFileName);
-        if (rank >= 0 && (bestRank < 0 || rank < bestRank)) {
-            bestRank = rank;
-            lstrcpynW(best, found.cFileName, MAX_PATH);
-        }
-    } while (bestRank != 0 && ++looked < kFolderEntriesLooked && FindNextFileW(search, &found));
-    FindClose(search);
-    if (bestRank < 0) return {};
-    path.pop_back();
-    return ReadPictureFile(path + best);
-}
+uint64_t Joined(DWORD high, DWORD low) { return static_cast<uint64_t>(high) << 32 | low; }
+uint64_t Joined(const FILETIME& time) { return Joined(time.dwHighDateTime, time.dwLowDateTime); }
 
 }  // namespace
 
@@ -136,25 +107,73 @@ int FolderPictureRank(std::wstring_view fileName) {
     return -1;
 }
 
-std::optional<CoverKey> KeyOfFile(const std::wstring& path) {
+std::optional<FileStamp> StampOfFile(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
         (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
-    return CoverKey{TextHash(path),
-                    static_cast<uint64_t>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow,
-                    static_cast<uint64_t>(attributes.ftLastWriteTime.dwHighDateTime) << 32 |
-                        attributes.ftLastWriteTime.dwLowDateTime};
+    return FileStamp{TextHash(path), Joined(attributes.nFileSizeHigh, attributes.nFileSizeLow),
+                     Joined(attributes.ftLastWriteTime)};
 }
 
-HeapBytes FindCoverBytes(const std::wstring& path) {
-    {
-        const FileHandle file(path);
-        if (file.Open()) {
-            FileCoverSource source(file.Get());
-            HeapBytes tagged = CoverFromTags(source);
-            if (!tagged.empty()) return tagged;
+TagCover CoverFromSongTags(const std::wstring& path) {
+    const FileHandle file(path);
+    if (!file.Open()) return {HeapBytes(), false};
+    FileCoverSource source(file.Get());
+    HeapBytes bytes = CoverFromTags(source);
+    return {std::move(bytes), source.Whole()};
+}
+
+std::optional<FolderCover> LookInFolder(const std::wstring& songPath) {
+    const size_t slash = songPath.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return std::nullopt;
+    std::wstring folder = songPath.substr(0, slash + 1);
+    folder += L'*';
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(folder.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    folder.pop_back();
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    int bestRank = -1;
+    FileStamp bestStamp = {};
+    wchar_t best[MAX_PATH] = {};
+    // A search cut short by the share, not by the folder's end, said nothing.
+    bool searched = true;
+    for (int looked = 1;; ++looked) {
+        const int rank =
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? -1 : FolderPictureRank(found.cFileName);
+        if (rank >= 0 && (bestRank < 0 || rank < bestRank)) {
+            bestRank = rank;
+            lstrcpynW(best, found.cFileName, MAX_PATH);
+            bestStamp = FileStamp{TextHash(found.cFileName), Joined(found.nFileSizeHigh, found.nFileSizeLow),
+                                  Joined(found.ftLastWriteTime)};
+        }
+        if (bestRank == 0 || looked >= kFolderEntriesLooked) break;
+        if (!FindNextFileW(search, &found)) {
+            searched = GetLastError() == ERROR_NO_MORE_FILES;
+            break;
         }
     }
-    return CoverFromFolder(path);
+    FindClose(search);
+    if (!searched) return std::nullopt;
+    if (bestRank >= 0) return FolderCover{bestStamp, folder + best};
+    // None there: the folder's own last write, which a picture copied in
+    // changes. "C:\" names a drive's root only with its backslash.
+    if (folder.size() > 3) folder.pop_back();
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &attributes)) return std::nullopt;
+    return FolderCover{FileStamp{0, 0, Joined(attributes.ftLastWriteTime)}, std::wstring()};
+}
+
+HeapBytes ReadPictureFile(const std::wstring& path) {
+    const FileHandle file(path);
+    LARGE_INTEGER size = {};
+    if (!file.Open() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kCoverBytesMax)
+        return {};
+    HeapBytes bytes;
+    DWORD got = 0;
+    if (!bytes.Allocate(static_cast<size_t>(size.QuadPart)) ||
+        !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())
+        return {};
+    return bytes;
 }

@@ -9,9 +9,11 @@
 #include "host/host_services.h"
 #include "player/bounded_send.h"
 #include "player/control_repaint.h"
+#include "player/playlist.h"
 #include "player/process_image.h"
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
+#include "plugin/stop_signal.h"
 #include "plugin/worker_exchange.h"
 #include "plugin/worker_slot.h"
 #include "settings/setting_keys.h"
@@ -24,16 +26,21 @@ char playerPath[kPlayerPathSize] = {};
 int32_t songLengthSec = 0;
 int32_t songPositionSec = 0;
 int32_t positionPercent = 0;
+uint32_t songChangesNoticed = 0;
 
 namespace {
+
+const ForgottenAtStop songChangesForgotten([] { songChangesNoticed = 0; });
 
 // What the player answered to one poll, in the order asked; the first
 // question it did not answer in time, and every one after, stays empty.
 struct PollAnswers {
+    DWORD askedAt = 0;
     std::optional<int32_t> positionMs;  // for the standstill rule
     std::optional<int32_t> state;
     std::optional<int32_t> lengthSec;   // asked only while a track is loaded
     std::optional<int32_t> barPositionMs;
+    std::optional<int32_t> entry;       // asked only while the player plays
 };
 
 // Where a poll stands. The host's thread and the worker move it on with
@@ -76,6 +83,7 @@ struct PollWorker {
     PollExchange* exchange = nullptr;  // the worker's, alive while it runs
     bool out = false;                  // asked for a tick, and not answered yet
     DWORD lastTick = 0;
+    std::optional<SongReading> lastSong;  // the last poll that found the player playing
 };
 PollWorker pollWorker;
 void ForgetPollWorker() {
@@ -89,18 +97,28 @@ WorkerSlot pollThread(L"Pelorin poll", ForgetPollWorker);
 // otherwise look paused at every poll, and Pause would only ever send Play.
 bool positionReported = false;
 
-// Poll worker.
+// Poll worker. While the player plays, one question more tells the song
+// apart when its caption does not (an untagged "01.mp3" of another album,
+// a caption without the playlist number): the current entry (125). With
+// the position, asked anyway, it covers every way the song changes. A new
+// entry moves the index. A playlist replaced or edited so that another song
+// plays starts that song from its beginning, which the position shows even
+// at the same index. A playlist's length (124) that changes while the
+// position runs on and the index stays has the same song playing (entries
+// added or taken away after it): asking it would tell nothing more.
 PollAnswers AskPlayer(HWND player) {
     const auto ask = [player](WPARAM what, LPARAM query) {
         return SendToPlayerBounded(player, PLAYER_QUERY, what, query);
     };
     PollAnswers answers;
+    answers.askedAt = GetTickCount();
     if (!(answers.positionMs = ask(POSITION_MS, QUERY_POSITION_OR_LENGTH))) return answers;
     if (!(answers.state = ask(0, QUERY_PLAY_STATE))) return answers;
     const int32_t status = MapPlayStatus(*answers.state);
     if (status == PLAYER_STOPPED || status == PLAYER_NOT_RUNNING) return answers;
     if (!(answers.lengthSec = ask(LENGTH_SECONDS, QUERY_POSITION_OR_LENGTH))) return answers;
-    answers.barPositionMs = ask(POSITION_MS, QUERY_POSITION_OR_LENGTH);
+    if (!(answers.barPositionMs = ask(POSITION_MS, QUERY_POSITION_OR_LENGTH))) return answers;
+    if (status == PLAYER_PLAYING) answers.entry = ask(0, QUERY_PLAYLIST_POSITION);
     return answers;
 }
 
@@ -184,8 +202,17 @@ void UpdateDrawnMirrors() {
     }
 }
 
+// The title tip looks for the cover again when the count grows.
+void NoticeSongChange(const PollAnswers& answers) {
+    if (!answers.entry || !answers.positionMs) return;
+    const SongReading now{*answers.entry, *answers.positionMs, answers.askedAt};
+    if (pollWorker.lastSong && SongMayHaveChanged(*pollWorker.lastSong, now)) ++songChangesNoticed;
+    pollWorker.lastSong = now;
+}
+
 void ApplyAnswers(const PollAnswers& answers) {
     const bool answered = ApplyStatus(answers);
+    NoticeSongChange(answers);
     pluginState.blinkPhase = !pluginState.blinkPhase;
     InvalidateControl();
     // A player that just failed to answer is left alone until it answers

@@ -29,6 +29,10 @@ extern int32_t songLengthSec;
 // The whole seconds played, as the last poll of a loaded track read them.
 extern int32_t songPositionSec;
 extern int32_t positionPercent;
+// How often the poll has seen the playing song change (its playlist entry
+// moved, or it started over), whether the caption changed or not. The
+// title tip has the cover looked for again as it grows. 0 at every start.
+extern uint32_t songChangesNoticed;
 
 // The player's window as it is now. Workers look with this rather than
 // FindPlayer, which keeps what it finds for the host's thread.

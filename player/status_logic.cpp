@@ -12,6 +12,9 @@ namespace {
 constexpr int32_t kAnswerStopped = 0;
 constexpr int32_t kAnswerPlaying = 1;
 constexpr int32_t kAnswerPaused = 3;
+// A position is asked a little after its tick is taken, and a player's
+// clock runs on its own.
+constexpr int64_t kStartedOverSlackMs = 250;
 
 }  // namespace
 
@@ -50,4 +53,10 @@ std::optional<int32_t> SeekTargetMs(int32_t lengthSec, int32_t percent) {
     if (lengthSec <= 0 || percent < 0) return std::nullopt;
     const int64_t target = static_cast<int64_t>(lengthSec) * percent * 10;
     return static_cast<int32_t>(std::min<int64_t>(target, std::numeric_limits<int32_t>::max()));
+}
+
+bool SongMayHaveChanged(const SongReading& before, const SongReading& now) {
+    if (now.entry != before.entry) return true;
+    const int64_t sinceBefore = static_cast<uint32_t>(now.askedAt - before.askedAt);
+    return now.positionMs < before.positionMs && now.positionMs <= sinceBefore + kStartedOverSlackMs;
 }

@@ -1,6 +1,7 @@
 // The decisions of the status poll as pure functions of the player's
 // answers: the standstill rule, the mapping to PlayerStatus, the position
-// bar's percentage and the seek target.
+// bar's percentage, the seek target, and whether the song may have changed
+// under a caption that did not.
 #pragma once
 
 #include <cstdint>
@@ -38,3 +39,17 @@ int32_t PositionPercent(int32_t positionMs, int32_t lengthSec);
 // Milliseconds to jump to for percent of a track of lengthSec; nothing for a
 // stream or an unknown length, where no position can be named.
 std::optional<int32_t> SeekTargetMs(int32_t lengthSec, int32_t percent);
+
+// One poll of a playing player, as far as it tells songs apart: its
+// playlist entry, its position, and the tick at which the position was asked.
+struct SongReading {
+    int32_t entry;
+    int32_t positionMs;
+    uint32_t askedAt;
+};
+
+// Pure: whether the song now may be another than at the reading before:
+// its playlist entry moved, or it started over (its position went back to
+// no further than a song begun since that reading can have played). A seek
+// back near the start looks the same; asking once more costs little.
+bool SongMayHaveChanged(const SongReading& before, const SongReading& now);

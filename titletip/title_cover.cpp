@@ -3,6 +3,7 @@
 #include "titletip/title_cover.h"
 
 #include "cover/cover_job.h"
+#include "player/player_link.h"
 #include "plugin/job_worker.h"
 #include "plugin/state/plugin_state.h"
 #include "skin/gdi_guards.h"
@@ -16,8 +17,8 @@
 namespace {
 
 struct KeptCover {
-    CoverKey file;
-    CoverPixels pixels;  // empty: the file has no cover
+    CoverKey key;
+    CoverPixels pixels;  // empty: the song has no cover
 };
 
 // The host's thread's: forgotten at every stop with the worker.
@@ -26,8 +27,12 @@ struct Covers {
     int keptCount = 0;
     unsigned titleChanges = 0;
     unsigned lookedFor = 0;  // the title change the worker's job is for
+    uint32_t songChangesSeen = 0;  // the poll's count as the last look was handed
     HWND lookAgainAt = nullptr;  // a title change came while the worker looked
     HBITMAP shown = nullptr;     // kCoverSide square, premultiplied
+    // What shows (a cover or none) is the last word found for shownKey.
+    bool shownLastWord = false;
+    CoverKey shownKey = {};
 };
 Covers covers;
 
@@ -49,8 +54,9 @@ void HandLook(HWND player) {
     job.unicodeWindow = IsWindowUnicode(player) != FALSE;
     job.pointers = KnownFacts(player).pointers;
     job.keptCount = covers.keptCount;
-    for (int i = 0; i < covers.keptCount; ++i) job.kept[i] = covers.kept[i].file;
+    for (int i = 0; i < covers.keptCount; ++i) job.kept[i] = covers.kept[i].key;
     covers.lookAgainAt = nullptr;
+    covers.songChangesSeen = songChangesNoticed;
     if (coverWorker.Hand(std::move(job))) {
         covers.lookedFor = covers.titleChanges;
     } else if (coverWorker.Busy()) {
@@ -58,19 +64,31 @@ void HandLook(HWND player) {
     }
 }
 
-// The cover kept for the worker's file, moved to the front of those kept;
-// nullptr when the worker found no file.
-const CoverPixels* Keep(CoverJob& job) {
+void MoveToFront(int at) {
+    std::rotate(covers.kept.begin(), covers.kept.begin() + at, covers.kept.begin() + at + 1);
+}
+
+// The kept cover the worker's look ends with, moved to the front of those
+// kept: the one that still served, or what the look found when that is
+// the song's last word (in place of what was kept for the song before, or
+// else of the least recently used). nullptr when nothing is kept for it.
+const KeptCover* Keep(CoverJob& job) {
     if (!job.fileFound) return nullptr;
     int at = job.keptAt;
-    if (at < 0 || at >= covers.keptCount || !SameFile(covers.kept[at].file, job.file)) {
-        // The least recently used goes.
+    if (at >= 0 && at < covers.keptCount && SameCover(covers.kept[at].key, job.key)) {
+        MoveToFront(at);
+        return &covers.kept[0];
+    }
+    if (!job.lastWord) return nullptr;
+    at = 0;
+    while (at < covers.keptCount && !SameStamp(covers.kept[at].key.song, job.key.song)) ++at;
+    if (at == covers.keptCount) {
         at = std::min(covers.keptCount, kCoversKept - 1);
         covers.keptCount = at + 1;
-        covers.kept[at] = KeptCover{job.file, std::move(job.pixels)};
     }
-    std::rotate(covers.kept.begin(), covers.kept.begin() + at, covers.kept.begin() + at + 1);
-    return &covers.kept[0].pixels;
+    covers.kept[at] = KeptCover{job.key, std::move(job.pixels)};
+    MoveToFront(at);
+    return &covers.kept[0];
 }
 
 // Centred in the square; the rest stays clear, so the tip shows through.
@@ -96,11 +114,27 @@ HBITMAP MakeCoverBitmap(const CoverPixels& pixels) {
     return bitmap;
 }
 
+// What a look found goes on screen, unless it shows already: the same
+// song's cover found again, after a notice of another song that was not,
+// stays as it is. key is nullptr for what is not the song's last word.
+void Show(const CoverKey* key, const CoverPixels& pixels) {
+    if (key && covers.shownLastWord && SameCover(*key, covers.shownKey)) return;
+    covers.shownLastWord = key != nullptr;
+    if (key) covers.shownKey = *key;
+    const bool drawable = !pixels.bgra.empty() && pixels.width <= kCoverSide && pixels.height <= kCoverSide &&
+                          pixels.bgra.size() == static_cast<size_t>(pixels.width) * pixels.height;
+    if (!drawable && !covers.shown) return;
+    DeleteShown();
+    if (drawable) covers.shown = MakeCoverBitmap(pixels);
+    RefitTitleTip();
+}
+
 }  // namespace
 
 void ForgetShownCover() {
     ++covers.titleChanges;
     covers.lookAgainAt = nullptr;
+    covers.shownLastWord = false;
     DeleteShown();
 }
 
@@ -109,19 +143,17 @@ void LookForCover(HWND player) {
     HandLook(player);
 }
 
+void FollowSongChanges(HWND player) {
+    if (songChangesNoticed != covers.songChangesSeen) HandLook(player);
+}
+
 void FinishCover(WPARAM poster) {
     CoverJob* job = coverWorker.Finish(poster);
     if (job == nullptr) return;
     RememberPointerAnswers(job->player, job->pointers);
-    const CoverPixels* found = Keep(*job);
+    const KeptCover* kept = Keep(*job);
     // A cover for a title no longer shown is kept, never shown.
-    const bool current = covers.lookedFor == covers.titleChanges;
-    if (current && found && !found->bgra.empty() && found->width <= kCoverSide && found->height <= kCoverSide &&
-        found->bgra.size() == static_cast<size_t>(found->width) * found->height) {
-        DeleteShown();
-        covers.shown = MakeCoverBitmap(*found);
-        RefitTitleTip();
-    }
+    if (covers.lookedFor == covers.titleChanges) Show(kept ? &kept->key : nullptr, kept ? kept->pixels : job->pixels);
     if (covers.lookAgainAt) HandLook(covers.lookAgainAt);
 }
 

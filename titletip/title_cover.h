@@ -2,8 +2,10 @@
 // the shown cover goes at once and the cover's worker looks for the new
 // song's: it asks the player for the file, finds the picture in the file's
 // tags or its folder and decodes it, all off the shell's thread, which only
-// draws a ready bitmap. The last covers found are kept by file, so a song
-// played again costs no read.
+// draws a ready bitmap. A song that changes under the same caption is
+// looked for too, once the poll has noticed it. The last covers found are
+// kept with what they came from, so a song played again costs no read
+// unless its file or its folder's picture has changed.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,11 @@
 // current song. A title change while the worker still looks has it look
 // again once it is done.
 void LookForCover(HWND player);
+// Host's thread, at a title refresh that found the title as it was: when
+// the poll has noticed another song since the last look, has the worker
+// look again. The shown cover stays until the look finds a file other than
+// the one it came from (or none).
+void FollowSongChanges(HWND player);
 // Host's thread: forgets the shown cover (a title change without a player).
 void ForgetShownCover();
 // MSG_COVER_DONE, whose wParam is the cover worker's thread id: keeps what

@@ -1,7 +1,8 @@
 // Keeping the title tip in step with the player: every refresh reads the
 // title; a new title resizes the tip (and pops it up while the player
-// runs), and a new position (the taskbar or the control may have moved)
-// moves it and picks its icon.
+// runs), a new position (the taskbar or the control may have moved) moves
+// it, and the same title over another song has its cover looked for. The
+// icon is loaded again only when the tip's height asks for another size.
 #include "titletip/title_tip.h"
 
 #include "host/host_services.h"
@@ -35,10 +36,15 @@ constexpr int kExtraHeight = 5;
 // With a cover, the square and its margins across instead of the icon's.
 constexpr int kCoverExtraWidth = kCoverInset + kCoverSide + kTitleTextGap + 2;
 constexpr UINT kMeasureFlags = DT_CALCRECT | DT_VCENTER | DT_CENTER;
-constexpr UINT kResizeFlags = SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+// Sized and placed in one call, which also raises the tip among the
+// topmost windows.
+constexpr UINT kFitFlags = SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
-void ResizeForShownTitle() {
-    HWND tip = pluginState.titleTipWindow;
+// The shown title's extent in the tip's font, measured as the title
+// changes: a cover's arrival resizes the tip without measuring again.
+SIZE shownTitleExtent = {};
+
+void MeasureShownTitle() {
     HDC screen = GetDC(nullptr);
     RECT measured = {};
     if (shownWideTitle[0] != L'\0') {
@@ -47,38 +53,16 @@ void ResizeForShownTitle() {
         auto font = SelectIn(screen, tipFont.font);
         DrawTextA(screen, shownTitle, -1, &measured, kMeasureFlags);
     }
-    titleTipWidth = measured.right + kExtraWidth;
-    titleTipHeight = measured.bottom + kExtraHeight;
-    if (CoverShown()) {
-        titleTipWidth = measured.right + kCoverExtraWidth;
-        titleTipHeight = std::max(titleTipHeight, kCoverTipHeight);
-    }
-    SetWindowPos(tip, nullptr, 0, 0, titleTipWidth, titleTipHeight, kResizeFlags);
     ReleaseDC(nullptr, screen);
-    InvalidateRect(tip, nullptr, FALSE);
+    shownTitleExtent = SIZE{measured.right, measured.bottom};
 }
 
-void OnTitleChanged() {
-    HWND tip = pluginState.titleTipWindow;
-    std::memset(shownTitle, 0, sizeof shownTitle);
-    lstrcpynA(shownTitle, titleText, kTitleTextSize);
-    lstrcpynW(shownWideTitle, wideTitleText, kTitleTextSize);
-    StopTimer(tip, &pluginState.titleTipTimer);
-    // Never the last song's cover beside a new title: it goes now, and the
-    // new one comes when the cover's worker has found it.
-    if (titleText[0] != '\0' && pluginState.playerWindow)
-        LookForCover(pluginState.playerWindow);
-    else
-        ForgetShownCover();
-    if (titleText[0] != '\0' && pluginState.playerWindow) {
-        ShowWindow(tip, SW_SHOWNOACTIVATE);
-        pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
-    } else {
-        // With its timer gone nothing else would ever take a tip down that
-        // the pointer left up.
-        ShowWindow(tip, SW_HIDE);
+SIZE TipSize() {
+    if (CoverShown()) {
+        return SIZE{shownTitleExtent.cx + kCoverExtraWidth,
+                    std::max<LONG>(shownTitleExtent.cy + kExtraHeight, kCoverTipHeight)};
     }
-    ResizeForShownTitle();
+    return SIZE{shownTitleExtent.cx + kExtraWidth, shownTitleExtent.cy + kExtraHeight};
 }
 
 void LoadTitleIcon() {
@@ -86,6 +70,16 @@ void LoadTitleIcon() {
     titleIcon = static_cast<HICON>(
         LoadImageA(pluginInstance, kIconName, IMAGE_ICON, titleIconSize, titleIconSize, LR_DEFAULTCOLOR));
     if (previous) DestroyIcon(previous);
+}
+
+// The icon beside a title without a cover follows the tip's height; it is
+// loaded again only for a new size. A cover takes its place.
+void FitTitleIcon() {
+    if (CoverShown()) return;
+    const int size = IconSizeFor(titleTipHeight, titleIconSize);
+    if (titleIcon && size == titleIconSize) return;
+    titleIconSize = size;
+    LoadTitleIcon();
 }
 
 TipSurroundings Surroundings() {
@@ -109,30 +103,62 @@ TipSurroundings Surroundings() {
     return around;
 }
 
-void PlaceTitleTip() {
+// Sizes and places the tip for what it shows. A title or a cover that
+// changed always resizes it; the refresh only moves it when the taskbar or
+// the control has moved.
+void FitTitleTip(bool changed) {
     HWND tip = pluginState.titleTipWindow;
-    const POINT origin = TitleTipOrigin(Surroundings(), SIZE{titleTipWidth, titleTipHeight});
-    if (origin.x == titleTipX && origin.y == titleTipY) return;
+    const SIZE size = TipSize();
+    const POINT origin = TitleTipOrigin(Surroundings(), size);
+    const bool moved = origin.x != titleTipX || origin.y != titleTipY || size.cx != titleTipWidth ||
+                       size.cy != titleTipHeight;
+    if (!changed && !moved) return;
     titleTipX = origin.x;
     titleTipY = origin.y;
-    // A new height always moves the tip, so the icon follows every resize.
-    titleIconSize = IconSizeFor(titleTipHeight, titleIconSize);
-    LoadTitleIcon();
-    MoveWindow(tip, titleTipX, titleTipY, titleTipWidth, titleTipHeight, TRUE);
-    InvalidateRect(tip, nullptr, TRUE);
+    titleTipWidth = size.cx;
+    titleTipHeight = size.cy;
+    FitTitleIcon();
+    SetWindowPos(tip, nullptr, titleTipX, titleTipY, titleTipWidth, titleTipHeight, kFitFlags);
+    InvalidateRect(tip, nullptr, FALSE);
+}
+
+void OnTitleChanged() {
+    HWND tip = pluginState.titleTipWindow;
+    std::memset(shownTitle, 0, sizeof shownTitle);
+    lstrcpynA(shownTitle, titleText, kTitleTextSize);
+    lstrcpynW(shownWideTitle, wideTitleText, kTitleTextSize);
+    MeasureShownTitle();
+    StopTimer(tip, &pluginState.titleTipTimer);
+    // Never the last song's cover beside a new title: it goes now, and the
+    // new one comes when the cover's worker has found it.
+    const bool playing = titleText[0] != '\0' && pluginState.playerWindow;
+    if (playing)
+        LookForCover(pluginState.playerWindow);
+    else
+        ForgetShownCover();
+    FitTitleTip(true);
+    if (playing) {
+        ShowWindow(tip, SW_SHOWNOACTIVATE);
+        pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
+    } else {
+        // With its timer gone nothing else would ever take a tip down that
+        // the pointer left up.
+        ShowWindow(tip, SW_HIDE);
+    }
 }
 
 }  // namespace
 
-void RefitTitleTip() {
-    ResizeForShownTitle();
-    PlaceTitleTip();
-}
+void RefitTitleTip() { FitTitleTip(true); }
 
 void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
     ReadTitle();
     // Two titles of one script can share their ANSI twin ("?? ???").
-    if (std::strcmp(titleText, shownTitle) != 0 || std::wcscmp(wideTitleText, shownWideTitle) != 0)
+    if (std::strcmp(titleText, shownTitle) != 0 || std::wcscmp(wideTitleText, shownWideTitle) != 0) {
         OnTitleChanged();
-    PlaceTitleTip();
+        return;
+    }
+    // Another song under the same caption: the poll noticed it.
+    if (titleText[0] != '\0' && pluginState.playerWindow) FollowSongChanges(pluginState.playerWindow);
+    FitTitleTip(false);
 }

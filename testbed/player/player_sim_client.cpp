@@ -87,6 +87,7 @@ std::string FormatPlayerSimConfig(const PlayerSimOptions& options, const std::st
   AddLine(&ini, kKeyExitAtStart, options.exitAtStart ? "1" : "0");
   AddLine(&ini, kKeyPositions, options.reportsPosition ? "on" : "off");
   AddLine(&ini, kKeyTitlePointers, options.titlePointers);
+  AddLine(&ini, kKeyWideFileNames, options.wideFileNames ? "1" : "0");
   AddLine(&ini, kKeyQuietQuestions, options.quietQuestions ? "1" : "0");
   AddLine(&ini, kKeyLauncherWindowlessChild, options.launcherWindowlessChild ? "1" : "0");
   AddLine(&ini, kKeyLauncherPlayerAfterMs, std::to_string(options.launcherPlayerAfterMs));

@@ -52,6 +52,7 @@ struct PlayerSimOptions {
   bool exitAtStart = false;               // ends before making any window
   bool reportsPosition = true;            // false: knows no position, as "positions off" makes it
   std::string titlePointers = "kept";     // where 211 to 214 point: "kept" or "garbage"
+  bool wideFileNames = true;              // false: 214 answers 0 even on a Unicode window
   bool quietQuestions = false;            // questions answered without a log line or a redraw
   bool launcherWindowlessChild = false;   // player_launcher.exe first starts a windowless child of its own,
   int launcherPlayerAfterMs = 0;          // ...then the player this long after it

@@ -61,6 +61,9 @@ constexpr char kKeyRepeat[] = "repeat";    // 1: on at start
 // for the player's life; "garbage" at no text at all (0 included) that can
 // be read.
 constexpr char kKeyTitlePointers[] = "title_pointers";
+// 0: a Unicode window answers 214 with 0, as a player that shows UTF-16
+// titles but names its files only in the code page (211).
+constexpr char kKeyWideFileNames[] = "wide_file_names";
 // 1: questions (state, times, volume, the playlist's length, current entry
 // and titles, shuffle, repeat) are answered as a real player answers them,
 // without a log line or a redraw, which would otherwise be most of the

@@ -19,6 +19,7 @@ PlayerRuntime InitialRuntime(const SimOptions& options, uint32_t now) {
   runtime.pendingHangMs = options.firstQueryHangMs;
   runtime.reportsPosition = options.reportsPosition;
   runtime.titlePointers = options.titlePointers;
+  runtime.wideFileNames = options.wideFileNames;
   runtime.quietQuestions = options.quietQuestions;
   return runtime;
 }

@@ -29,6 +29,7 @@ struct PlayerRuntime {
   int clearDelayMs = 0;   // a clear of the playlist is carried out this late
   bool reportsPosition = true;  // off: position and length read 0, seeks are ignored
   TitlePointers titlePointers = TitlePointers::Kept;
+  bool wideFileNames = true;  // off: 214 answers 0
   bool quietQuestions = false;  // questions neither logged nor redrawn
 };
 

@@ -75,6 +75,8 @@ void ApplyOption(SimOptions* options, std::string_view key, std::string_view val
   } else if (key == kKeyTitlePointers) {
     const std::string_view kind = TrimBlanks(value);
     if (kind == "garbage") options->titlePointers = TitlePointers::Garbage;
+  } else if (key == kKeyWideFileNames) {
+    ReadFlag(value, &options->wideFileNames);
   } else if (key == kKeyQuietQuestions) {
     ReadFlag(value, &options->quietQuestions);
   } else if (key == kKeyLauncherWindowlessChild) {

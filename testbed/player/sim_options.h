@@ -41,6 +41,7 @@ struct SimOptions {
   bool shuffle = false;
   bool repeat = false;
   TitlePointers titlePointers = TitlePointers::Kept;
+  bool wideFileNames = true;  // off: 214 answers 0 even on a Unicode window
   bool quietQuestions = false;
   bool launcherWindowlessChild = false;  // the launcher starts a windowless child first
   int launcherPlayerAfterMs = 0;         // ...and the player this long after it

@@ -49,7 +49,7 @@ const wchar_t* KeptWide(const std::string& text) {
 uintptr_t EntryTextAddress(const PlayerRuntime& runtime, int32_t index, EntryText which, bool wide) {
   const auto& playlist = runtime.model.playlist;
   if (index < 0 || static_cast<size_t>(index) >= playlist.size()) return 0;
-  if (wide && !runtime.unicodeWindow) return 0;
+  if (wide && (!runtime.unicodeWindow || (which == EntryText::File && !runtime.wideFileNames))) return 0;
   const Track& track = playlist[static_cast<size_t>(index)];
   const std::string& text = which == EntryText::Title ? track.title : track.file;
   if (which == EntryText::File && text.empty()) return 0;

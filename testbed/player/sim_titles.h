@@ -14,7 +14,8 @@ enum class EntryText { Title, File };
 // The address of entry index's title or file name in this process, in the
 // system's code page or (wide) UTF-16; 0 for an entry outside the
 // playlist, for the file name of an entry that names none, and for wide on
-// a window that is not Unicode. A text handed out stays where it is for
+// a window that is not Unicode (or, for file names, one whose player knows
+// no wide ones). A text handed out stays where it is for
 // the player's life. With TitlePointers::Garbage, an address nothing can
 // be read at.
 uintptr_t EntryTextAddress(const PlayerRuntime& runtime, int32_t index, EntryText which, bool wide);
