@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -33,6 +34,9 @@ struct Covers {
     // What shows (a cover or none) is the last word found for shownKey.
     bool shownLastWord = false;
     CoverKey shownKey = {};
+    // The file the shown title's song was last found in (0: none), not
+    // known until the first look after the title changed.
+    std::optional<uint64_t> songFile;
 };
 Covers covers;
 
@@ -135,6 +139,7 @@ void ForgetShownCover() {
     ++covers.titleChanges;
     covers.lookAgainAt = nullptr;
     covers.shownLastWord = false;
+    covers.songFile.reset();
     DeleteShown();
 }
 
@@ -153,7 +158,14 @@ void FinishCover(WPARAM poster) {
     RememberPointerAnswers(job->player, job->pointers);
     const KeptCover* kept = Keep(*job);
     // A cover for a title no longer shown is kept, never shown.
-    if (covers.lookedFor == covers.titleChanges) Show(kept ? &kept->key : nullptr, kept ? kept->pixels : job->pixels);
+    if (covers.lookedFor == covers.titleChanges) {
+        const uint64_t file = job->fileFound ? job->key.song.nameHash : 0;
+        // Another song under the same title pops the tip as a new title does.
+        const bool anotherSong = covers.songFile && *covers.songFile != file;
+        covers.songFile = file;
+        Show(kept ? &kept->key : nullptr, kept ? kept->pixels : job->pixels);
+        if (anotherSong) PopTitleTip();
+    }
     if (covers.lookAgainAt) HandLook(covers.lookAgainAt);
 }
 

@@ -138,8 +138,7 @@ void OnTitleChanged() {
         ForgetShownCover();
     FitTitleTip(true);
     if (playing) {
-        ShowWindow(tip, SW_SHOWNOACTIVATE);
-        pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
+        PopTitleTip();
     } else {
         // With its timer gone nothing else would ever take a tip down that
         // the pointer left up.
@@ -150,6 +149,13 @@ void OnTitleChanged() {
 }  // namespace
 
 void RefitTitleTip() { FitTitleTip(true); }
+
+void PopTitleTip() {
+    HWND tip = pluginState.titleTipWindow;
+    StopTimer(tip, &pluginState.titleTipTimer);
+    ShowWindow(tip, SW_SHOWNOACTIVATE);
+    pluginState.titleTipTimer = SetTimer(tip, TIMER_TITLE_TIP, TITLE_TIP_CHANGE_MS, nullptr);
+}
 
 void CALLBACK UpdateTitleTip(HWND, UINT, UINT_PTR, DWORD) {
     ReadTitle();

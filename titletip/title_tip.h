@@ -90,6 +90,8 @@ constexpr int kCoverTipHeight = kCoverSide + 2 * kCoverInset;
 // Host's thread: sizes the tip for what it shows now (the shown title and
 // the cover, when there is one) and places it again.
 void RefitTitleTip();
+// Host's thread: shows the tip for TITLE_TIP_CHANGE_MS, as a new song does.
+void PopTitleTip();
 
 // Reads the caption, resizes on change and places the tip. Also the
 // TIMER_TITLE_REFRESH callback; the arguments are not used.

@@ -1,6 +1,8 @@
 // The built plug-in's title tip with the song's cover: from each kind of
-// tag, from the folder, from a name only UTF-16 holds, never the last
-// song's, and nothing at all from a file whose bytes are bad.
+// tag, from the folder, from a name only UTF-16 holds or only the code page
+// names, each song's own under one caption, looked for again once missed,
+// never the last song's, nothing at all from a file whose bytes are bad,
+// and no work after a stop.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
@@ -9,9 +11,12 @@
 #include "tests/lifecycle/plugin_probe.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,11 +65,85 @@ bool Near(COLORREF seen, COLORREF expected) {
            close(GetBValue(seen), GetBValue(expected));
 }
 
+// The plug-in's calls as a worker makes them: the song's file held inside
+// its first read until the test lets it go, the folder searches and COM
+// starts counted, the bitness asked of the system failing.
+std::wstring heldName;
+HANDLE heldSong = INVALID_HANDLE_VALUE;
+std::atomic<HANDLE> heldReader{nullptr};  // the worker inside the read, to wait for
+HANDLE letGo = nullptr;
+std::atomic<int> folderSearches{0};
+std::atomic<int> comStarts{0};
+std::atomic<int> bitnessAsks{0};
+std::atomic<int> coverPosts{0};
+constexpr UINT kCoverDone = 1037;
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+HANDLE WINAPI NotingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE pattern) {
+    const HANDLE file = CreateFileW(name, access, share, security, disposition, flags, pattern);
+    if (!heldName.empty() && EndsWith(name, heldName)) heldSong = file;
+    return file;
+}
+
+BOOL WINAPI HeldReadFile(HANDLE file, LPVOID out, DWORD size, LPDWORD got, LPOVERLAPPED at) {
+    if (file == heldSong && heldReader == nullptr) {
+        heldReader = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+        WaitForSingleObject(letGo, INFINITE);
+    }
+    return ReadFile(file, out, size, got, at);
+}
+
+HANDLE WINAPI CountedFindFirstFileExW(LPCWSTR name, FINDEX_INFO_LEVELS level, LPVOID found, FINDEX_SEARCH_OPS op,
+                                      LPVOID filter, DWORD flags) {
+    ++folderSearches;
+    return FindFirstFileExW(name, level, found, op, filter, flags);
+}
+
+HRESULT WINAPI CountedCoInitializeEx(LPVOID reserved, DWORD model) {
+    ++comStarts;
+    return CoInitializeEx(reserved, model);
+}
+
+BOOL WINAPI CountedPostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCoverDone) ++coverPosts;
+    return PostMessageA(window, message, wParam, lParam);
+}
+
+// As for an elevated 64-bit player, or a process that cannot be asked.
+BOOL WINAPI FailedIsWow64Process(HANDLE, PBOOL) {
+    ++bitnessAsks;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 class CoverTest : public LoadedPluginTest {
 protected:
+    void SetUp() override {
+        LoadedPluginTest::SetUp();
+        letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        heldName.clear();
+        heldSong = INVALID_HANDLE_VALUE;
+        heldReader = nullptr;
+        folderSearches = comStarts = bitnessAsks = coverPosts = 0;
+    }
     void TearDown() override {
+        // The patches live in the module: undone while it is surely there.
+        SetEvent(letGo);
+        patches.clear();
         LoadedPluginTest::TearDown();
         if (sim.process) StopPlayerSim(&sim);
+        if (heldReader) CloseHandle(heldReader);
+        CloseHandle(letGo);
+    }
+
+    void Patch(const char* dll, const char* function, void* replacement) {
+        ASSERT_TRUE(LoadPlugin());
+        patches.push_back(std::make_unique<ScopedImportPatch>(plugin, dll, function, replacement));
+        ASSERT_TRUE(patches.back()->active()) << function;
     }
 
     std::string Song(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -73,13 +152,17 @@ protected:
         return path;
     }
 
+    void Play(const PlayerSimOptions& playerOptions) {
+        sim = StartPlayerSim(playerOptions);
+        ASSERT_TRUE(sim.window) << sim.failure;
+        StartPlugin();
+    }
+
     void Play(const std::string& file, const std::optional<std::string>& utf8Caption = std::nullopt) {
         PlayerSimOptions playerOptions;
         playerOptions.playlist = {{"Artist - Song 1", 200, file}};
         playerOptions.utf8Caption = utf8Caption;
-        sim = StartPlayerSim(playerOptions);
-        ASSERT_TRUE(sim.window) << sim.failure;
-        StartPlugin();
+        Play(playerOptions);
     }
 
     // The player moves on to another song, as the tip sees it: a new file
@@ -117,20 +200,29 @@ protected:
     // Once the player was asked for the song's file, the worker's time to
     // find nothing passes without a cover.
     void ExpectNoCoverAfterTheQuestion(int questions) {
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
-                return CountPlayerSimLog(log, "USER", "0 211") + CountPlayerSimLog(log, "USER", "0 214") >= questions;
-            },
-            5000));
+        ASSERT_TRUE(WaitUntil([&] { return FileQuestions() >= questions; }, 5000));
         PumpMessages(1000);
         EXPECT_LT(TipHeight(), kCoverTipHeight);
         EXPECT_TRUE(IsWindow(Tip()));
     }
 
+    int FileQuestions() const {
+        const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+        return CountPlayerSimLog(log, "USER", "0 211") + CountPlayerSimLog(log, "USER", "0 214");
+    }
+
     PlayerSimProcess sim;
     int songs = 1;
+    std::vector<std::unique_ptr<ScopedImportPatch>> patches;
 };
+
+// Nobody else holds the file: whoever opened it has closed it.
+bool NobodyHolds(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
 
 // Each kind of tag, one after another on one player: each cover replaces the
 // last as its song comes.
@@ -224,6 +316,110 @@ TEST_F(CoverTest, BadPicturesAndTagsShowNoCoverAndNoBox) {
     Next(Song("broken.mp3", brokenTag));
     ExpectNoCoverAfterTheQuestion(3);
     EXPECT_TRUE(ShownMessages().empty());
+}
+
+// A caption that never changes (untagged songs of the same name, no
+// playlist number): a new entry, and the playlist replaced so that another
+// song starts at the same entry, each bring their own cover.
+TEST_F(CoverTest, EachSongUnderOneFixedCaptionShowsItsOwnCover) {
+    PlayerSimOptions player;
+    player.playlist = {{"Artist - Song", 200, Song("red.mp3", BuildId3File({Front("red.png")}, Id3Options{}))}};
+    player.rawCaption = "Artist - Song - Winamp";
+    player.startPositionMs = 60000;
+    Play(player);
+    ASSERT_TRUE(WaitForCover(kRed));
+    // The poll has seen the first song play, as it would have long before
+    // a user changed the playlist.
+    ASSERT_TRUE(WaitForPlayerSimLog(sim.logPath, "USER", "0 125", 2, 5000));
+    const std::string blue = Song("blue.mp3", BuildId3File({Front("blue.png")}, Id3Options{}));
+    const std::string green = Song("green.mp3", BuildId3File({Front("green.jpg", "image/jpeg")}, Id3Options{}));
+    ASSERT_TRUE(SendPlayerSimPlaylist(sim.window, {{"Artist - Song", 200, blue}, {"Artist - Song", 200, green}}));
+    EXPECT_TRUE(WaitForCover(kBlue)) << "the playlist replaced at the same entry";
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "play 1"));
+    EXPECT_TRUE(WaitForCover(kGreen)) << "the next entry";
+}
+
+// What was missed once is no lasting answer: a picture copied into the
+// folder later, and a song that a tagger held while it was first played,
+// show their covers the next time the song plays.
+TEST_F(CoverTest, ACoverMissedOnceShowsTheNextTime) {
+    const std::string folder = scratchDir + "\\Album";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string untagged = Song("Album\\untagged.mp3", std::vector<uint8_t>(4096, 0xFF));
+    const std::string held = Song("held.mp3", BuildId3File({Front("red.png")}, Id3Options{}));
+    const std::string other = Song("other.mp3", std::vector<uint8_t>(2048, 0xFF));
+    const HANDLE tagger =
+        CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(tagger, INVALID_HANDLE_VALUE);
+    Play(untagged);
+    ExpectNoCoverAfterTheQuestion(1);
+    Next(held);
+    ExpectNoCoverAfterTheQuestion(2);
+
+    ASSERT_TRUE(WriteFileBytes(folder + "\\cover.png", Picture("blue.png")));
+    CloseHandle(tagger);
+    Next(other);
+    ExpectNoCoverAfterTheQuestion(3);
+    Next(untagged);
+    EXPECT_TRUE(WaitForCover(kBlue)) << "the picture copied in";
+    Next(held);
+    EXPECT_TRUE(WaitForCover(kRed)) << "the song the tagger let go";
+}
+
+// A player that shows UTF-16 titles but names its files only in the code
+// page answers 214 with 0.
+TEST_F(CoverTest, AZeroFor214IsAskedAgainAs211) {
+    PlayerSimOptions player;
+    player.playlist = {{"Artist - Song", 200, Song("red.mp3", BuildId3File({Front("red.png")}, Id3Options{}))}};
+    player.utf8Caption = "Artist - Song - Winamp";
+    player.wideFileNames = false;
+    Play(player);
+    EXPECT_TRUE(WaitForCover(kRed));
+    const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
+    EXPECT_GE(CountPlayerSimLog(log, "USER", "0 214"), 1);
+    EXPECT_GE(CountPlayerSimLog(log, "USER", "0 211"), 1);
+}
+
+// When whether the player's addresses can be read cannot be learnt, nothing
+// is asked that answers with one; the next look learns again.
+TEST_F(CoverTest, APlayerWhoseBitnessCannotBeLearntIsAskedForNoFileUntilItCan) {
+    const std::string red = Song("red.mp3", BuildId3File({Front("red.png")}, Id3Options{}));
+    Patch("kernel32.dll", "IsWow64Process", reinterpret_cast<void*>(&FailedIsWow64Process));
+    Play(red);
+    ASSERT_TRUE(WaitUntil([] { return bitnessAsks >= 1; }, 5000));
+    Next(red);
+    // The worker takes one look at a time: the second has begun, so the
+    // first has asked all it was going to.
+    ASSERT_TRUE(WaitUntil([] { return bitnessAsks >= 2; }, 5000));
+    EXPECT_EQ(FileQuestions(), 0);
+    patches.clear();
+    Next(red);
+    EXPECT_TRUE(WaitForCover(kRed));
+}
+
+// The stop comes while the worker reads the song's tags: it goes neither to
+// the folder nor to the decoder, lets the file go and posts nothing.
+TEST_F(CoverTest, AStopWhileTheWorkerReadsEndsItsWork) {
+    const std::string folder = scratchDir + "\\Held";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder + "\\cover.jpg", Picture("green.jpg")));
+    const std::string song = Song("Held\\held.mp3", std::vector<uint8_t>(4096, 0xFF));
+    heldName = L"held.mp3";
+    Patch("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&NotingCreateFileW));
+    Patch("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&HeldReadFile));
+    Patch("kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(&CountedFindFirstFileExW));
+    Patch("ole32.dll", "CoInitializeEx", reinterpret_cast<void*>(&CountedCoInitializeEx));
+    Patch("user32.dll", "PostMessageA", reinterpret_cast<void*>(&CountedPostMessageA));
+    Play(song);
+    ASSERT_TRUE(WaitUntil([] { return heldReader != nullptr; }, 5000)) << "the worker never read the song";
+    StopPlugin();
+    const int postsAtStop = coverPosts;
+    SetEvent(letGo);
+    ASSERT_EQ(WaitForSingleObject(heldReader, 5000), WAIT_OBJECT_0) << "the worker did not end";
+    EXPECT_EQ(folderSearches, 0);
+    EXPECT_EQ(comStarts, 0);
+    EXPECT_EQ(coverPosts, postsAtStop);
+    EXPECT_TRUE(NobodyHolds(song));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Which names a cover is looked for at, and which of a folder's pictures
 // is the cover.
 #include "cover/cover_file.h"
+#include "player/playlist.h"
+#include "player/song_file.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 TEST(IsFilePath, LocalAndNetworkPathsOnly) {
     for (const wchar_t* path : {L"C:\\Music\\a.mp3", L"z:/music/a.mp3", L"\\\\server\\share\\a.flac"})
@@ -22,4 +25,28 @@ TEST(FolderPictureRank, TheNamesInOrderInAnyLetterCase) {
     EXPECT_EQ(FolderPictureRank(L"AlbumArt.png"), 11);
     for (const wchar_t* other : {L"cover.gif", L"cover", L"cover.jpg.bak", L"mycover.jpg", L"AlbumArtSmall.jpg", L""})
         EXPECT_EQ(FolderPictureRank(other), -1) << other;
+}
+
+// A name the player gives in the code page is read up to kTitleReadMax
+// bytes; one cut there names no file whole, however few characters its
+// bytes make.
+TEST(NameFromCodePage, ANameCutAtTheReadsBoundIsNoFile) {
+    std::string hiragana;
+    for (int i = 0; i < 512; ++i) hiragana += "\x82\xA0";  // two bytes each in code page 932
+    struct Case {
+        const char* what;
+        std::string bytes;
+        UINT codePage;
+        size_t length;
+    };
+    const Case cases[] = {
+        {"double-byte characters, whole", hiragana.substr(0, kTitleReadMax - 2), 932, kTitleReadMax / 2 - 1},
+        {"double-byte characters, cut", hiragana, 932, 0},
+        {"single-byte characters, whole", std::string(kTitleReadMax - 1, 'a'), 1252, kTitleReadMax - 1},
+        {"nothing read", std::string(), 1252, 0},
+    };
+    for (const Case& c : cases) {
+        wchar_t name[kTitleReadMax];
+        EXPECT_EQ(NameFromCodePage(c.bytes.data(), c.bytes.size(), c.codePage, name), c.length) << c.what;
+    }
 }

@@ -59,6 +59,23 @@ TEST_F(PlayerPollTest, APausedTrackGivesItsPercentageFromFourQueriesAndBlinks) {
     EXPECT_TRUE(pluginState.positionUnchanged);
 }
 
+// While the player plays, one question more: its entry. A song that
+// changed under the same caption is counted; one that plays on is not.
+TEST_F(PlayerPollTest, APlayingPlayerIsAskedItsEntryAndAnotherSongIsNoticed) {
+    StartPlayer(PlayerSimState::Playing, 61500, 200);
+    Poll();
+    EXPECT_EQ(LoggedSinceMark("USER"), (Queries{"0 105", "0 104", "1 105", "0 105", "0 125"}));
+    const uint32_t before = songChangesNoticed;
+    Poll();
+    EXPECT_EQ(songChangesNoticed, before) << "the song playing on";
+    ASSERT_TRUE(SendPlayerSimPlaylist(sim.window, {{"A - One", 200}, {"B - Two", 200}}));
+    Poll();
+    EXPECT_EQ(songChangesNoticed, before + 1) << "the playlist replaced, at the same entry";
+    ASSERT_TRUE(SendPlayerSimControl(sim.window, "play 1"));
+    Poll();
+    EXPECT_EQ(songChangesNoticed, before + 2) << "another entry";
+}
+
 TEST_F(PlayerPollTest, APlayingPlayerWhosePositionMovesIsPlaying) {
     StartPlayer(PlayerSimState::Playing, 10000);
     Poll();

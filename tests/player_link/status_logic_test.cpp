@@ -1,5 +1,5 @@
 // The poll's decisions on their own: standstill, status mapping, the bar's
-// percentage and the seek target.
+// percentage, the seek target, and another song under the same caption.
 #include "player/status_logic.h"
 #include "plugin/state/plugin_state.h"
 
@@ -50,4 +50,24 @@ TEST(StatusLogic, SeekTargetIsLengthTimesPercentAndNothingWithoutALength) {
     EXPECT_FALSE(SeekTargetMs(-1, 31).has_value());
     EXPECT_FALSE(SeekTargetMs(0, 31).has_value());
     EXPECT_FALSE(SeekTargetMs(200, -1).has_value());
+}
+
+TEST(StatusLogic, AnotherSongIsAnotherEntryOrTheSongStartedOver) {
+    const SongReading before{3, 61500, 10000};
+    struct Case {
+        const char* what;
+        SongReading before;
+        SongReading now;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"playing on", before, {3, 62500, 11000}, false},
+        {"another entry", before, {4, 62500, 11000}, true},
+        {"started over since", before, {3, 400, 11000}, true},
+        {"started over as it was last read", before, {3, 1200, 11000}, true},
+        {"sought back to the middle", before, {3, 30000, 11000}, false},
+        {"a player that answers 0 for every position", {3, 0, 10000}, {3, 0, 11000}, false},
+        {"started over across the tick count's wrap", {3, 61500, 0xFFFFFE00u}, {3, 400, 0x300}, true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SongMayHaveChanged(c.before, c.now), c.changed) << c.what;
 }

@@ -203,11 +203,20 @@ TEST_F(TitleTipTest, IconSizeFollowsTheTipHeight) {
     EXPECT_EQ(titleIconSize, 8);  // nothing fits: the previous size stays
 }
 
-TEST_F(TitleTipTest, MovingReleasesThePreviousIcon) {
+// The icon is loaded once for each size the tip's height asks for: a move
+// keeps it, a new size releases the one before.
+TEST_F(TitleTipTest, TheIconIsLoadedAgainOnlyForANewSize) {
+    UseFont(FontWithLineHeight(13));
     UpdateTitleTip();
     const HICON first = titleIcon;
     ASSERT_NE(first, nullptr);
     MoveWindow(control, 300, 745, 55, 23, FALSE);
+    UpdateTitleTip();
+    ASSERT_EQ(TipRect().right, 300 + 55) << "the tip followed the control";
+    EXPECT_EQ(titleIcon, first);
+
+    UseFont(FontWithLineHeight(6));
+    SetCaption("B - Winamp");
     UpdateTitleTip();
     ASSERT_NE(titleIcon, nullptr);
     EXPECT_TRUE(IconAlive(titleIcon));
