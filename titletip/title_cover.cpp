@@ -31,6 +31,8 @@ struct Covers {
     uint32_t songChangesSeen = 0;  // the poll's count as the last look was handed
     HWND lookAgainAt = nullptr;  // a title change came while the worker looked
     HBITMAP shown = nullptr;     // kCoverSide square, premultiplied
+    // The title's cover is awaited, the song before having shown one.
+    bool awaited = false;
     // What shows (a cover or none) is the last word found for shownKey.
     bool shownLastWord = false;
     CoverKey shownKey = {};
@@ -65,7 +67,18 @@ void HandLook(HWND player) {
         covers.lookedFor = covers.titleChanges;
     } else if (coverWorker.Busy()) {
         covers.lookAgainAt = player;
+    } else {
+        // No worker will look: nothing is coming.
+        covers.awaited = false;
     }
+}
+
+void DropShown() {
+    ++covers.titleChanges;
+    covers.lookAgainAt = nullptr;
+    covers.shownLastWord = false;
+    covers.songFile.reset();
+    DeleteShown();
 }
 
 void MoveToFront(int at) {
@@ -120,14 +133,18 @@ HBITMAP MakeCoverBitmap(const CoverPixels& pixels) {
 
 // What a look found goes on screen, unless it shows already: the same
 // song's cover found again, after a notice of another song that was not,
-// stays as it is. key is nullptr for what is not the song's last word.
-void Show(const CoverKey* key, const CoverPixels& pixels) {
+// stays as it is. key is nullptr for what is not the song's last word; a
+// square kept for the cover while it was awaited goes when none came.
+void Show(const CoverKey* key, const CoverPixels& pixels, bool awaited) {
     if (key && covers.shownLastWord && SameCover(*key, covers.shownKey)) return;
     covers.shownLastWord = key != nullptr;
     if (key) covers.shownKey = *key;
     const bool drawable = !pixels.bgra.empty() && pixels.width <= kCoverSide && pixels.height <= kCoverSide &&
                           pixels.bgra.size() == static_cast<size_t>(pixels.width) * pixels.height;
-    if (!drawable && !covers.shown) return;
+    if (!drawable && !covers.shown) {
+        if (awaited) RefitTitleTip();
+        return;
+    }
     DeleteShown();
     if (drawable) covers.shown = MakeCoverBitmap(pixels);
     RefitTitleTip();
@@ -136,15 +153,13 @@ void Show(const CoverKey* key, const CoverPixels& pixels) {
 }  // namespace
 
 void ForgetShownCover() {
-    ++covers.titleChanges;
-    covers.lookAgainAt = nullptr;
-    covers.shownLastWord = false;
-    covers.songFile.reset();
-    DeleteShown();
+    DropShown();
+    covers.awaited = false;
 }
 
 void LookForCover(HWND player) {
-    ForgetShownCover();
+    covers.awaited = covers.awaited || covers.shown != nullptr;
+    DropShown();
     HandLook(player);
 }
 
@@ -163,13 +178,17 @@ void FinishCover(WPARAM poster) {
         // Another song under the same title pops the tip as a new title does.
         const bool anotherSong = covers.songFile && *covers.songFile != file;
         covers.songFile = file;
-        Show(kept ? &kept->key : nullptr, kept ? kept->pixels : job->pixels);
+        const bool awaited = covers.awaited;
+        covers.awaited = false;
+        Show(kept ? &kept->key : nullptr, kept ? kept->pixels : job->pixels, awaited);
         if (anotherSong) PopTitleTip();
     }
     if (covers.lookAgainAt) HandLook(covers.lookAgainAt);
 }
 
 bool CoverShown() { return covers.shown != nullptr; }
+
+bool CoverSquareKept() { return covers.shown != nullptr || covers.awaited; }
 
 void DrawCover(HDC dc, int x, int y) {
     if (!covers.shown) return;

@@ -29,4 +29,9 @@ void FinishCover(WPARAM poster);
 // Host's thread: whether a cover is shown, and drawing it with its
 // top-left at (x, y), centred in a kCoverSide square.
 bool CoverShown();
+// Host's thread: whether the tip keeps the cover's square: a cover shows,
+// or the new song's is awaited after a song that showed one (an album's
+// songs mostly have one), so that its arrival only paints, and the tip
+// keeps its size from song to song.
+bool CoverSquareKept();
 void DrawCover(HDC dc, int x, int y);

@@ -58,7 +58,7 @@ void MeasureShownTitle() {
 }
 
 SIZE TipSize() {
-    if (CoverShown()) {
+    if (CoverSquareKept()) {
         return SIZE{shownTitleExtent.cx + kCoverExtraWidth,
                     std::max<LONG>(shownTitleExtent.cy + kExtraHeight, kCoverTipHeight)};
     }
@@ -75,7 +75,7 @@ void LoadTitleIcon() {
 // The icon beside a title without a cover follows the tip's height; it is
 // loaded again only for a new size. A cover takes its place.
 void FitTitleIcon() {
-    if (CoverShown()) return;
+    if (CoverSquareKept()) return;
     const int size = IconSizeFor(titleTipHeight, titleIconSize);
     if (titleIcon && size == titleIconSize) return;
     titleIconSize = size;
@@ -103,16 +103,17 @@ TipSurroundings Surroundings() {
     return around;
 }
 
-// Sizes and places the tip for what it shows. A title or a cover that
-// changed always resizes it; the refresh only moves it when the taskbar or
-// the control has moved.
-void FitTitleTip(bool changed) {
+// Sizes and places the tip for what it shows, in one call, made when the
+// size or the place changed, and at every new title, which it also raises
+// among the topmost windows; false when nothing was made. Under Wine the
+// call costs the shell's thread about half a millisecond.
+bool FitTitleTip(bool newTitle) {
     HWND tip = pluginState.titleTipWindow;
     const SIZE size = TipSize();
     const POINT origin = TitleTipOrigin(Surroundings(), size);
     const bool moved = origin.x != titleTipX || origin.y != titleTipY || size.cx != titleTipWidth ||
                        size.cy != titleTipHeight;
-    if (!changed && !moved) return;
+    if (!newTitle && !moved) return false;
     titleTipX = origin.x;
     titleTipY = origin.y;
     titleTipWidth = size.cx;
@@ -120,6 +121,7 @@ void FitTitleTip(bool changed) {
     FitTitleIcon();
     SetWindowPos(tip, nullptr, titleTipX, titleTipY, titleTipWidth, titleTipHeight, kFitFlags);
     InvalidateRect(tip, nullptr, FALSE);
+    return true;
 }
 
 void OnTitleChanged() {
@@ -148,7 +150,9 @@ void OnTitleChanged() {
 
 }  // namespace
 
-void RefitTitleTip() { FitTitleTip(true); }
+void RefitTitleTip() {
+    if (!FitTitleTip(false)) InvalidateRect(pluginState.titleTipWindow, nullptr, FALSE);
+}
 
 void PopTitleTip() {
     HWND tip = pluginState.titleTipWindow;

@@ -88,7 +88,7 @@ constexpr int kTitleTextGap = 5;  // between the icon's or the cover's box and t
 constexpr int kCoverTipHeight = kCoverSide + 2 * kCoverInset;
 
 // Host's thread: sizes the tip for what it shows now (the shown title and
-// the cover, when there is one) and places it again.
+// the cover's square, when it keeps one) and places it again; repaints it.
 void RefitTitleTip();
 // Host's thread: shows the tip for TITLE_TIP_CHANGE_MS, as a new song does.
 void PopTitleTip();

@@ -47,9 +47,9 @@ void PaintTitleTip(HDC dc, HWND window) {
     auto brush = SelectIn(dc, titleTipBrush);
     Rectangle(dc, client.left, client.top, client.right, client.bottom);
 
-    const bool cover = CoverShown();
+    const bool square = CoverSquareKept();
     RECT textRect = client;
-    textRect.left = cover ? kCoverInset + kCoverSide + kTitleTextGap : titleIconSize + kTitleTextGap;
+    textRect.left = square ? kCoverInset + kCoverSide + kTitleTextGap : titleIconSize + kTitleTextGap;
     textRect.top = kTextTop;
     if (shownWideTitle[0] != L'\0') {
         DrawWideTitle(dc, textRect);
@@ -58,7 +58,7 @@ void PaintTitleTip(HDC dc, HWND window) {
                   0);
     }
 
-    if (cover)
+    if (square)
         DrawCover(dc, kCoverInset, (titleTipHeight - kCoverSide) / 2);
     else if (titleIcon)
         DrawIconEx(dc, kIconLeft, (titleTipHeight - titleIconSize) / 2, titleIcon, 0, 0, 0, titleTipBrush,
