@@ -106,7 +106,8 @@ TipSurroundings Surroundings() {
 // Sizes and places the tip for what it shows, in one call, made when the
 // size or the place changed, and at every new title, which it also raises
 // among the topmost windows; false when nothing was made. Under Wine the
-// call costs the shell's thread about half a millisecond.
+// call costs the shell's thread half a millisecond and more, which is why
+// the tip keeps a cover's square from song to song.
 bool FitTitleTip(bool newTitle) {
     HWND tip = pluginState.titleTipWindow;
     const SIZE size = TipSize();
