@@ -16,6 +16,9 @@ constexpr std::array<std::wstring_view, 3> kFolderPictureTypes = {L".jpg", L".jp
 // A folder of more is not looked through to its end: the pictures sought
 // are rarely there, and the worker would be long on a slow share.
 constexpr int kFolderEntriesLooked = 4096;
+// A song's name is read whole up to kTitleReadMax characters; a picture's
+// name in its folder is at most MAX_PATH.
+constexpr size_t kFolderPathRoom = kTitleReadMax + MAX_PATH;
 
 bool SameLetters(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
@@ -126,16 +129,16 @@ TagCover CoverFromSongTags(const std::wstring& path) {
 
 std::optional<FolderCover> LookInFolder(const std::wstring& songPath) {
     const size_t slash = songPath.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return std::nullopt;
-    std::wstring folder = songPath.substr(0, slash + 1);
-    folder += L'*';
+    if (slash == std::wstring::npos || slash + 2 >= kFolderPathRoom) return std::nullopt;
+    // The folder, then each name looked for in it.
+    wchar_t path[kFolderPathRoom];
+    wchar_t* const name = path + songPath.copy(path, slash + 1);
+    lstrcpynW(name, L"*", 2);
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileExW(folder.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    folder.pop_back();
+    const HANDLE search = FindFirstFileExW(path, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     int bestRank = -1;
     FileStamp bestStamp = {};
-    wchar_t best[MAX_PATH] = {};
     // A search cut short by the share, not by the folder's end, said nothing.
     bool searched = true;
     for (int looked = 1;; ++looked) {
@@ -143,7 +146,7 @@ std::optional<FolderCover> LookInFolder(const std::wstring& songPath) {
             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? -1 : FolderPictureRank(found.cFileName);
         if (rank >= 0 && (bestRank < 0 || rank < bestRank)) {
             bestRank = rank;
-            lstrcpynW(best, found.cFileName, MAX_PATH);
+            lstrcpynW(name, found.cFileName, static_cast<int>(path + kFolderPathRoom - name));
             bestStamp = FileStamp{TextHash(found.cFileName), Joined(found.nFileSizeHigh, found.nFileSizeLow),
                                   Joined(found.ftLastWriteTime)};
         }
@@ -155,12 +158,12 @@ std::optional<FolderCover> LookInFolder(const std::wstring& songPath) {
     }
     FindClose(search);
     if (!searched) return std::nullopt;
-    if (bestRank >= 0) return FolderCover{bestStamp, folder + best};
+    if (bestRank >= 0) return FolderCover{bestStamp, path};
     // None there: the folder's own last write, which a picture copied in
     // changes. "C:\" names a drive's root only with its backslash.
-    if (folder.size() > 3) folder.pop_back();
+    *(slash > 2 ? name - 1 : name) = L'\0';
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &attributes)) return std::nullopt;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &attributes)) return std::nullopt;
     return FolderCover{FileStamp{0, 0, Joined(attributes.ftLastWriteTime)}, std::wstring()};
 }
 
