@@ -123,8 +123,9 @@ TagCover CoverFromSongTags(const std::wstring& path) {
     const FileHandle file(path);
     if (!file.Open()) return {HeapBytes(), false};
     FileCoverSource source(file.Get());
-    HeapBytes bytes = CoverFromTags(source);
-    return {std::move(bytes), source.Whole()};
+    bool heapRanShort = false;
+    HeapBytes bytes = CoverFromTags(source, &heapRanShort);
+    return {std::move(bytes), source.Whole() && !heapRanShort};
 }
 
 std::optional<FolderCover> LookInFolder(const std::wstring& songPath) {

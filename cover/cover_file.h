@@ -51,9 +51,10 @@ constexpr bool SameCover(const CoverKey& a, const CoverKey& b) {
 std::optional<FileStamp> StampOfFile(const std::wstring& path);
 
 // What the song's tags gave: the cover picture's bytes, empty when they
-// hold none. `whole` when the file was opened and every read of it came
-// back: only then is "none" the file's last word rather than a share's
-// hiccup or a tagger holding the file while it saves. Reads at most 16 MB.
+// hold none. `whole` when the file was opened, every read of it came back
+// and the heap held what the readers asked for: only then is "none" the
+// file's last word rather than a share's hiccup, a tagger holding the file
+// while it saves, or memory short for a moment. Reads at most 16 MB.
 struct TagCover {
     HeapBytes bytes;
     bool whole;

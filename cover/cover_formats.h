@@ -38,12 +38,15 @@ public:
     // The same into out, allocated only once the size is known to fit;
     // false too when the heap cannot hold it.
     bool ReadAt(uint64_t offset, uint64_t size, HeapBytes& out);
+    // Whether a block a reader needed could not be had from the heap.
+    bool HeapRanShort() const { return heapRanShort_; }
 
 private:
     CoverSource& file_;
     uint64_t size_;
     uint64_t used_ = 0;
     uint32_t reads_ = 0;
+    bool heapRanShort_ = false;
 };
 
 // A stretch of the file, read front to back like a ByteCursor, but through

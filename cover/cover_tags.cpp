@@ -37,10 +37,7 @@ bool IsFlacAt(CoverReadBudget& file, uint64_t offset) {
     return file.ReadAt(offset, magic.data(), magic.size()) && ByteCursor(magic.data(), magic.size()).RestEquals("fLaC");
 }
 
-}  // namespace
-
-HeapBytes CoverFromTags(CoverSource& source) {
-    CoverReadBudget file(source);
+HeapBytes FindCover(CoverReadBudget& file) {
     Magic start{};
     if (!file.ReadAt(0, start.data(), start.size())) return {};
     if (StartsWith(start, 0, "ID3")) {
@@ -62,4 +59,13 @@ HeapBytes CoverFromTags(CoverSource& source) {
     }
     if (MayEndInApeTag(start)) return FindApeCover(file);
     return {};
+}
+
+}  // namespace
+
+HeapBytes CoverFromTags(CoverSource& source, bool* heapRanShort) {
+    CoverReadBudget file(source);
+    HeapBytes cover = FindCover(file);
+    if (heapRanShort) *heapRanShort = file.HeapRanShort();
+    return cover;
 }

@@ -44,5 +44,7 @@ constexpr size_t kCoverReadLimit = 16u * 1024 * 1024;  // bytes read from one fi
 // The cover picture's bytes found in the file's tags, or empty when there is
 // none, the tags are bad or the heap could not hold them. The front cover
 // wins over other pictures in the same tag, else the first picture does.
-// At most kCoverReadLimit bytes of the file are read and held.
-HeapBytes CoverFromTags(CoverSource& file);
+// At most kCoverReadLimit bytes of the file are read and held. When asked,
+// *heapRanShort says whether a block the readers needed could not be had:
+// then an empty result is no word on the file, which may hold a cover.
+HeapBytes CoverFromTags(CoverSource& file, bool* heapRanShort = nullptr);

@@ -21,7 +21,11 @@ bool CoverReadBudget::ReadAt(uint64_t offset, uint8_t* out, size_t size) {
 
 bool CoverReadBudget::ReadAt(uint64_t offset, uint64_t size, HeapBytes& out) {
     if (!Fits(offset, size, size_, Left()) || reads_ >= kCoverReadCountLimit) return false;
-    return out.Allocate(static_cast<size_t>(size)) && ReadAt(offset, out.data(), out.size());
+    if (!out.Allocate(static_cast<size_t>(size))) {
+        heapRanShort_ = true;
+        return false;
+    }
+    return ReadAt(offset, out.data(), out.size());
 }
 
 FileWindow::FileWindow(CoverReadBudget& file, uint64_t begin, uint64_t end)
