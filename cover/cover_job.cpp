@@ -5,8 +5,7 @@
 #include "cover/cover_job.h"
 
 #include "player/song_file.h"
-
-#include <objbase.h>
+#include "plugin/com_apartment.h"
 
 #include <utility>
 
@@ -14,21 +13,6 @@ namespace {
 
 // The file questions share this bound, as the menu's do.
 constexpr DWORD kFileQuestionsBoundMs = 500;
-
-// COM for one job: the imaging component lives in it.
-class ComApartment {
-public:
-    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~ComApartment() {
-        if (ready_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    bool Ready() const { return ready_; }
-
-private:
-    bool ready_;
-};
 
 bool Stopped(const WorkerLink& link) { return StopRequestedWithin(link, 0); }
 
@@ -47,7 +31,8 @@ void Reuse(CoverJob& job, int kept) {
 // memory) is no last word: the next look tries again.
 void Decode(const WorkerLink& link, const HeapBytes& bytes, bool whole, CoverJob& job) {
     if (Stopped(link)) return;
-    const ComApartment com;
+    // The imaging component lives in the job's apartment.
+    const ComApartment com(COINIT_MULTITHREADED);
     if (!com.Ready()) return;
     std::optional<CoverPixels> pixels = DecodeCover(bytes.data(), bytes.size());
     if (!pixels) return;

@@ -12,12 +12,12 @@
 #include "player/launch_timing.h"
 #include "player/player_link.h"
 #include "player/process_image.h"
+#include "plugin/com_apartment.h"
 #include "plugin/descriptor.h"
 #include "plugin/error_box.h"
 #include "plugin/state/plugin_state.h"
 #include "plugin/worker_slot.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 #include <memory>
 
@@ -61,26 +61,11 @@ PlayerProgram PlayerProgramNow() {
     return program;
 }
 
-// COM for the calling thread, in a single-threaded apartment, for as long
-// as it lives; nothing when COM cannot be had.
-class ComApartment {
-public:
-    ComApartment() : ready_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (ready_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool ready_;
-};
-
 // Runs the program with no parameters, keeping the started process.
 StartedProgram StartPlayerProgram(const PlayerProgram& program) {
     // ShellExecuteEx may hand the start to a shell extension or handler
     // that needs COM on the calling thread, as its documentation says.
-    const ComApartment com;
+    const ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
     // As ShellExecuteA: no error box of the shell's own; the caller says it.
