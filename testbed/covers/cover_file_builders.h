@@ -113,7 +113,8 @@ struct PcmOptions {
     bool id3BeforeSamples = false;
     uint32_t sampleBytes = 64;
     // The samples' chunk claims its size but holds no bytes, for a source
-    // that stands in for gigabytes of them.
+    // that stands in for gigabytes of them; with the ID3 chunk after them,
+    // they belong at the offset of the layout's tags.
     bool samplesLeftOut = false;
 };
 
