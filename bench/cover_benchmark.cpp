@@ -12,7 +12,11 @@
 // repainted by force, and its WM_PAINT is timed from BeginPaint to
 // EndPaint. Meanwhile every message the host's thread sends or posts to
 // the player is counted. Last, a song played again after one other must
-// get its kept cover without a file opened.
+// get its kept cover without a file opened. Then the same title change to
+// the cover on screen for the other formats whose tags carry the JPEG:
+// Ogg Vorbis, Opus, WMA (its Metadata Library, the picture being over
+// 64 KB), APE, and a WAV whose ID3 chunk comes after 100 MB of samples,
+// written once and named ten times by hard links.
 // Not part of the test run.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
@@ -22,6 +26,7 @@
 #include "tests/support/iat_patch.h"
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +51,8 @@ constexpr DWORD kCoverTimeoutMs = 5000;
 constexpr DWORD kSettleMs = 50;
 constexpr DWORD kServeMs = 10;
 constexpr const char* kPicturePath = "\\cover_pictures\\noise.jpg";
+constexpr uint32_t kWavSampleBytes = 100u * 1024 * 1024;
+constexpr size_t kWriteChunk = 1u << 20;
 
 // One look, from the title command until the cover is on screen. Only the
 // worker's post and its file opens come from another thread.
@@ -193,13 +200,92 @@ private:
     std::string dir_;
 };
 
+TagPicture FrontCover(const std::vector<uint8_t>& picture) {
+    TagPicture cover;
+    cover.bytes = picture;
+    return cover;
+}
+
 // An MP3 named name in the folder with the picture in its tag; empty when
 // it could not be written.
 std::string WriteSong(const SongFolder& folder, const std::string& name, const std::vector<uint8_t>& picture) {
-    TagPicture cover;
-    cover.bytes = picture;
     const std::string path = folder.dir() + "\\" + name;
-    return WriteFileBytes(path, BuildId3File({cover}, Id3Options{})) ? path : std::string();
+    return WriteFileBytes(path, BuildId3File({FrontCover(picture)}, Id3Options{})) ? path : std::string();
+}
+
+// The songs of one format, each a file of its own to the plug-in's kept
+// covers.
+struct FormatSongs {
+    const char* name;
+    std::vector<std::string> files;
+};
+
+using SongBuilder = std::vector<uint8_t> (*)(const std::vector<TagPicture>&);
+
+constexpr struct {
+    const char* name;
+    const char* extension;
+    SongBuilder build;
+} kTaggedFormats[] = {
+    {"Ogg Vorbis", "ogg", [](const std::vector<TagPicture>& cover) { return BuildOggFile(cover, {}); }},
+    {"Opus", "opus",
+     [](const std::vector<TagPicture>& cover) {
+         OggOptions opus;
+         opus.opus = true;
+         return BuildOggFile(cover, opus);
+     }},
+    {"WMA", "wma", [](const std::vector<TagPicture>& cover) { return BuildAsfFile(cover, {}); }},
+    {"APE", "ape", [](const std::vector<TagPicture>& cover) { return BuildApeFile(cover, {}); }},
+};
+
+bool WriteAll(FILE* file, const uint8_t* bytes, size_t size) { return std::fwrite(bytes, 1, size, file) == size; }
+
+// The WAV's samples, left out of what the builder made, go in just before
+// its ID3 chunk.
+bool WriteWav(const std::string& path, const std::vector<uint8_t>& picture) {
+    PcmOptions options;
+    options.sampleBytes = kWavSampleBytes;
+    options.samplesLeftOut = true;
+    FileLayout layout;
+    const std::vector<uint8_t> bytes = BuildPcmFile({FrontCover(picture)}, options, &layout);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const std::vector<uint8_t> samples(kWriteChunk, 0);
+    bool written = WriteAll(file, bytes.data(), layout.tags.offset);
+    for (size_t left = kWavSampleBytes; written && left > 0; left -= std::min(left, kWriteChunk))
+        written = WriteAll(file, samples.data(), std::min(left, kWriteChunk));
+    written = written && WriteAll(file, bytes.data() + layout.tags.offset, bytes.size() - layout.tags.offset);
+    return std::fclose(file) == 0 && written;
+}
+
+// kSongFiles songs of each format; the WAV is written once and named again
+// by hard links. Empty, having said why, when they could not be written.
+std::vector<FormatSongs> WriteFormatSongs(const SongFolder& folder, const std::vector<uint8_t>& picture) {
+    std::vector<FormatSongs> formats;
+    for (const auto& format : kTaggedFormats) {
+        const std::vector<uint8_t> bytes = format.build({FrontCover(picture)});
+        formats.push_back({format.name, {}});
+        for (int i = 0; i < kSongFiles; ++i) {
+            const std::string path = folder.dir() + Printed("\\song_%02d.", i) + format.extension;
+            if (!WriteFileBytes(path, bytes)) {
+                std::printf("cannot write %s\n", path.c_str());
+                return {};
+            }
+            formats.back().files.push_back(path);
+        }
+    }
+    formats.push_back({"WAV", {}});
+    for (int i = 0; i < kSongFiles; ++i) {
+        const std::string path = folder.dir() + Printed("\\song_%02d.wav", i);
+        const bool made = i == 0 ? WriteWav(path, picture)
+                                 : CreateHardLinkA(path.c_str(), formats.back().files[0].c_str(), nullptr) != FALSE;
+        if (!made) {
+            std::printf("cannot write %s\n", path.c_str());
+            return {};
+        }
+        formats.back().files.push_back(path);
+    }
+    return formats;
 }
 
 // Serves the host's thread as WaitUntil does until the cover is blitted,
@@ -295,6 +381,8 @@ int main() {
         std::printf("cannot write the songs\n");
         return 1;
     }
+    const std::vector<FormatSongs> formats = WriteFormatSongs(folder, picture);
+    if (formats.empty()) return 1;
 
     PluginSession session;
     if (!session.Start()) {
@@ -356,7 +444,23 @@ int main() {
     std::printf("%d covers of %zu-byte JPEGs in %d files' ID3v2.3 tags; %d of them read from their files\n",
                 kTimedCovers, picture.size(), kSongFiles, readFresh);
 
-    const int number = kWarmUpCovers + kTimedCovers;
+    int number = kWarmUpCovers + kTimedCovers;
+    std::vector<std::vector<double>> formatToCover(formats.size());
+    std::vector<int> formatReadFresh(formats.size(), 0);
+    for (size_t f = 0; f < formats.size(); ++f) {
+        for (int i = 0; i < kTimedCovers; ++i, ++number) {
+            if (!ShowSong(formats[f].files[i % kSongFiles], number)) {
+                std::printf("%s cover %d never on screen (title read %d, done posted %d, arrived %d)\n", formats[f].name,
+                            i + 1, look.read, postedAt != 0, look.arrived);
+                return 1;
+            }
+            formatReadFresh[f] += fileOpens > 0;
+            formatToCover[f].push_back(MicrosecondsBetween(look.readAt, look.blittedAt));
+        }
+        std::printf("%d covers of %s files; %d of them read from their files\n", kTimedCovers, formats[f].name,
+                    formatReadFresh[f]);
+    }
+
     const bool keptShown = ShowSong(keptSong, number);
     const int firstOpens = fileOpens;
     const bool otherShown = ShowSong(otherSong, number + 1);
@@ -373,6 +477,12 @@ int main() {
     PrintFigure("title change to the cover on screen (median)", Printed("%.3f ms", coverMs),
                 Printed("<= %.0f ms", kCoverBoundMs), coverMs <= kCoverBoundMs && readFresh == kTimedCovers);
     PrintFigure("title change to the cover on screen (p95)", Printed("%.3f ms", Percentile(toCover, 95) / 1000));
+    for (size_t f = 0; f < formats.size(); ++f) {
+        const double formatMs = Median(formatToCover[f]) / 1000;
+        PrintFigure(Printed("title change to the cover on screen, %s (median)", formats[f].name),
+                    Printed("%.3f ms", formatMs), Printed("<= %.0f ms", kCoverBoundMs),
+                    formatMs <= kCoverBoundMs && formatReadFresh[f] == kTimedCovers);
+    }
     ReportMedian("title change to the cover on screen, the title read to the worker's MSG_COVER_DONE post", toPost);
     const double arrivalMs = Median(arrivalToCover) / 1000;
     PrintFigure("the shell's thread's share of a cover's arrival, MSG_COVER_DONE taken to the cover's blit (median)",

@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-size_budget=$((120 * 1024))
+size_budget=$((136 * 1024))
 
 BUILD_TYPE=MinSizeRel "$root/scripts/build.sh" "$build" >/dev/null
 
@@ -21,7 +21,7 @@ plugin=$build/bin/Plugins/Pelorin.plg
 size=$(stat -c %s "$plugin")
 holds=holds
 [ "$size" -le $size_budget ] || holds=FAILS
-figures=("figure: Pelorin.plg size (release) | $size bytes | <= $size_budget bytes (120 KB) | $holds")
+figures=("figure: Pelorin.plg size (release) | $size bytes | <= $size_budget bytes (136 KB) | $holds")
 
 status=0
 cd "$build/bin"

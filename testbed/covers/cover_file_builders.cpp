@@ -1,5 +1,7 @@
 // Music files laid out as their formats' documents describe them, so that
 // a cover reader's tests do not lean on the reader's own idea of the bytes.
+// Each part is built as a Piece that knows where its own length fields and
+// pictures lie, so that the whole file can tell the soak where to break it.
 #include "testbed/covers/cover_file_builders.h"
 
 #include <algorithm>
@@ -37,11 +39,6 @@ void PutU32LE(Bytes& out, uint32_t value) {
     PutU16LE(out, value);
     PutU16LE(out, value >> 16);
 }
-// Seven bits to a byte, most significant first.
-void PutSyncsafe(Bytes& out, uint32_t value) {
-    for (int shift = 21; shift >= 0; shift -= 7) PutU8(out, (value >> shift) & 0x7F);
-}
-
 // Characters of the Basic Multilingual Plane only.
 Bytes Utf8(const std::u16string& text) {
     Bytes out;
@@ -117,6 +114,57 @@ Bytes ZlibStored(const Bytes& data) {
     return out;
 }
 
+// Bytes with the places of their length fields and pictures, which move
+// along when the bytes are put into a larger whole. A part whose bytes are
+// transformed (unsynchronised, compressed, encrypted, base64) is plain
+// bytes again: its places are gone.
+struct Piece {
+    Bytes bytes;
+    std::vector<LengthField> lengths;
+    std::vector<ByteSpan> pictures;
+};
+
+Piece Plain(Bytes bytes) {
+    Piece piece;
+    piece.bytes = std::move(bytes);
+    return piece;
+}
+
+void Append(Piece& out, const Piece& more) {
+    const size_t shift = out.bytes.size();
+    for (LengthField field : more.lengths) {
+        field.offset += shift;
+        out.lengths.push_back(field);
+    }
+    for (ByteSpan picture : more.pictures) {
+        picture.offset += shift;
+        out.pictures.push_back(picture);
+    }
+    Append(out.bytes, more.bytes);
+}
+
+void PutLength(Piece& out, uint64_t value, int size, NumberCoding coding) {
+    out.lengths.push_back({out.bytes.size(), size, coding});
+    out.bytes.resize(out.bytes.size() + static_cast<size_t>(size));
+    WriteNumber(out.bytes, out.bytes.size() - static_cast<size_t>(size), value, size, coding);
+}
+
+void PutPicture(Piece& out, const Bytes& picture) {
+    out.pictures.push_back({out.bytes.size(), picture.size()});
+    Append(out.bytes, picture);
+}
+
+// The whole file's bytes, and where its parts lie for a caller that asks.
+Bytes Finished(Piece file, ByteSpan tags, FileLayout* layout) {
+    if (layout != nullptr) {
+        const auto byOffset = [](const auto& a, const auto& b) { return a.offset < b.offset; };
+        std::sort(file.lengths.begin(), file.lengths.end(), byOffset);
+        std::sort(file.pictures.begin(), file.pictures.end(), byOffset);
+        *layout = FileLayout{std::move(file.lengths), std::move(file.pictures), tags};
+    }
+    return std::move(file.bytes);
+}
+
 constexpr uint8_t kEncryptionMethod = 0x80;
 constexpr uint8_t kEncryptionKey = 0x5A;
 
@@ -128,77 +176,77 @@ std::string V22ImageFormat(const std::string& mime) {
     return "JPG";
 }
 
-Bytes Id3Frame(int version, std::string_view id, const Bytes& content, uint8_t formatFlags) {
-    Bytes frame;
-    Append(frame, id);
+Piece Id3Frame(int version, std::string_view id, const Piece& content, uint8_t formatFlags) {
+    Piece frame;
+    Append(frame.bytes, id);
+    const size_t size = content.bytes.size();
     if (version == 2) {
-        PutU24BE(frame, static_cast<uint32_t>(content.size()));
+        PutLength(frame, size, 3, NumberCoding::BigEndian);
     } else {
-        if (version == 3) PutU32BE(frame, static_cast<uint32_t>(content.size()));
-        if (version == 4) PutSyncsafe(frame, static_cast<uint32_t>(content.size()));
-        PutU8(frame, 0);
-        PutU8(frame, formatFlags);
+        PutLength(frame, size, 4, version == 4 ? NumberCoding::Synchsafe : NumberCoding::BigEndian);
+        PutU8(frame.bytes, 0);
+        PutU8(frame.bytes, formatFlags);
     }
     Append(frame, content);
     return frame;
 }
 
-Bytes PictureFrameData(const TagPicture& picture, int version) {
-    Bytes data;
-    PutU8(data, picture.descriptionEncoding);
+Piece PictureFrameData(const TagPicture& picture, int version) {
+    Piece data;
+    PutU8(data.bytes, picture.descriptionEncoding);
     if (version == 2) {
-        Append(data, V22ImageFormat(picture.mime));
+        Append(data.bytes, V22ImageFormat(picture.mime));
     } else {
-        Append(data, picture.mime);
-        PutU8(data, 0);
+        Append(data.bytes, picture.mime);
+        PutU8(data.bytes, 0);
     }
-    PutU8(data, picture.type);
-    Append(data, Id3Text(picture.description, picture.descriptionEncoding));
-    Append(data, picture.bytes);
+    PutU8(data.bytes, picture.type);
+    Append(data.bytes, Id3Text(picture.description, picture.descriptionEncoding));
+    PutPicture(data, picture.bytes);
     return data;
 }
 
 // A 2.3 or 2.4 frame's content after its header, with the flags that say
 // how it is stored.
-Bytes StoredFrameContent(const Bytes& data, const Id3Options& options, bool picture, TagPicture::Storage storage,
+Piece StoredFrameContent(const Piece& data, const Id3Options& options, bool picture, TagPicture::Storage storage,
                          uint8_t& flags) {
     const bool v4 = options.version == 4;
-    Bytes content;
+    const size_t size = data.bytes.size();
+    Piece content;
     flags = 0;
     switch (storage) {
     case TagPicture::Storage::kCompressed:
         flags = v4 ? 0x08 | 0x01 : 0x80;
-        if (v4) PutSyncsafe(content, static_cast<uint32_t>(data.size()));
-        if (!v4) PutU32BE(content, static_cast<uint32_t>(data.size()));
-        Append(content, ZlibStored(data));
+        PutLength(content, size, 4, v4 ? NumberCoding::Synchsafe : NumberCoding::BigEndian);
+        Append(content.bytes, ZlibStored(data.bytes));
         break;
     case TagPicture::Storage::kEncrypted:
         flags = v4 ? 0x04 : 0x40;
-        PutU8(content, kEncryptionMethod);
-        for (uint8_t byte : data) PutU8(content, byte ^ kEncryptionKey);
+        PutU8(content.bytes, kEncryptionMethod);
+        for (uint8_t byte : data.bytes) PutU8(content.bytes, byte ^ kEncryptionKey);
         break;
     case TagPicture::Storage::kPlain:
         if (v4 && picture && options.dataLengthIndicator) {
             flags |= 0x01;
-            PutSyncsafe(content, static_cast<uint32_t>(data.size()));
+            PutLength(content, size, 4, NumberCoding::Synchsafe);
         }
         Append(content, data);
         break;
     }
     if (v4 && (options.unsynchronised || options.framesUnsynchronised)) {
         if (options.framesUnsynchronised) flags |= 0x02;
-        content = Unsynchronise(content);
+        content = Plain(Unsynchronise(content.bytes));
     }
     return content;
 }
 
-Bytes Frames(const std::vector<TagPicture>& pictures, const Id3Options& options) {
+Piece Frames(const std::vector<TagPicture>& pictures, const Id3Options& options) {
     const int version = options.version;
     const bool v22 = version == 2;
-    Bytes frames;
+    Piece frames;
     uint8_t flags = 0;
-    const Bytes title = {0, 'S', 'o', 'n', 'g'};
-    Bytes content = v22 ? title : StoredFrameContent(title, options, false, TagPicture::Storage::kPlain, flags);
+    const Piece title = Plain({0, 'S', 'o', 'n', 'g'});
+    Piece content = v22 ? title : StoredFrameContent(title, options, false, TagPicture::Storage::kPlain, flags);
     Append(frames, Id3Frame(version, v22 ? "TT2" : "TIT2", content, flags));
 
     const bool anyEncrypted = std::any_of(pictures.begin(), pictures.end(), [](const TagPicture& p) {
@@ -209,11 +257,11 @@ Bytes Frames(const std::vector<TagPicture>& pictures, const Id3Options& options)
         Append(registration, "mailto:covers@example.invalid");
         PutU8(registration, 0);
         PutU8(registration, kEncryptionMethod);
-        content = StoredFrameContent(registration, options, false, TagPicture::Storage::kPlain, flags);
+        content = StoredFrameContent(Plain(registration), options, false, TagPicture::Storage::kPlain, flags);
         Append(frames, Id3Frame(version, "ENCR", content, flags));
     }
     for (const TagPicture& picture : pictures) {
-        const Bytes data = PictureFrameData(picture, version);
+        const Piece data = PictureFrameData(picture, version);
         if (v22) {
             Append(frames, Id3Frame(version, "PIC", data, 0));
             continue;
@@ -222,6 +270,35 @@ Bytes Frames(const std::vector<TagPicture>& pictures, const Id3Options& options)
         Append(frames, Id3Frame(version, "APIC", content, flags));
     }
     return frames;
+}
+
+Piece Id3Tag(const std::vector<TagPicture>& pictures, const Id3Options& options) {
+    const bool v4 = options.version == 4;
+    Piece body;
+    if (options.extendedHeader && options.version == 3) {
+        PutLength(body, 6, 4, NumberCoding::BigEndian);
+        PutU16BE(body.bytes, 0);
+        PutLength(body, options.padding, 4, NumberCoding::BigEndian);
+    } else if (options.extendedHeader && v4) {
+        PutLength(body, 7, 4, NumberCoding::Synchsafe);
+        PutU8(body.bytes, 1);     // one byte of flags
+        PutU8(body.bytes, 0x40);  // the tag is an update
+        PutU8(body.bytes, 0);     // whose data is empty
+    }
+    Append(body, Frames(pictures, options));
+    body.bytes.resize(body.bytes.size() + options.padding, 0);
+    if (!v4 && options.unsynchronised) body = Plain(Unsynchronise(body.bytes));
+
+    Piece tag;
+    Append(tag.bytes, "ID3");
+    PutU8(tag.bytes, options.version);
+    PutU8(tag.bytes, 0);
+    uint8_t flags = options.unsynchronised ? 0x80 : 0;
+    if (options.extendedHeader && options.version >= 3) flags |= 0x40;
+    PutU8(tag.bytes, flags);
+    PutLength(tag, body.bytes.size(), 4, NumberCoding::Synchsafe);
+    Append(tag, body);
+    return tag;
 }
 
 void PutU64LE(Bytes& out, uint64_t value) {
@@ -248,38 +325,38 @@ Bytes Base64(const Bytes& data) {
 }
 
 // A FLAC PICTURE block's content, as a FLAC stream or a comment holds it.
-Bytes FlacPictureBlock(const TagPicture& picture) {
-    Bytes data;
+Piece FlacPictureBlock(const TagPicture& picture) {
+    Piece data;
     const Bytes description = Utf8(picture.description);
-    PutU32BE(data, picture.type);
-    PutU32BE(data, static_cast<uint32_t>(picture.mime.size()));
-    Append(data, picture.mime);
-    PutU32BE(data, static_cast<uint32_t>(description.size()));
-    Append(data, description);
-    for (uint32_t field : {300u, 300u, 24u, 0u}) PutU32BE(data, field);  // width, height, depth, palette
-    PutU32BE(data, static_cast<uint32_t>(picture.bytes.size()));
-    Append(data, picture.bytes);
+    PutU32BE(data.bytes, picture.type);
+    PutLength(data, picture.mime.size(), 4, NumberCoding::BigEndian);
+    Append(data.bytes, picture.mime);
+    PutLength(data, description.size(), 4, NumberCoding::BigEndian);
+    Append(data.bytes, description);
+    for (uint32_t field : {300u, 300u, 24u, 0u}) PutU32BE(data.bytes, field);  // width, height, depth, palette
+    PutLength(data, picture.bytes.size(), 4, NumberCoding::BigEndian);
+    PutPicture(data, picture.bytes);
     return data;
 }
 
 // A Vorbis comment list: the vendor, a title, and a METADATA_BLOCK_PICTURE
 // per picture, the FLAC picture block in base64.
-Bytes VorbisCommentList(const std::vector<TagPicture>& pictures, bool lowerCaseKey) {
+Piece VorbisCommentList(const std::vector<TagPicture>& pictures, bool lowerCaseKey) {
     std::vector<Bytes> comments = {{'T', 'I', 'T', 'L', 'E', '=', 'S', 'o', 'n', 'g'}};
     for (const TagPicture& picture : pictures) {
         Bytes comment;
         Append(comment, lowerCaseKey ? "metadata_block_picture=" : "METADATA_BLOCK_PICTURE=");
-        Append(comment, Base64(FlacPictureBlock(picture)));
+        Append(comment, Base64(FlacPictureBlock(picture).bytes));
         comments.push_back(comment);
     }
-    Bytes list;
+    Piece list;
     const std::string_view vendor = "pelorin tests";
-    PutU32LE(list, static_cast<uint32_t>(vendor.size()));
-    Append(list, vendor);
-    PutU32LE(list, static_cast<uint32_t>(comments.size()));
+    PutLength(list, vendor.size(), 4, NumberCoding::LittleEndian);
+    Append(list.bytes, vendor);
+    PutU32LE(list.bytes, static_cast<uint32_t>(comments.size()));
     for (const Bytes& comment : comments) {
-        PutU32LE(list, static_cast<uint32_t>(comment.size()));
-        Append(list, comment);
+        PutLength(list, comment.size(), 4, NumberCoding::LittleEndian);
+        Append(list.bytes, comment);
     }
     return list;
 }
@@ -300,20 +377,38 @@ struct OggStream {
     bool begun = false;
 };
 
+// The places of body[from, from + size) that lie whole within it, moved to
+// where that stretch starts in page.
+void KeepPlacesWithin(const Piece& body, size_t from, size_t size, Piece& page) {
+    const size_t shift = page.bytes.size();
+    for (LengthField field : body.lengths) {
+        if (field.offset < from || field.offset + static_cast<size_t>(field.size) > from + size) continue;
+        field.offset = field.offset - from + shift;
+        page.lengths.push_back(field);
+    }
+    for (ByteSpan picture : body.pictures) {
+        if (picture.offset < from || picture.End() > from + size) continue;
+        picture.offset = picture.offset - from + shift;
+        page.pictures.push_back(picture);
+    }
+}
+
 // Packets laid out in pages as libogg's flush lays them: a page closes once
 // its body reaches the limit or its segment table is full, and the last
 // page closes with the last packet. A page on which no packet ends has
-// granule position -1.
-std::vector<Bytes> OggPages(OggStream& stream, const std::vector<Bytes>& packets, uint64_t granule, size_t bodyLimit) {
-    Bytes lacing, body;
-    for (const Bytes& packet : packets) {
-        for (size_t left = packet.size();; left -= 255) {
+// granule position -1. A length or picture that a page boundary splits is
+// no longer where a reader meets it whole, and is not kept.
+std::vector<Piece> OggPages(OggStream& stream, const std::vector<Piece>& packets, uint64_t granule, size_t bodyLimit) {
+    Bytes lacing;
+    Piece body;
+    for (const Piece& packet : packets) {
+        for (size_t left = packet.bytes.size();; left -= 255) {
             lacing.push_back(static_cast<uint8_t>(std::min<size_t>(left, 255)));
             if (left < 255) break;
         }
         Append(body, packet);
     }
-    std::vector<Bytes> pages;
+    std::vector<Piece> pages;
     bool continued = false;
     for (size_t segment = 0, offset = 0; segment < lacing.size();) {
         size_t count = 0, size = 0;
@@ -322,19 +417,20 @@ std::vector<Bytes> OggPages(OggStream& stream, const std::vector<Bytes>& packets
             size += lacing[segment + count];
             packetEnds = packetEnds || lacing[segment + count] < 255;
         }
-        Bytes page;
-        Append(page, "OggS");
-        PutU8(page, 0);
-        PutU8(page, (continued ? 0x01 : 0) | (stream.begun ? 0 : 0x02));
-        PutU64LE(page, packetEnds ? granule : ~0ull);
-        PutU32LE(page, stream.serial);
-        PutU32LE(page, stream.sequence++);
-        PutU32LE(page, 0);  // the CRC, once the page is whole
-        PutU8(page, static_cast<uint32_t>(count));
-        page.insert(page.end(), lacing.begin() + segment, lacing.begin() + segment + count);
-        page.insert(page.end(), body.begin() + offset, body.begin() + offset + size);
-        const uint32_t crc = OggCrc(page);
-        for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<uint8_t>(crc >> 8 * i);
+        Piece page;
+        Append(page.bytes, "OggS");
+        PutU8(page.bytes, 0);
+        PutU8(page.bytes, (continued ? 0x01 : 0) | (stream.begun ? 0 : 0x02));
+        PutU64LE(page.bytes, packetEnds ? granule : ~0ull);
+        PutU32LE(page.bytes, stream.serial);
+        PutU32LE(page.bytes, stream.sequence++);
+        PutU32LE(page.bytes, 0);  // the CRC, once the page is whole
+        PutU8(page.bytes, static_cast<uint32_t>(count));
+        page.bytes.insert(page.bytes.end(), lacing.begin() + segment, lacing.begin() + segment + count);
+        KeepPlacesWithin(body, offset, size, page);
+        page.bytes.insert(page.bytes.end(), body.bytes.begin() + offset, body.bytes.begin() + offset + size);
+        const uint32_t crc = OggCrc(page.bytes);
+        for (int i = 0; i < 4; ++i) page.bytes[22 + i] = static_cast<uint8_t>(crc >> 8 * i);
         continued = lacing[segment + count - 1] == 255;
         stream.begun = true;
         segment += count;
@@ -343,7 +439,6 @@ std::vector<Bytes> OggPages(OggStream& stream, const std::vector<Bytes>& packets
     }
     return pages;
 }
-
 Bytes VorbisIdentification() {
     Bytes packet;
     Append(packet, "\x01vorbis");
@@ -370,9 +465,10 @@ Bytes OpusHead() {
 
 Bytes AsfGuid(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
 
-Bytes AsfObject(std::string_view guid, const Bytes& content) {
-    Bytes object = AsfGuid(guid);
-    PutU64LE(object, 24 + content.size());
+
+Piece AsfObject(std::string_view guid, const Piece& content) {
+    Piece object = Plain(AsfGuid(guid));
+    PutLength(object, 24 + content.bytes.size(), 8, NumberCoding::LittleEndian);
     Append(object, content);
     return object;
 }
@@ -387,69 +483,69 @@ constexpr std::string_view kAsfMetadataLibrary{"\x94\x1C\x23\x44\x98\x94\xD1\x49
 constexpr uint16_t kAsfUnicode = 0, kAsfByteArray = 1;
 
 // WM/Picture's value: type, size, MIME type and description, then the bytes.
-Bytes WmPicture(const TagPicture& picture) {
-    Bytes value;
-    PutU8(value, picture.type);
-    PutU32LE(value, static_cast<uint32_t>(picture.bytes.size()));
-    Append(value, Utf16Le(std::u16string(picture.mime.begin(), picture.mime.end())));
-    Append(value, Utf16Le(picture.description));
-    Append(value, picture.bytes);
+Piece WmPicture(const TagPicture& picture) {
+    Piece value;
+    PutU8(value.bytes, picture.type);
+    PutLength(value, picture.bytes.size(), 4, NumberCoding::LittleEndian);
+    Append(value.bytes, Utf16Le(std::u16string(picture.mime.begin(), picture.mime.end())));
+    Append(value.bytes, Utf16Le(picture.description));
+    PutPicture(value, picture.bytes);
     return value;
 }
 
-void PutContentDescriptor(Bytes& out, const std::u16string& name, uint16_t type, const Bytes& value) {
+void PutContentDescriptor(Piece& out, const std::u16string& name, uint16_t type, const Piece& value) {
     const Bytes nameBytes = Utf16Le(name);
-    PutU16LE(out, static_cast<uint32_t>(nameBytes.size()));
-    Append(out, nameBytes);
-    PutU16LE(out, type);
-    PutU16LE(out, static_cast<uint32_t>(value.size()));
+    PutLength(out, nameBytes.size(), 2, NumberCoding::LittleEndian);
+    Append(out.bytes, nameBytes);
+    PutU16LE(out.bytes, type);
+    PutLength(out, value.bytes.size(), 2, NumberCoding::LittleEndian);
     Append(out, value);
 }
 
-void PutLibraryRecord(Bytes& out, const std::u16string& name, uint16_t type, const Bytes& value) {
+void PutLibraryRecord(Piece& out, const std::u16string& name, uint16_t type, const Piece& value) {
     const Bytes nameBytes = Utf16Le(name);
-    PutU16LE(out, 0);  // language list index
-    PutU16LE(out, 0);  // the whole file, not a stream
-    PutU16LE(out, static_cast<uint32_t>(nameBytes.size()));
-    PutU16LE(out, type);
-    PutU32LE(out, static_cast<uint32_t>(value.size()));
-    Append(out, nameBytes);
+    PutU16LE(out.bytes, 0);  // language list index
+    PutU16LE(out.bytes, 0);  // the whole file, not a stream
+    PutLength(out, nameBytes.size(), 2, NumberCoding::LittleEndian);
+    PutU16LE(out.bytes, type);
+    PutLength(out, value.bytes.size(), 4, NumberCoding::LittleEndian);
+    Append(out.bytes, nameBytes);
     Append(out, value);
 }
 
-Bytes ApeItem(std::string_view key, uint32_t flags, const Bytes& value) {
-    Bytes item;
-    PutU32LE(item, static_cast<uint32_t>(value.size()));
-    PutU32LE(item, flags);
-    Append(item, key);
-    PutU8(item, 0);
+Piece ApeItem(std::string_view key, uint32_t flags, const Piece& value) {
+    Piece item;
+    PutLength(item, value.bytes.size(), 4, NumberCoding::LittleEndian);
+    PutU32LE(item.bytes, flags);
+    Append(item.bytes, key);
+    PutU8(item.bytes, 0);
     Append(item, value);
     return item;
 }
 
-Bytes ApeHeaderOrFooter(uint32_t tagSize, uint32_t itemCount, uint32_t flags) {
-    Bytes out;
-    Append(out, "APETAGEX");
-    PutU32LE(out, 2000);
-    PutU32LE(out, tagSize);
-    PutU32LE(out, itemCount);
-    PutU32LE(out, flags);
-    out.resize(out.size() + 8, 0);
+Piece ApeHeaderOrFooter(uint32_t tagSize, uint32_t itemCount, uint32_t flags) {
+    Piece out;
+    Append(out.bytes, "APETAGEX");
+    PutU32LE(out.bytes, 2000);
+    PutLength(out, tagSize, 4, NumberCoding::LittleEndian);
+    PutU32LE(out.bytes, itemCount);
+    PutU32LE(out.bytes, flags);
+    out.bytes.resize(out.bytes.size() + 8, 0);
     return out;
 }
 
 // A RIFF or IFF chunk, its body padded to an even length.
-Bytes Chunk(std::string_view id, const Bytes& body, bool bigEndian, uint32_t claimedSize) {
-    Bytes chunk;
-    Append(chunk, id);
-    bigEndian ? PutU32BE(chunk, claimedSize) : PutU32LE(chunk, claimedSize);
+Piece Chunk(std::string_view id, const Piece& body, bool bigEndian, uint32_t claimedSize) {
+    Piece chunk;
+    Append(chunk.bytes, id);
+    PutLength(chunk, claimedSize, 4, bigEndian ? NumberCoding::BigEndian : NumberCoding::LittleEndian);
     Append(chunk, body);
-    if (chunk.size() % 2 != 0) PutU8(chunk, 0);
+    if (chunk.bytes.size() % 2 != 0) PutU8(chunk.bytes, 0);
     return chunk;
 }
 
-Bytes Chunk(std::string_view id, const Bytes& body, bool bigEndian) {
-    return Chunk(id, body, bigEndian, static_cast<uint32_t>(body.size()));
+Piece Chunk(std::string_view id, const Piece& body, bool bigEndian) {
+    return Chunk(id, body, bigEndian, static_cast<uint32_t>(body.bytes.size()));
 }
 
 // AIFF's COMM chunk: two channels of 16 bits at 44.1 kHz, the rate as an
@@ -470,31 +566,24 @@ Bytes AiffCommon(uint32_t frames, bool aifc) {
     return comm;
 }
 
-Bytes MpegAudioFrame() {
-    // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, joint stereo: 417 bytes.
-    Bytes frame = {0xFF, 0xFB, 0x90, 0x64};
-    frame.resize(417, 0);
-    return frame;
-}
-
-Bytes Box(std::string_view type, const Bytes& payload) {
-    Bytes box;
-    PutU32BE(box, static_cast<uint32_t>(8 + payload.size()));
-    Append(box, type);
+Piece Box(std::string_view type, const Piece& payload) {
+    Piece box;
+    PutLength(box, 8 + payload.bytes.size(), 4, NumberCoding::BigEndian);
+    Append(box.bytes, type);
     Append(box, payload);
     return box;
 }
 
-Bytes FullBox(std::string_view type, const Bytes& payload) {
-    Bytes versionAndFlags = {0, 0, 0, 0};
+Piece FullBox(std::string_view type, const Piece& payload) {
+    Piece versionAndFlags = Plain({0, 0, 0, 0});
     Append(versionAndFlags, payload);
     return Box(type, versionAndFlags);
 }
 
-Bytes Mp4DataBox(uint32_t typeIndicator, const Bytes& value) {
-    Bytes payload;
-    PutU32BE(payload, typeIndicator);
-    PutU32BE(payload, 0);  // locale
+Piece Mp4DataBox(uint32_t typeIndicator, const Piece& value) {
+    Piece payload;
+    PutU32BE(payload.bytes, typeIndicator);
+    PutU32BE(payload.bytes, 0);  // locale
     Append(payload, value);
     return Box("data", payload);
 }
@@ -506,7 +595,7 @@ uint32_t Mp4ImageType(const std::string& mime) {
     return 0;
 }
 
-Bytes MovieHeader() {
+Piece MovieHeader() {
     Bytes mvhd;
     PutU32BE(mvhd, 0);  // created
     PutU32BE(mvhd, 0);  // modified
@@ -518,68 +607,62 @@ Bytes MovieHeader() {
     for (uint32_t entry : {0x00010000u, 0u, 0u, 0u, 0x00010000u, 0u, 0u, 0u, 0x40000000u}) PutU32BE(mvhd, entry);
     mvhd.resize(mvhd.size() + 24, 0);
     PutU32BE(mvhd, 1);  // next track
-    return FullBox("mvhd", mvhd);
+    return FullBox("mvhd", Plain(mvhd));
 }
 
-Bytes MetadataBox(const std::vector<TagPicture>& pictures, const Mp4Options& options) {
+Piece MetadataBox(const std::vector<TagPicture>& pictures, const Mp4Options& options) {
     Bytes handler;
     PutU32BE(handler, 0);
     Append(handler, "mdirappl");
     handler.resize(handler.size() + 8 + 1, 0);  // reserved, then an empty name
-    Bytes covr;
-    for (const TagPicture& picture : pictures) Append(covr, Mp4DataBox(Mp4ImageType(picture.mime), picture.bytes));
-    Bytes items = Box("\xA9nam", Mp4DataBox(1, {'S', 'o', 'n', 'g'}));
+    Piece covr;
+    for (const TagPicture& picture : pictures) {
+        Piece bytes;
+        PutPicture(bytes, picture.bytes);
+        Append(covr, Mp4DataBox(Mp4ImageType(picture.mime), bytes));
+    }
+    Piece items = Box("\xA9nam", Mp4DataBox(1, Plain({'S', 'o', 'n', 'g'})));
     if (!pictures.empty()) Append(items, Box("covr", covr));
-    Bytes meta = FullBox("hdlr", handler);
+    Piece meta = FullBox("hdlr", Plain(handler));
     Append(meta, Box("ilst", items));
     return options.metaWithoutVersion ? Box("meta", meta) : FullBox("meta", meta);
 }
 
 }  // namespace
 
-std::vector<uint8_t> BuildId3Tag(const std::vector<TagPicture>& pictures, const Id3Options& options) {
-    const bool v4 = options.version == 4;
-    Bytes body;
-    if (options.extendedHeader && options.version == 3) {
-        PutU32BE(body, 6);
-        PutU16BE(body, 0);
-        PutU32BE(body, static_cast<uint32_t>(options.padding));
-    } else if (options.extendedHeader && v4) {
-        PutSyncsafe(body, 7);
-        PutU8(body, 1);     // one byte of flags
-        PutU8(body, 0x40);  // the tag is an update
-        PutU8(body, 0);     // whose data is empty
+std::vector<uint8_t> MpegAudioFrames(int count) {
+    // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, joint stereo: 417 bytes.
+    Bytes frames;
+    for (int i = 0; i < count; ++i) {
+        Append(frames, Bytes{0xFF, 0xFB, 0x90, 0x64});
+        frames.resize(frames.size() + 417 - 4, 0);
     }
-    Append(body, Frames(pictures, options));
-    body.resize(body.size() + options.padding, 0);
-    if (!v4 && options.unsynchronised) body = Unsynchronise(body);
-
-    Bytes tag;
-    Append(tag, "ID3");
-    PutU8(tag, options.version);
-    PutU8(tag, 0);
-    uint8_t flags = options.unsynchronised ? 0x80 : 0;
-    if (options.extendedHeader && options.version >= 3) flags |= 0x40;
-    PutU8(tag, flags);
-    PutSyncsafe(tag, static_cast<uint32_t>(body.size()));
-    Append(tag, body);
-    return tag;
+    return frames;
 }
 
-std::vector<uint8_t> BuildId3File(const std::vector<TagPicture>& pictures, const Id3Options& options) {
-    Bytes file = BuildId3Tag(pictures, options);
-    Append(file, MpegAudioFrame());
-    return file;
+std::vector<uint8_t> BuildId3Tag(const std::vector<TagPicture>& pictures, const Id3Options& options,
+                                 FileLayout* layout) {
+    Piece tag = Id3Tag(pictures, options);
+    const ByteSpan tags = {0, tag.bytes.size()};
+    return Finished(std::move(tag), tags, layout);
 }
 
-std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures, const std::vector<TagPicture>& commentPictures) {
-    const auto block = [](Bytes& out, uint8_t type, bool last, const Bytes& data) {
-        PutU8(out, (last ? 0x80 : 0) | type);
-        PutU24BE(out, static_cast<uint32_t>(data.size()));
+std::vector<uint8_t> BuildId3File(const std::vector<TagPicture>& pictures, const Id3Options& options,
+                                  FileLayout* layout) {
+    Piece file = Id3Tag(pictures, options);
+    const ByteSpan tags = {0, file.bytes.size()};
+    Append(file.bytes, MpegAudioFrames(1));
+    return Finished(std::move(file), tags, layout);
+}
+
+std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures,
+                                   const std::vector<TagPicture>& commentPictures, FileLayout* layout) {
+    const auto block = [](Piece& out, uint8_t type, bool last, const Piece& data) {
+        PutU8(out.bytes, (last ? 0x80 : 0) | type);
+        PutLength(out, data.bytes.size(), 3, NumberCoding::BigEndian);
         Append(out, data);
     };
-    Bytes file;
-    Append(file, "fLaC");
+    Piece file = Plain({'f', 'L', 'a', 'C'});
     Bytes info;
     PutU16BE(info, 4096);  // smallest block, in samples
     PutU16BE(info, 4096);  // largest
@@ -588,78 +671,91 @@ std::vector<uint8_t> BuildFlacFile(const std::vector<TagPicture>& pictures, cons
     // 44.1 kHz, two channels, 16 bits, length unknown.
     PutU64BE(info, uint64_t{44100} << 44 | uint64_t{1} << 41 | uint64_t{15} << 36);
     info.resize(info.size() + 16, 0);  // no MD5
-    block(file, 0, false, info);
+    block(file, 0, false, Plain(info));
     block(file, 4, false, VorbisCommentList(commentPictures, false));
     for (const TagPicture& picture : pictures) block(file, 6, false, FlacPictureBlock(picture));
-    block(file, 1, true, Bytes(64, 0));
+    block(file, 1, true, Plain(Bytes(64, 0)));
+    const ByteSpan tags = {0, file.bytes.size()};
     // A frame header's sync code, so the stream goes on as audio would.
-    Append(file, Bytes{0xFF, 0xF8, 0x69, 0x08, 0x00, 0x00, 0x9C});
-    return file;
+    Append(file.bytes, Bytes{0xFF, 0xF8, 0x69, 0x08, 0x00, 0x00, 0x9C});
+    return Finished(std::move(file), tags, layout);
 }
 
-std::vector<uint8_t> BuildM4aFile(const std::vector<TagPicture>& pictures, const Mp4Options& options) {
+std::vector<uint8_t> BuildM4aFile(const std::vector<TagPicture>& pictures, const Mp4Options& options,
+                                  FileLayout* layout) {
     Bytes brands;
     Append(brands, "M4A ");
     PutU32BE(brands, 0x200);
     Append(brands, "M4A mp42isom");
-    Bytes moovContent = MovieHeader();
+    Piece moovContent = MovieHeader();
     Append(moovContent, Box("udta", MetadataBox(pictures, options)));
-    const Bytes moov = Box("moov", moovContent);
+    const Piece moov = Box("moov", moovContent);
 
-    Bytes mdat;
+    Piece mdat;
     if (options.largeMdatHeader) {
-        PutU32BE(mdat, 1);
-        Append(mdat, "mdat");
-        PutU64BE(mdat, 16 + options.mdatPayloadSize);
+        PutU32BE(mdat.bytes, 1);  // the size follows the type
+        Append(mdat.bytes, "mdat");
+        PutLength(mdat, 16 + options.mdatPayloadSize, 8, NumberCoding::BigEndian);
     } else {
-        PutU32BE(mdat, static_cast<uint32_t>(8 + options.mdatPayloadSize));
-        Append(mdat, "mdat");
+        PutLength(mdat, 8 + options.mdatPayloadSize, 4, NumberCoding::BigEndian);
+        Append(mdat.bytes, "mdat");
     }
-    mdat.resize(mdat.size() + options.mdatPayloadSize, 0);
+    mdat.bytes.resize(mdat.bytes.size() + options.mdatPayloadSize, 0);
 
-    Bytes file = Box("ftyp", brands);
+    Piece file = Box("ftyp", Plain(brands));
     Append(file, options.moovAfterMdat ? mdat : moov);
     Append(file, options.moovAfterMdat ? moov : mdat);
-    return file;
+    // The moov box, and the ftyp before it when it comes first.
+    const ByteSpan tags = options.moovAfterMdat ? ByteSpan{file.bytes.size() - moov.bytes.size(), moov.bytes.size()}
+                                                : ByteSpan{0, file.bytes.size() - mdat.bytes.size()};
+    return Finished(std::move(file), tags, layout);
 }
 
-std::vector<uint8_t> BuildOggFile(const std::vector<TagPicture>& pictures, const OggOptions& options) {
-    Bytes comments;
-    Append(comments, options.opus ? "OpusTags" : "\x03vorbis");
+std::vector<uint8_t> BuildOggFile(const std::vector<TagPicture>& pictures, const OggOptions& options,
+                                  FileLayout* layout) {
+    Piece comments;
+    Append(comments.bytes, options.opus ? "OpusTags" : "\x03vorbis");
     Append(comments, VorbisCommentList(pictures, options.lowerCaseKey));
-    std::vector<Bytes> headers = {comments};
+    std::vector<Piece> headers = {comments};
     if (!options.opus) {
-        PutU8(headers[0], 1);  // Vorbis's framing bit
+        PutU8(headers[0].bytes, 1);  // Vorbis's framing bit
         Bytes setup;  // its codebooks are no cover reader's concern
         Append(setup, "\x05vorbis");
         setup.resize(setup.size() + 40, 0x5A);
-        headers.push_back(setup);
+        headers.push_back(Plain(setup));
     }
     // An audio packet: for Opus a TOC byte, for Vorbis a zero type bit.
-    const Bytes audio = options.opus ? Bytes{0xFC, 0xFF, 0xFE} : Bytes{0x00, 0x21, 0x43};
+    const Piece audio = Plain(options.opus ? Bytes{0xFC, 0xFF, 0xFE} : Bytes{0x00, 0x21, 0x43});
     OggStream first{0x5045, 0, false};
-    std::vector<Bytes> pages = OggPages(first, {options.opus ? OpusHead() : VorbisIdentification()}, 0, options.pageBodyLimit);
-    for (const std::vector<Bytes>& more : {OggPages(first, headers, 0, options.pageBodyLimit),
-                                           OggPages(first, {audio, audio}, 2048, options.pageBodyLimit)}) {
-        pages.insert(pages.end(), more.begin(), more.end());
-    }
-    Bytes file;
+    std::vector<Piece> pages =
+        OggPages(first, {Plain(options.opus ? OpusHead() : VorbisIdentification())}, 0, options.pageBodyLimit);
+    const std::vector<Piece> headerPages = OggPages(first, headers, 0, options.pageBodyLimit);
+    pages.insert(pages.end(), headerPages.begin(), headerPages.end());
+    const size_t firstAudioPage = pages.size();
+    const std::vector<Piece> audioPages = OggPages(first, {audio, audio}, 2048, options.pageBodyLimit);
+    pages.insert(pages.end(), audioPages.begin(), audioPages.end());
+    Piece file;
+    ByteSpan tags = {0, 0};
     OggStream second{0x0B0E, 0, false};
     for (size_t i = 0; i < pages.size(); ++i) {
+        if (i == firstAudioPage) tags.size = file.bytes.size();
         Append(file, pages[i]);
         // Its own first page, then pages already past their headers.
-        if (options.secondStream) Append(file, OggPages(second, {Bytes(30, static_cast<uint8_t>(i))}, i * 1000, 4096)[0]);
+        if (options.secondStream) {
+            Append(file.bytes, OggPages(second, {Plain(Bytes(30, static_cast<uint8_t>(i)))}, i * 1000, 4096)[0].bytes);
+        }
     }
-    return file;
+    return Finished(std::move(file), tags, layout);
 }
 
-std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const AsfOptions& options) {
-    Bytes description, library;
+std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const AsfOptions& options,
+                                  FileLayout* layout) {
+    Piece description, library;
     uint32_t descriptors = 1, records = 0;
-    PutContentDescriptor(description, u"WM/AlbumTitle", kAsfUnicode, Utf16Le(u"Album"));
+    PutContentDescriptor(description, u"WM/AlbumTitle", kAsfUnicode, Plain(Utf16Le(u"Album")));
     for (const TagPicture& picture : pictures) {
-        const Bytes value = WmPicture(picture);
-        if (value.size() > options.libraryAbove) {
+        const Piece value = WmPicture(picture);
+        if (value.bytes.size() > options.libraryAbove) {
             PutLibraryRecord(library, u"WM/Picture", kAsfByteArray, value);
             ++records;
         } else {
@@ -667,26 +763,26 @@ std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const
             ++descriptors;
         }
     }
-    Bytes content;  // title, author, copyright, description and rating
+    Piece content;  // the lengths of the title, author, copyright, description and rating
     const Bytes title = Utf16Le(u"Song");
-    PutU16LE(content, static_cast<uint32_t>(title.size()));
-    for (int i = 0; i < 4; ++i) PutU16LE(content, 0);
-    Append(content, title);
-    Bytes extension = AsfGuid(kAsfReserved1);
-    PutU16LE(extension, 6);
-    Bytes libraryContent;
-    PutU16LE(libraryContent, records);
+    PutLength(content, title.size(), 2, NumberCoding::LittleEndian);
+    for (int i = 0; i < 4; ++i) PutLength(content, 0, 2, NumberCoding::LittleEndian);
+    Append(content.bytes, title);
+    Piece extension = Plain(AsfGuid(kAsfReserved1));
+    PutU16LE(extension.bytes, 6);
+    Piece libraryContent;
+    PutU16LE(libraryContent.bytes, records);
     Append(libraryContent, library);
-    const Bytes libraryObject = AsfObject(kAsfMetadataLibrary, libraryContent);
-    PutU32LE(extension, static_cast<uint32_t>(libraryObject.size()));
+    const Piece libraryObject = AsfObject(kAsfMetadataLibrary, libraryContent);
+    PutLength(extension, libraryObject.bytes.size(), 4, NumberCoding::LittleEndian);
     Append(extension, libraryObject);
-    Bytes descriptionContent;
-    PutU16LE(descriptionContent, descriptors);
+    Piece descriptionContent;
+    PutU16LE(descriptionContent.bytes, descriptors);
     Append(descriptionContent, description);
 
-    Bytes header;
-    PutU32LE(header, 3);  // children
-    Append(header, Bytes{0x01, 0x02});  // reserved
+    Piece header;
+    PutU32LE(header.bytes, 3);  // children
+    Append(header.bytes, Bytes{0x01, 0x02});  // reserved
     Append(header, AsfObject(kAsfContentDescription, content));
     Append(header, AsfObject(kAsfExtendedContentDescription, descriptionContent));
     Append(header, AsfObject(kAsfHeaderExtension, extension));
@@ -694,57 +790,60 @@ std::vector<uint8_t> BuildAsfFile(const std::vector<TagPicture>& pictures, const
     PutU64LE(data, 1);     // one packet
     Append(data, Bytes{0x01, 0x01});
     data.resize(data.size() + 64, 0x82);
-    Bytes file = AsfObject(kAsfHeader, header);
-    Append(file, AsfObject(kAsfData, data));
-    return file;
+    Piece file = AsfObject(kAsfHeader, header);
+    const ByteSpan tags = {0, file.bytes.size()};
+    Append(file, AsfObject(kAsfData, Plain(data)));
+    return Finished(std::move(file), tags, layout);
 }
 
-std::vector<uint8_t> BuildApeFile(const std::vector<TagPicture>& pictures, const ApeOptions& options) {
-    Bytes items = ApeItem("Title", 0, {'S', 'o', 'n', 'g'});
+std::vector<uint8_t> BuildApeFile(const std::vector<TagPicture>& pictures, const ApeOptions& options,
+                                  FileLayout* layout) {
+    Piece items = ApeItem("Title", 0, Plain({'S', 'o', 'n', 'g'}));
     for (const TagPicture& picture : pictures) {
         const std::string_view kind = picture.type == 3 ? "Front" : picture.type == 4 ? "Back" : "Other";
-        Bytes value;
-        Append(value, "cover.jpg");
-        PutU8(value, 0);
-        Append(value, picture.bytes);
+        Piece value = Plain({'c', 'o', 'v', 'e', 'r', '.', 'j', 'p', 'g', 0});
+        PutPicture(value, picture.bytes);
         Append(items, ApeItem("Cover Art (" + std::string(kind) + ")", 1 << 1, value));
     }
-    const uint32_t tagSize = static_cast<uint32_t>(items.size() + 32);
+    const uint32_t tagSize = static_cast<uint32_t>(items.bytes.size() + 32);
     const uint32_t count = static_cast<uint32_t>(pictures.size() + 1);
     const uint32_t hasHeader = options.withHeader ? 1u << 31 : 0;
-    Bytes file;
+    Piece file;
     switch (options.stream) {
     case ApeOptions::Stream::kMonkeysAudio:
-        Append(file, "MAC ");
-        PutU16LE(file, 3990);
-        file.resize(52, 0);
+        Append(file.bytes, "MAC ");
+        PutU16LE(file.bytes, 3990);
+        file.bytes.resize(52, 0);
         break;
     case ApeOptions::Stream::kWavPack:
-        Append(file, "wvpk");
-        PutU32LE(file, 24);
-        PutU16LE(file, 0x410);
-        file.resize(32, 0);
+        Append(file.bytes, "wvpk");
+        PutU32LE(file.bytes, 24);
+        PutU16LE(file.bytes, 0x410);
+        file.bytes.resize(32, 0);
         break;
-    case ApeOptions::Stream::kMpeg: file = MpegAudioFrame(); break;
+    case ApeOptions::Stream::kMpeg: file.bytes = MpegAudioFrames(1); break;
     }
-    file.resize(file.size() + 100, 0x33);  // audio
+    file.bytes.resize(file.bytes.size() + 100, 0x33);  // audio
+    ByteSpan tags = {file.bytes.size(), 0};
     if (options.withHeader) Append(file, ApeHeaderOrFooter(tagSize, count, hasHeader | 1u << 29));
     Append(file, items);
     Append(file, ApeHeaderOrFooter(tagSize, count, hasHeader));
+    tags.size = file.bytes.size() - tags.offset;
     if (options.id3v1) {
         Bytes id3v1;
         Append(id3v1, "TAGSong");
         id3v1.resize(127, 0);
         PutU8(id3v1, 255);  // no genre
-        Append(file, id3v1);
+        Append(file.bytes, id3v1);
     }
-    return file;
+    return Finished(std::move(file), tags, layout);
 }
 
-std::vector<uint8_t> BuildPcmFile(const std::vector<TagPicture>& pictures, const PcmOptions& options) {
+std::vector<uint8_t> BuildPcmFile(const std::vector<TagPicture>& pictures, const PcmOptions& options,
+                                  FileLayout* layout) {
     const bool wav = options.form == PcmOptions::Form::kWav;
     const bool aifc = options.form == PcmOptions::Form::kAifc;
-    Bytes chunks;
+    Piece chunks;
     if (wav) {
         Bytes format;
         PutU16LE(format, 1);  // PCM
@@ -753,30 +852,33 @@ std::vector<uint8_t> BuildPcmFile(const std::vector<TagPicture>& pictures, const
         PutU32LE(format, 44100 * 4);
         PutU16LE(format, 4);
         PutU16LE(format, 16);
-        Append(chunks, Chunk("fmt ", format, false));
-        Append(chunks, Chunk("JUNK", Bytes(5, 0), false));  // odd, so padded
+        Append(chunks, Chunk("fmt ", Plain(format), false));
+        Append(chunks, Chunk("JUNK", Plain(Bytes(5, 0)), false));  // odd, so padded
     } else {
-        if (aifc) Append(chunks, Chunk("FVER", Bytes{0xA2, 0x80, 0x51, 0x40}, true));
-        Append(chunks, Chunk("COMM", AiffCommon(options.sampleBytes / 4, aifc), true));
-        Append(chunks, Chunk("NAME", Bytes{'S', 'o', 'n', 'g', '!'}, true));  // odd, so padded
+        if (aifc) Append(chunks, Chunk("FVER", Plain({0xA2, 0x80, 0x51, 0x40}), true));
+        Append(chunks, Chunk("COMM", Plain(AiffCommon(options.sampleBytes / 4, aifc)), true));
+        Append(chunks, Chunk("NAME", Plain({'S', 'o', 'n', 'g', '!'}), true));  // odd, so padded
     }
     Id3Options id3;
     id3.padding = 16;
-    const Bytes tag = Chunk(options.id3ChunkId, BuildId3Tag(pictures, id3), !wav);
+    const Piece tag = Chunk(options.id3ChunkId, Id3Tag(pictures, id3), !wav);
     Bytes samples = wav ? Bytes() : Bytes(8, 0);  // SSND's offset and block size
     const uint32_t samplesSize = static_cast<uint32_t>(samples.size()) + options.sampleBytes;
     if (!options.samplesLeftOut) samples.resize(samplesSize, 0x7E);
-    const Bytes sound = Chunk(wav ? "data" : "SSND", samples, !wav, samplesSize);
-    Append(chunks, options.id3BeforeSamples ? tag : sound);
-    Append(chunks, options.id3BeforeSamples ? sound : tag);
+    const Piece sound = Chunk(wav ? "data" : "SSND", Plain(samples), !wav, samplesSize);
 
-    Bytes file;
-    Append(file, wav ? "RIFF" : "FORM");
-    const uint32_t formSize = static_cast<uint32_t>(4 + chunks.size() + (options.samplesLeftOut ? samplesSize : 0));
-    wav ? PutU32LE(file, formSize) : PutU32BE(file, formSize);
-    Append(file, wav ? "WAVE" : aifc ? "AIFC" : "AIFF");
+    Piece file;
+    Append(file.bytes, wav ? "RIFF" : "FORM");
+    const size_t chunksSize = chunks.bytes.size() + tag.bytes.size() + sound.bytes.size();
+    const uint32_t formSize = static_cast<uint32_t>(4 + chunksSize + (options.samplesLeftOut ? samplesSize : 0));
+    PutLength(file, formSize, 4, wav ? NumberCoding::LittleEndian : NumberCoding::BigEndian);
+    Append(file.bytes, wav ? "WAVE" : aifc ? "AIFC" : "AIFF");
     Append(file, chunks);
-    return file;
+    if (!options.id3BeforeSamples) Append(file, sound);
+    const ByteSpan tags = {file.bytes.size(), tag.bytes.size()};
+    Append(file, tag);
+    if (options.id3BeforeSamples) Append(file, sound);
+    return Finished(std::move(file), tags, layout);
 }
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

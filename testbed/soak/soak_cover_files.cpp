@@ -15,7 +15,7 @@ namespace {
 
 // The covers' own stream of numbers, apart from the events'.
 constexpr unsigned kCoverStream = 0xC0BE5u;
-constexpr int kSourcesPerMutation = 3;
+constexpr int kUntaggedFrames = 3;
 constexpr int kLongestRandomFile = 4096;
 constexpr size_t kOverlongNameLength = 300;
 // One more kilobyte than the most a cover may have, really in the file.
@@ -30,8 +30,14 @@ constexpr char kUnicodeSong[] = "\xD0\xBF\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F.mp3";
 
 struct SoundFile {
     std::string name;  // in covers\tagged
+    SoundKind kind;
     MusicFile file;
 };
+
+// The kinds whose files come with a PNG that claims a size it has not.
+constexpr SoundKind kHugePictureKinds[] = {SoundKind::Id3v23,    SoundKind::Flac,         SoundKind::M4a,
+                                           SoundKind::OggVorbis, SoundKind::Wma,          SoundKind::MonkeysAudio,
+                                           SoundKind::Wav};
 
 class SetPlanner {
 public:
@@ -52,7 +58,7 @@ private:
     TagPicture Picture(PictureFormat format, uint8_t type, int largestSide = 200) {
         const int width = Draw(1, largestSide), height = Draw(1, largestSide);
         TagPicture picture = DrawPicture(format, width, height, type, random_);
-        if (picture.data.empty()) set_.failure = "the imaging component encoded no picture";
+        if (picture.bytes.empty()) set_.failure = "the imaging component encoded no picture";
         return picture;
     }
 
@@ -62,57 +68,72 @@ private:
     }
     void AddPicture(const std::string& path, Bytes bytes) { set_.files.push_back({path, std::move(bytes)}); }
 
-    void AddSound(const std::string& name, MusicFile file, const std::string& label) {
-        AddFile(kTagged + name, file.bytes, label);
-        sound_.push_back({name, std::move(file)});
+    void AddSound(const std::string& name, SoundKind kind, const std::vector<TagPicture>& pictures,
+                  const std::string& what) {
+        MusicFile file = BuildSound(kind, pictures);
+        AddFile(kTagged + name, file.bytes, SoundLabel(kind) + (", " + what));
+        sound_.push_back({name, kind, std::move(file)});
     }
 
     void PlanSoundFiles() {
         using F = PictureFormat;
-        AddSound("v23 front.mp3", Id3File(3, "Soak - ID3v2.3", {Picture(F::Jpeg, kFrontCover)}), "ID3v2.3, JPEG");
-        AddSound("v23 back then front.mp3",
-                 Id3File(3, "Soak - Back first", {Picture(F::Png, kBackCover), Picture(F::Jpeg, kFrontCover)}),
-                 "ID3v2.3, back cover before the front");
-        AddSound("v24.mp3", Id3File(4, "Soak - ID3v2.4", {Picture(F::Png, kFrontCover)}), "ID3v2.4, PNG");
-        AddSound("v22.mp3", Id3File(2, "Soak - ID3v2.2", {Picture(F::Jpeg, kFrontCover)}), "ID3v2.2, JPEG");
-        AddSound("other only.mp3", Id3File(3, "Soak - Other", {Picture(F::Png, kOtherPicture)}),
-                 "ID3v2.3, a picture of another type only");
-        AddSound("large.mp3", Id3File(4, "Soak - Large", {Picture(F::Jpeg, kFrontCover, 1200)}),
-                 "ID3v2.4, a large JPEG");
-        AddSound("pictures.flac",
-                 FlacFile("Soak - FLAC", {Picture(F::Png, kBackCover), Picture(F::Jpeg, kFrontCover)}),
-                 "FLAC, back cover before the front");
-        AddSound("cover.m4a", Mp4File("Soak - M4A", {Picture(F::Png, kFrontCover)}, false), "M4A, PNG");
-        AddSound("media first.m4a", Mp4File("Soak - M4A", {Picture(F::Jpeg, kFrontCover)}, true),
-                 "M4A, media before the tags, JPEG");
+        using K = SoundKind;
+        const std::string backFirst = "back cover before the front";
+        AddSound("v23 front.mp3", K::Id3v23, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("v23 back then front.mp3", K::Id3v23,
+                 {Picture(F::Png, kBackCover), Picture(F::Jpeg, kFrontCover)}, backFirst);
+        AddSound("v24.mp3", K::Id3v24, {Picture(F::Png, kFrontCover)}, "PNG");
+        AddSound("v22.mp3", K::Id3v22, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("other only.mp3", K::Id3v23, {Picture(F::Png, kOtherPicture)}, "a picture of another type only");
+        AddSound("large.mp3", K::Id3v24, {Picture(F::Jpeg, kFrontCover, 1200)}, "a large JPEG");
+        AddSound("pictures.flac", K::Flac, {Picture(F::Png, kBackCover), Picture(F::Jpeg, kFrontCover)}, backFirst);
+        AddSound("comment.flac", K::FlacComment, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("cover.m4a", K::M4a, {Picture(F::Png, kFrontCover)}, "PNG");
+        AddSound("media first.m4a", K::M4aMediaFirst, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("vorbis.ogg", K::OggVorbis, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("back then front.opus", K::Opus, {Picture(F::Png, kBackCover), Picture(F::Jpeg, kFrontCover)},
+                 backFirst);
+        AddSound("cover.wma", K::Wma, {Picture(F::Png, kFrontCover)}, "PNG");
+        AddSound("library.wma", K::WmaLibrary, {Picture(F::Jpeg, kOtherPicture), Picture(F::Png, kFrontCover)},
+                 "another picture before the front");
+        AddSound("cover.ape", K::MonkeysAudio, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("back only.wv", K::WavPack, {Picture(F::Png, kBackCover)}, "a back cover only");
+        AddSound("apev2.mp3", K::Mp3Ape, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("cover.wav", K::Wav, {Picture(F::Jpeg, kFrontCover)}, "JPEG");
+        AddSound("cover.aiff", K::Aiff, {Picture(F::Png, kFrontCover)}, "PNG");
+        AddSound("back then front.aifc", K::Aifc, {Picture(F::Jpeg, kBackCover), Picture(F::Png, kFrontCover)},
+                 backFirst);
     }
 
     // Pictures beside songs whose tags hold none; the names in every case.
     void PlanFolderCovers() {
         using F = PictureFormat;
+        using K = SoundKind;
         for (const char* album : {"a", "b", "c", "d", "e"})
             set_.folders.push_back(std::string("covers\\album-") + album);
-        AddPicture("covers\\album-a\\Cover.JPG", Picture(F::Jpeg, kFrontCover).data);
-        AddFile("covers\\album-a\\song.mp3", MpegAudio(), "no tag, Cover.JPG beside it");
+        AddPicture("covers\\album-a\\Cover.JPG", Picture(F::Jpeg, kFrontCover).bytes);
+        AddFile("covers\\album-a\\song.mp3", MpegAudioFrames(kUntaggedFrames), "no tag, Cover.JPG beside it");
         // folder comes before front and albumart.
-        AddPicture("covers\\album-b\\AlbumArt.png", Picture(F::Png, kFrontCover).data);
-        AddPicture("covers\\album-b\\FRONT.jpeg", Picture(F::Jpeg, kFrontCover).data);
-        AddPicture("covers\\album-b\\folder.PNG", Picture(F::Png, kFrontCover).data);
-        AddFile("covers\\album-b\\song.flac", FlacFile("Soak - Folder", {}).bytes,
+        AddPicture("covers\\album-b\\AlbumArt.png", Picture(F::Png, kFrontCover).bytes);
+        AddPicture("covers\\album-b\\FRONT.jpeg", Picture(F::Jpeg, kFrontCover).bytes);
+        AddPicture("covers\\album-b\\folder.PNG", Picture(F::Png, kFrontCover).bytes);
+        AddFile("covers\\album-b\\song.flac", BuildSound(K::Flac, {}).bytes,
                 "FLAC without pictures, folder.PNG, FRONT.jpeg and AlbumArt.png beside it");
         AddPicture("covers\\album-c\\cover.jpg", RandomBytes());
-        AddFile("covers\\album-c\\song.mp3", Id3File(3, "Soak - Bad folder picture", {}).bytes,
+        AddFile("covers\\album-c\\song.mp3", BuildSound(K::Id3v23, {}).bytes,
                 "ID3v2.3 without pictures, a cover.jpg of random bytes beside it");
         AddPicture("covers\\album-d\\Cover.png",
-                   PngClaiming(Picture(F::Png, kFrontCover).data, kClaimedWidth, kClaimedHeight));
-        AddFile("covers\\album-d\\song.m4a", Mp4File("Soak - Huge folder picture", {}, false).bytes,
+                   PngClaiming(Picture(F::Png, kFrontCover).bytes, kClaimedWidth, kClaimedHeight));
+        AddFile("covers\\album-d\\song.m4a", BuildSound(K::M4a, {}).bytes,
                 "M4A without pictures, a Cover.png claiming 16384 x 65537 beside it");
         set_.folders.push_back("covers\\album-e\\cover.jpg");
         AddPicture("covers\\album-e\\folder.jpeg", {});
-        AddFile("covers\\album-e\\song.mp3", MpegAudio(), "no tag, a folder named cover.jpg, an empty folder.jpeg");
+        AddFile("covers\\album-e\\song.mp3", MpegAudioFrames(kUntaggedFrames),
+                "no tag, a folder named cover.jpg, an empty folder.jpeg");
         set_.folders.push_back(std::string(kUnicodeAlbum, sizeof kUnicodeAlbum - 2));
-        AddPicture(std::string(kUnicodeAlbum) + "cover.jpg", Picture(F::Jpeg, kFrontCover).data);
-        AddFile(std::string(kUnicodeAlbum) + kUnicodeSong, MpegAudio(), "a Cyrillic name, cover.jpg beside it");
+        AddPicture(std::string(kUnicodeAlbum) + "cover.jpg", Picture(F::Jpeg, kFrontCover).bytes);
+        AddFile(std::string(kUnicodeAlbum) + kUnicodeSong, MpegAudioFrames(kUntaggedFrames),
+                "a Cyrillic name, cover.jpg beside it");
     }
 
     Bytes RandomBytes() {
@@ -126,29 +147,35 @@ private:
         AddFile(kBroken + std::string(number.size() < 2 ? "0" : "") + number + " " + name, std::move(bytes), label);
     }
 
+    // Every mutation breaks a file of each extension, where one of them can
+    // be broken that way.
     void PlanBrokenFiles() {
-        for (Mutation mutation : kMutations) {
-            std::vector<const SoundFile*> fit;
-            for (const SoundFile& sound : sound_)
-                if (CanMutate(sound.file, mutation)) fit.push_back(&sound);
-            for (int i = 0; i < kSourcesPerMutation && !fit.empty(); ++i) {
+        std::vector<std::string> extensions;
+        for (const SoundFile& sound : sound_)
+            if (std::find(extensions.begin(), extensions.end(), SoundExtension(sound.kind)) == extensions.end())
+                extensions.push_back(SoundExtension(sound.kind));
+        for (Mutation mutation : kMutations)
+            for (const std::string& extension : extensions) {
+                std::vector<const SoundFile*> fit;
+                for (const SoundFile& sound : sound_)
+                    if (extension == SoundExtension(sound.kind) && CanMutate(sound.file, mutation))
+                        fit.push_back(&sound);
+                if (fit.empty()) continue;
                 const SoundFile& source = *fit[static_cast<size_t>(Draw(0, static_cast<int>(fit.size()) - 1))];
                 MutatedFile mutated = Mutate(source.file, mutation, random_);
                 AddBroken(source.name, std::move(mutated.bytes), source.name + ", " + mutated.what);
             }
-        }
         for (const char* extension : {"mp3", "flac", "m4a"})
             AddBroken(std::string("random.") + extension, RandomBytes(), std::string("random bytes as .") + extension);
         AddBroken("empty.mp3", {}, "an empty file");
-        const Bytes png = Picture(PictureFormat::Png, kFrontCover).data;
-        const TagPicture huge = {PictureFormat::Png, kFrontCover, int(kClaimedWidth), int(kClaimedHeight),
-                                 PngClaiming(png, kClaimedWidth, kClaimedHeight)};
-        AddBroken("huge png.mp3", Id3File(3, "Soak - Huge", {huge}).bytes, "ID3v2.3, a PNG claiming 16384 x 65537");
-        AddBroken("huge png.flac", FlacFile("Soak - Huge", {huge}).bytes, "FLAC, a PNG claiming 16384 x 65537");
-        AddBroken("huge png.m4a", Mp4File("Soak - Huge", {huge}, false).bytes, "M4A, a PNG claiming 16384 x 65537");
+        TagPicture huge = Picture(PictureFormat::Png, kFrontCover);
+        huge.bytes = PngClaiming(huge.bytes, kClaimedWidth, kClaimedHeight);
+        for (SoundKind kind : kHugePictureKinds)
+            AddBroken(std::string("huge png.") + SoundExtension(kind), BuildSound(kind, {huge}).bytes,
+                      SoundLabel(kind) + std::string(", a PNG claiming 16384 x 65537"));
         TagPicture oversized = Picture(PictureFormat::Jpeg, kFrontCover);
-        oversized.data.resize(kOversizedPictureBytes, 0);
-        AddBroken("over 16 MB.mp3", Id3File(3, "Soak - Oversized", {oversized}).bytes,
+        oversized.bytes.resize(kOversizedPictureBytes, 0);
+        AddBroken("over 16 MB.mp3", BuildSound(SoundKind::Id3v23, {oversized}).bytes,
                   "ID3v2.3, a picture of 16 MB and 1 KB");
     }
 

@@ -4,7 +4,7 @@
 // replays with the same bytes, and all of it lies under one folder.
 #pragma once
 
-#include "testbed/soak/soak_cover_bytes.h"
+#include "testbed/soak/soak_cover_tags.h"
 
 #include <string>
 #include <vector>

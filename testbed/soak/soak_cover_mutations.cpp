@@ -21,30 +21,32 @@ std::string Hex(uint64_t value) {
     return text;
 }
 
-// The length field written last before the first picture: the one that
-// counts it (an ID3 frame's size, a FLAC picture's data length, an MP4
-// data box's size).
+// The nearest length field before the first picture: the one that counts
+// it (an ID3 frame's size, a FLAC picture's data length, an MP4 data box's
+// size, an ASF picture's or an APEv2 item's size).
 const LengthField* PictureLength(const MusicFile& file) {
-    if (file.pictures.empty()) return nullptr;
+    if (file.layout.pictures.empty()) return nullptr;
     const LengthField* nearest = nullptr;
-    for (const LengthField& field : file.lengths)
-        if (field.offset < file.pictures.front().offset) nearest = &field;
+    for (const LengthField& field : file.layout.lengths)
+        if (field.offset < file.layout.pictures.front().offset) nearest = &field;
     return nearest;
 }
 
 uint64_t ClaimedPictureLength(const MusicFile& file, const LengthField& field) {
-    return ReadNumber(file.bytes, field) + (kClaimedPictureBytes - file.pictures.front().size);
+    return ReadNumber(file.bytes, field) + (kClaimedPictureBytes - file.layout.pictures.front().size);
 }
 
 MutatedFile Truncated(const MusicFile& file, std::mt19937& random) {
-    const size_t cut = Draw(random, 1, file.tagEnd - 1);
+    const ByteSpan tags = file.layout.tags;
+    const size_t cut = Draw(random, tags.offset + 1, tags.End() - 1);
     return {Bytes(file.bytes.begin(), file.bytes.begin() + static_cast<std::ptrdiff_t>(cut)),
             "cut at " + std::to_string(cut)};
 }
 
 MutatedFile LengthSet(const MusicFile& file, std::mt19937& random) {
     MutatedFile mutated = {file.bytes, ""};
-    const LengthField& field = file.lengths[Draw(random, 0, file.lengths.size() - 1)];
+    const std::vector<LengthField>& lengths = file.layout.lengths;
+    const LengthField& field = lengths[Draw(random, 0, lengths.size() - 1)];
     const uint64_t largest = LargestNumber(field);
     uint64_t value = 0;
     switch (Draw(random, 0, 5)) {
@@ -69,7 +71,7 @@ MutatedFile LengthSet(const MusicFile& file, std::mt19937& random) {
 MutatedFile BytesFlipped(const MusicFile& file, std::mt19937& random) {
     MutatedFile mutated = {file.bytes, "bytes changed at"};
     for (size_t flips = Draw(random, 1, kMostFlips); flips > 0; --flips) {
-        const size_t at = Draw(random, 0, file.tagEnd - 1);
+        const size_t at = Draw(random, file.layout.tags.offset, file.layout.tags.End() - 1);
         mutated.bytes[at] ^= static_cast<uint8_t>(Draw(random, 1, 255));
         mutated.what += " " + std::to_string(at);
     }
@@ -78,8 +80,10 @@ MutatedFile BytesFlipped(const MusicFile& file, std::mt19937& random) {
 
 MutatedFile RandomBody(const MusicFile& file, std::mt19937& random) {
     MutatedFile mutated = {file.bytes, ""};
+    const ByteSpan tags = file.layout.tags;
     const size_t kept = Draw(random, 4, 16);
-    for (size_t at = kept; at < file.tagEnd; ++at) mutated.bytes[at] = static_cast<uint8_t>(Draw(random, 0, 255));
+    for (size_t at = tags.offset + kept; at < tags.End(); ++at)
+        mutated.bytes[at] = static_cast<uint8_t>(Draw(random, 0, 255));
     mutated.what = "random after " + std::to_string(kept) + " bytes";
     return mutated;
 }
@@ -102,7 +106,8 @@ size_t PictureHeaderSize(const Bytes& bytes, const ByteSpan& picture) {
 // Broken after its header, so that it reaches the decoder.
 MutatedFile PictureBroken(const MusicFile& file, std::mt19937& random) {
     MutatedFile mutated = {file.bytes, ""};
-    const ByteSpan picture = file.pictures[Draw(random, 0, file.pictures.size() - 1)];
+    const std::vector<ByteSpan>& pictures = file.layout.pictures;
+    const ByteSpan picture = pictures[Draw(random, 0, pictures.size() - 1)];
     const size_t from = picture.offset + PictureHeaderSize(file.bytes, picture);
     const size_t end = picture.offset + picture.size;
     if (Draw(random, 0, 1) == 0) {
@@ -135,9 +140,9 @@ bool CanMutate(const MusicFile& file, Mutation mutation) {
     switch (mutation) {
     case Mutation::Truncated:
     case Mutation::BytesFlipped:
-    case Mutation::RandomBody: return file.tagEnd > 16;
-    case Mutation::LengthSet: return !file.lengths.empty();
-    case Mutation::PictureBroken: return !file.pictures.empty() && file.pictures.front().size > 1;
+    case Mutation::RandomBody: return file.layout.tags.size > 16;
+    case Mutation::LengthSet: return !file.layout.lengths.empty();
+    case Mutation::PictureBroken: return !file.layout.pictures.empty() && file.layout.pictures.front().size > 1;
     case Mutation::PictureClaimsHuge: {
         const LengthField* field = PictureLength(file);
         return field != nullptr && ClaimedPictureLength(file, *field) <= LargestNumber(*field);

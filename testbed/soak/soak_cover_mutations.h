@@ -2,7 +2,7 @@
 // cut short, a bad tagger or a hostile file break what a tag reader trusts.
 #pragma once
 
-#include "testbed/soak/soak_cover_bytes.h"
+#include "testbed/soak/soak_cover_tags.h"
 
 #include <random>
 #include <string>
@@ -11,7 +11,7 @@ enum class Mutation {
     Truncated,           // cut somewhere inside the tags
     LengthSet,           // one length field set to a size no file has, or to 0
     BytesFlipped,        // up to 16 bytes of the tags changed
-    RandomBody,          // the signature kept, the rest of the tags random
+    RandomBody,          // the tags' first bytes kept (a signature or header), the rest random
     PictureBroken,       // a picture's bytes broken inside a sound tag
     PictureClaimsHuge,   // a picture's length grown past 16 MB, the file not
 };

@@ -102,7 +102,11 @@ TagPicture DrawPicture(PictureFormat format, int width, int height, uint8_t type
     uint32_t colours[4];
     for (uint32_t& colour : colours) colour = Bgra(channel(random), channel(random), channel(random), 255);
     if (format == PictureFormat::Png) colours[3] = (colours[3] & 0x00FFFFFFu) | 0x80000000u;
-    return {format, type, width, height, Encode(format, width, height, colours)};
+    TagPicture picture;
+    picture.bytes = Encode(format, width, height, colours);
+    picture.type = type;
+    picture.mime = format == PictureFormat::Jpeg ? "image/jpeg" : "image/png";
+    return picture;
 }
 
 Bytes PngClaiming(Bytes png, uint32_t width, uint32_t height) {

@@ -7,9 +7,12 @@
 
 #include <random>
 
+enum class PictureFormat { Jpeg, Png };
+
 // Four quadrants of colours drawn from random (a PNG's last one half
-// transparent), width x height, encoded as format; its data is empty when
-// the imaging component failed. The calling thread has initialised COM.
+// transparent), width x height, encoded as format, of the given picture
+// type; its bytes are empty when the imaging component failed. The
+// calling thread has initialised COM.
 TagPicture DrawPicture(PictureFormat format, int width, int height, uint8_t type, std::mt19937& random);
 
 // The PNG with the width and height in its header replaced and the

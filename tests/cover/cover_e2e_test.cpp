@@ -1,7 +1,8 @@
 // The built plug-in's title tip with the song's cover: from each kind of
-// tag, from the folder, from a name only UTF-16 holds, each song's own under
-// one caption, looked for again once missed, never the last song's, nothing
-// from a file whose bytes are bad, and no work after a stop.
+// tag, from every other format and none from a copy of it cut inside its
+// cover, from the folder, from a name only UTF-16 holds, each song's own
+// under one caption, looked for again once missed, never the last song's,
+// nothing from a file whose bytes are bad, and no work after a stop.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
@@ -12,8 +13,10 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -86,9 +89,20 @@ HANDLE WINAPI CountedFindFirstFileExW(LPCWSTR name, FINDEX_INFO_LEVELS level, LP
     return FindFirstFileExW(name, level, found, op, filter, flags);
 }
 
+// Counted once posted, so that a count seen means a message in the queue.
 BOOL WINAPI CountedPostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const BOOL posted = PostMessageA(window, message, wParam, lParam);
     if (message == kCoverDone) ++coverPosts;
-    return PostMessageA(window, message, wParam, lParam);
+    return posted;
+}
+
+// The file cut in the middle of its first picture, so that no whole one is
+// left; where a comment holds the picture in base64, in the middle of its
+// tags (such files here hold one picture).
+std::vector<uint8_t> CutInsideTheCover(std::vector<uint8_t> bytes, const FileLayout& layout) {
+    const ByteSpan cover = layout.pictures.empty() ? layout.tags : layout.pictures.front();
+    bytes.resize(cover.offset + cover.size / 2);
+    return bytes;
 }
 
 class CoverTest : public LoadedPluginTest {
@@ -168,8 +182,10 @@ protected:
             return CoverShows(colour);
         };
         if (WaitUntil(shown, 5000)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "tip " << TipHeight() << " high, its middle 0x" << std::hex
-                                             << CoverMiddle();
+        // Each << on a result streams apart, so std::hex would not hold.
+        char middle[16];
+        std::snprintf(middle, sizeof middle, "0x%06lX", static_cast<unsigned long>(CoverMiddle()));
+        return ::testing::AssertionFailure() << "tip " << TipHeight() << " high, its middle " << middle;
     }
 
     // Once the player was asked for the song's file, the worker's time to
@@ -182,6 +198,15 @@ protected:
             },
             5000));
         PumpMessages(1000);
+        EXPECT_LT(TipHeight(), kCoverTipHeight);
+        EXPECT_TRUE(IsWindow(Tip()));
+    }
+
+    // Once the worker has posted what it found for the song named last and
+    // the post is handled: the tip as it is without a cover.
+    void ExpectNoCoverOnceFound(int postsBefore) {
+        ASSERT_TRUE(WaitUntil([&] { return coverPosts > postsBefore; }, 5000)) << "the worker posted nothing";
+        PumpMessages(0);
         EXPECT_LT(TipHeight(), kCoverTipHeight);
         EXPECT_TRUE(IsWindow(Tip()));
     }
@@ -226,6 +251,56 @@ TEST_F(CoverTest, EachKindOfTagShowsItsFrontCover) {
         Next(Song(c.name, c.bytes));
         EXPECT_TRUE(WaitForCover(c.colour));
         EXPECT_EQ(lowestTipHeight, kCoverTipHeight);
+    }
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+// Every other format with its cover in its tags, one after another: each
+// shows its front cover, and a copy cut inside it shows none, and no box.
+TEST_F(CoverTest, EachFormatShowsItsCoverAndACopyCutInsideItNone) {
+    Patch("user32.dll", "PostMessageA", reinterpret_cast<void*>(&CountedPostMessageA));
+    OggOptions opus;
+    opus.opus = true;
+    ApeOptions monkeys;
+    monkeys.withHeader = true;
+    ApeOptions wavPack;
+    wavPack.stream = ApeOptions::Stream::kWavPack;
+    wavPack.id3v1 = true;
+    PcmOptions aiff;
+    aiff.form = PcmOptions::Form::kAiff;
+    aiff.id3ChunkId = "ID3 ";
+    aiff.id3BeforeSamples = true;
+    const TagPicture red = Front("red.png"), green = Front("green.jpg", "image/jpeg"), blue = Front("blue.png");
+    struct Case {
+        const char* name;
+        std::function<std::vector<uint8_t>(FileLayout*)> build;
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        {"song.ogg", [&](FileLayout* layout) { return BuildOggFile({red}, {}, layout); }, kRed},
+        {"song.opus", [&](FileLayout* layout) { return BuildOggFile({green}, opus, layout); }, kGreen},
+        {"comment.flac", [&](FileLayout* layout) { return BuildFlacFile({}, {blue}, layout); }, kBlue},
+        {"front second.wma", [&](FileLayout* layout) { return BuildAsfFile({Back("blue.png"), red}, {}, layout); },
+         kRed},
+        {"song.ape", [&](FileLayout* layout) { return BuildApeFile({green}, monkeys, layout); }, kGreen},
+        {"front second.wv", [&](FileLayout* layout) { return BuildApeFile({Back("red.png"), blue}, wavPack, layout); },
+         kBlue},
+        {"song.wav", [&](FileLayout* layout) { return BuildPcmFile({green}, {}, layout); }, kGreen},
+        {"song.aiff", [&](FileLayout* layout) { return BuildPcmFile({red}, aiff, layout); }, kRed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileLayout layout;
+        const std::vector<uint8_t> bytes = c.build(&layout);
+        const std::string song = Song(c.name, bytes);
+        if (sim.process)
+            Next(song);
+        else
+            Play(song);
+        EXPECT_TRUE(WaitForCover(c.colour));
+        const int posts = coverPosts;
+        Next(Song(std::string("cut ") + c.name, CutInsideTheCover(bytes, layout)));
+        ExpectNoCoverOnceFound(posts);
     }
     EXPECT_TRUE(ShownMessages().empty());
 }

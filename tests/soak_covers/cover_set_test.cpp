@@ -1,8 +1,8 @@
 // The soak's whole set of cover files: the same bytes for the same seed and
-// others for another, no broken file a copy of a sound one, written under a
-// folder where each name the player gets leads where it says, seen while a
-// handle holds one, and removed without a trace; and names as a player of
-// either kind takes them.
+// others for another, every kind of file sound and broken, no broken file a
+// copy of a sound one, written under a folder where each name the player
+// gets leads where it says, seen while a handle holds one, and removed
+// without a trace; and names as a player of either kind takes them.
 #include "testbed/soak/soak_cover_files.h"
 
 #include <gtest/gtest.h>
@@ -43,16 +43,23 @@ TEST_F(CoverSetTest, TheSameSeedGivesTheSameBytesAndAnotherSeedOthers) {
     EXPECT_NE(CoverSetDigest(first), CoverSetDigest(other));
 
     std::set<Bytes> sound;
+    std::set<std::string> soundExtensions, brokenExtensions;
+    const auto extension = [](const std::string& path) { return path.substr(path.rfind('.') + 1); };
     for (const CoverFileBytes& file : first.files)
-        if (StartsWith(file.path, "covers\\tagged\\")) sound.insert(file.bytes);
-    size_t broken = 0;
+        if (StartsWith(file.path, "covers\\tagged\\")) {
+            sound.insert(file.bytes);
+            soundExtensions.insert(extension(file.path));
+        }
     for (const CoverFileBytes& file : first.files)
         if (StartsWith(file.path, "covers\\broken\\")) {
-            ++broken;
+            brokenExtensions.insert(extension(file.path));
             EXPECT_EQ(sound.count(file.bytes), 0u) << file.path << " breaks nothing";
         }
-    EXPECT_GE(sound.size(), 9u);
-    EXPECT_GE(broken, 20u);
+    // Every kind of file is there, sound and broken.
+    for (const SoundKind kind : kSoundKinds) {
+        EXPECT_EQ(soundExtensions.count(SoundExtension(kind)), 1u) << SoundLabel(kind);
+        EXPECT_EQ(brokenExtensions.count(SoundExtension(kind)), 1u) << SoundLabel(kind);
+    }
 }
 
 TEST_F(CoverSetTest, WrittenFilesReadBackLeadWhereTheySayAndLeaveNothingWhenRemoved) {

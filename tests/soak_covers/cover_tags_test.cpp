@@ -1,7 +1,8 @@
 // The soak's sound music files read back along their own sizes, as a tag
-// reader walks them, with each picture where the structure says and
-// decoded by the imaging component at the size it was drawn; and each
-// mutation changing only what it says it changes.
+// reader walks them, with each picture where the structure says; every
+// kind's layout true to its bytes; pictures decoded by the imaging
+// component at the size they were drawn; and each mutation changing only
+// what it says it changes, in every kind of file.
 #include "testbed/soak/soak_cover_mutations.h"
 #include "testbed/soak/soak_cover_pictures.h"
 #include "testbed/soak/soak_cover_tags.h"
@@ -116,34 +117,72 @@ protected:
     std::mt19937 random_{7};
 };
 
+Bytes BytesAt(const Bytes& bytes, const ByteSpan& span) {
+    const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(span.offset);
+    return Bytes(from, from + static_cast<std::ptrdiff_t>(span.size));
+}
+
 TEST_F(CoverTagsTest, SoundFilesReadBackAlongTheirSizesWithTheirPictures) {
     const std::vector<TagPicture> pictures = {DrawPicture(PictureFormat::Png, 90, 30, kBackCover, random_),
                                               DrawPicture(PictureFormat::Jpeg, 17, 120, kFrontCover, random_)};
     using Walk = std::function<std::vector<ByteSpan>(const Bytes&, size_t*)>;
     const struct {
-        const char* name;
-        MusicFile file;
+        SoundKind kind;
         Walk walk;
     } cases[] = {
-        {"ID3v2.2", Id3File(2, "A - B", pictures), Id3Pictures},
-        {"ID3v2.3", Id3File(3, "A - B", pictures), Id3Pictures},
-        {"ID3v2.4", Id3File(4, "A - B", pictures), Id3Pictures},
-        {"FLAC", FlacFile("A - B", pictures), FlacPictures},
-        {"M4A", Mp4File("A - B", pictures, false), Mp4Pictures},
-        {"M4A, media first", Mp4File("A - B", pictures, true), Mp4Pictures},
+        {SoundKind::Id3v22, Id3Pictures}, {SoundKind::Id3v23, Id3Pictures}, {SoundKind::Id3v24, Id3Pictures},
+        {SoundKind::Flac, FlacPictures},  {SoundKind::M4a, Mp4Pictures},    {SoundKind::M4aMediaFirst, Mp4Pictures},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(SoundLabel(c.kind));
+        const MusicFile file = BuildSound(c.kind, pictures);
         size_t end = 0;
-        const std::vector<ByteSpan> walked = c.walk(c.file.bytes, &end);
-        EXPECT_EQ(end, c.file.tagEnd);
+        const std::vector<ByteSpan> walked = c.walk(file.bytes, &end);
+        EXPECT_EQ(end, file.layout.tags.End());
         ASSERT_EQ(walked.size(), pictures.size());
-        ASSERT_EQ(c.file.pictures.size(), pictures.size());
+        ASSERT_EQ(file.layout.pictures.size(), pictures.size());
         for (size_t i = 0; i < pictures.size(); ++i) {
-            EXPECT_EQ(walked[i].offset, c.file.pictures[i].offset);
-            ASSERT_EQ(walked[i].size, pictures[i].data.size());
-            const auto from = c.file.bytes.begin() + static_cast<std::ptrdiff_t>(walked[i].offset);
-            EXPECT_EQ(Bytes(from, from + static_cast<std::ptrdiff_t>(walked[i].size)), pictures[i].data);
+            EXPECT_EQ(walked[i].offset, file.layout.pictures[i].offset);
+            ASSERT_EQ(walked[i].size, pictures[i].bytes.size());
+            EXPECT_EQ(BytesAt(file.bytes, walked[i]), pictures[i].bytes);
+        }
+    }
+}
+
+// What the mutations take from every kind's layout: each picture where its
+// bytes are, inside the tags; the nearest length before it counting it
+// and little more (an ID3 frame's, an MP4 data box's or an APEv2 item's
+// header); and no length counting more than the file holds from its
+// object's start (an ASF object's GUID comes before its size) or, for an
+// APEv2 footer's, before the footer's end.
+TEST_F(CoverTagsTest, EveryKindsLayoutIsTrueToItsBytes) {
+    constexpr uint64_t kPictureHeaderRoom = 64, kObjectIdRoom = 16, kFooterAfterSize = 20;
+    const std::vector<TagPicture> pictures = {DrawPicture(PictureFormat::Png, 90, 30, kBackCover, random_),
+                                              DrawPicture(PictureFormat::Jpeg, 17, 120, kFrontCover, random_)};
+    for (const SoundKind kind : kSoundKinds) {
+        SCOPED_TRACE(SoundLabel(kind));
+        const MusicFile file = BuildSound(kind, pictures);
+        const FileLayout& layout = file.layout;
+        EXPECT_TRUE(layout.tags.size > 16 && layout.tags.End() <= file.bytes.size());
+        EXPECT_FALSE(layout.lengths.empty());
+        for (const LengthField& field : layout.lengths) {
+            const uint64_t counted = ReadNumber(file.bytes, field);
+            EXPECT_TRUE(counted <= file.bytes.size() - field.offset + kObjectIdRoom ||
+                        counted <= field.offset + kFooterAfterSize)
+                << counted << " at " << field.offset;
+        }
+        // A comment's pictures are in base64, where no picture's bytes lie.
+        const bool inBase64 = kind == SoundKind::OggVorbis || kind == SoundKind::Opus || kind == SoundKind::FlacComment;
+        ASSERT_EQ(layout.pictures.size(), inBase64 ? 0 : pictures.size());
+        for (size_t i = 0; i < layout.pictures.size(); ++i) {
+            const ByteSpan picture = layout.pictures[i];
+            EXPECT_EQ(BytesAt(file.bytes, picture), pictures[i].bytes);
+            EXPECT_TRUE(picture.offset >= layout.tags.offset && picture.End() <= layout.tags.End());
+            const auto before = [&](const LengthField& f) { return f.offset < picture.offset; };
+            const auto own = std::find_if(layout.lengths.rbegin(), layout.lengths.rend(), before);
+            ASSERT_NE(own, layout.lengths.rend());
+            const uint64_t counted = ReadNumber(file.bytes, *own);
+            EXPECT_TRUE(counted >= picture.size && counted <= picture.size + kPictureHeaderRoom) << counted;
         }
     }
 }
@@ -151,17 +190,17 @@ TEST_F(CoverTagsTest, SoundFilesReadBackAlongTheirSizesWithTheirPictures) {
 TEST_F(CoverTagsTest, DrawnPicturesDecodeAtTheirSizeAndAClaimChangesOnlyTheSize) {
     for (const PictureFormat format : {PictureFormat::Jpeg, PictureFormat::Png}) {
         const TagPicture picture = DrawPicture(format, 150, 40, kFrontCover, random_);
-        const auto cover = DecodeCover(picture.data.data(), picture.data.size());
+        const auto cover = DecodeCover(picture.bytes.data(), picture.bytes.size());
         ASSERT_TRUE(cover);
         EXPECT_TRUE(cover->width == 64 && cover->height == 17) << cover->width << " x " << cover->height;
         if (format == PictureFormat::Jpeg) continue;
-        const Bytes claiming = PngClaiming(picture.data, 16384, 65537);
+        const Bytes claiming = PngClaiming(picture.bytes, 16384, 65537);
         const auto claimed = ReadPictureHeader(claiming.data(), claiming.size());
         ASSERT_TRUE(claimed);
         EXPECT_TRUE(claimed->width == 16384 && claimed->height == 65537);
         EXPECT_FALSE(DecodableCover(claiming.data(), claiming.size()));
         // Claiming its own size again gives the picture back, checksum and all.
-        EXPECT_EQ(PngClaiming(claiming, 150, 40), picture.data);
+        EXPECT_EQ(PngClaiming(claiming, 150, 40), picture.bytes);
     }
 }
 
@@ -181,39 +220,50 @@ bool Within(const std::vector<size_t>& changed, const LengthField& field) {
     return Within(changed, field.offset, field.offset + static_cast<size_t>(field.size));
 }
 
-TEST_F(CoverTagsTest, EachMutationChangesOnlyWhatItSays) {
+TEST_F(CoverTagsTest, EachMutationChangesOnlyWhatItSaysInEveryKind) {
     const TagPicture picture = DrawPicture(PictureFormat::Jpeg, 60, 60, kFrontCover, random_);
-    const MusicFile sources[] = {Id3File(3, "A - B", {picture}), Id3File(4, "A - B", {picture}),
-                                 FlacFile("A - B", {picture}), Mp4File("A - B", {picture}, true)};
-    for (const MusicFile& source : sources)
+    for (const SoundKind kind : kSoundKinds) {
+        // Three-byte frame sizes cannot claim 16 MB; the rest is as in 2.3.
+        if (kind == SoundKind::Id3v22) continue;
+        const MusicFile source = BuildSound(kind, {picture});
+        const FileLayout& layout = source.layout;
+        const ByteSpan tags = layout.tags;
         for (int draw = 0; draw < 20; ++draw)
             for (const Mutation mutation : kMutations) {
-                SCOPED_TRACE(std::to_string(static_cast<int>(mutation)) + " " + std::to_string(draw));
+                SCOPED_TRACE(std::string(SoundLabel(kind)) + ", mutation " +
+                             std::to_string(static_cast<int>(mutation)) + ", draw " + std::to_string(draw));
+                const bool ofPicture = mutation == Mutation::PictureBroken || mutation == Mutation::PictureClaimsHuge;
+                if (ofPicture && layout.pictures.empty()) {
+                    EXPECT_FALSE(CanMutate(source, mutation));
+                    continue;
+                }
                 ASSERT_TRUE(CanMutate(source, mutation));
                 const Bytes mutated = Mutate(source, mutation, random_).bytes;
                 const std::vector<size_t> changed = Changes(source.bytes, mutated);
-                const ByteSpan pic = source.pictures.front();
                 switch (mutation) {
                 case Mutation::Truncated:
-                    EXPECT_TRUE(changed.empty() && !mutated.empty() && mutated.size() < source.tagEnd);
+                    EXPECT_TRUE(changed.empty() && mutated.size() > tags.offset && mutated.size() < tags.End());
                     continue;
                 case Mutation::LengthSet: {
-                    const bool inOneField = std::any_of(source.lengths.begin(), source.lengths.end(),
+                    const bool inOneField = std::any_of(layout.lengths.begin(), layout.lengths.end(),
                                                         [&](const LengthField& f) { return Within(changed, f); });
                     EXPECT_TRUE(inOneField && !changed.empty());
                     break;
                 }
-                case Mutation::BytesFlipped: EXPECT_TRUE(Within(changed, 0, source.tagEnd)); break;
-                case Mutation::RandomBody: EXPECT_TRUE(Within(changed, 4, source.tagEnd)); break;
-                case Mutation::PictureBroken:
-                    EXPECT_TRUE(!changed.empty() && Within(changed, pic.offset + 30, pic.offset + pic.size));
+                case Mutation::BytesFlipped: EXPECT_TRUE(Within(changed, tags.offset, tags.End())); break;
+                case Mutation::RandomBody: EXPECT_TRUE(Within(changed, tags.offset + 4, tags.End())); break;
+                case Mutation::PictureBroken: {
+                    const ByteSpan pic = layout.pictures.front();
+                    EXPECT_TRUE(!changed.empty() && Within(changed, pic.offset + 30, pic.End()));
                     // Its header still reads, so a decoder gets to see it.
                     EXPECT_TRUE(ReadPictureHeader(&mutated[pic.offset], pic.size));
                     break;
+                }
                 case Mutation::PictureClaimsHuge: {
                     // The picture's own length: the last field before it.
+                    const ByteSpan pic = layout.pictures.front();
                     const auto before = [&](const LengthField& f) { return f.offset < pic.offset; };
-                    const LengthField& field = *std::find_if(source.lengths.rbegin(), source.lengths.rend(), before);
+                    const LengthField& field = *std::find_if(layout.lengths.rbegin(), layout.lengths.rend(), before);
                     EXPECT_EQ(ReadNumber(mutated, field) - ReadNumber(source.bytes, field),
                               kClaimedPictureBytes - pic.size);
                     EXPECT_TRUE(Within(changed, field));
@@ -222,8 +272,8 @@ TEST_F(CoverTagsTest, EachMutationChangesOnlyWhatItSays) {
                 }
                 EXPECT_EQ(mutated.size(), source.bytes.size());
             }
-    // Three-byte frame sizes cannot claim 16 MB.
-    EXPECT_FALSE(CanMutate(Id3File(2, "A - B", {picture}), Mutation::PictureClaimsHuge));
+    }
+    EXPECT_FALSE(CanMutate(BuildSound(SoundKind::Id3v22, {picture}), Mutation::PictureClaimsHuge));
 }
 
 }  // namespace
