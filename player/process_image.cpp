@@ -7,6 +7,7 @@
 #include "player/process_image.h"
 
 #include <tlhelp32.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -105,11 +106,13 @@ LaunchedFamily::~LaunchedFamily() {
     for (int i = 0; i < count_; ++i) CloseHandle(members_[i].process);
 }
 
-bool LaunchedFamily::Knows(DWORD id) const {
+const LaunchedFamily::Member* LaunchedFamily::Find(DWORD id) const {
     for (int i = 0; i < count_; ++i)
-        if (members_[i].id == id) return true;
-    return false;
+        if (members_[i].id == id) return &members_[i];
+    return nullptr;
 }
+
+bool LaunchedFamily::Knows(DWORD id) const { return Find(id) != nullptr; }
 
 void LaunchedFamily::Add(HANDLE process, DWORD id, const FILETIME& created) {
     if (count_ == kMostMembers) {
@@ -119,39 +122,79 @@ void LaunchedFamily::Add(HANDLE process, DWORD id, const FILETIME& created) {
     members_[count_++] = Member{process, id, created};
 }
 
-// A process is a member's child only when it was created after the
-// member (ids are given out again), and it is the snapshot's process only
-// when it was created before the snapshot was taken (the id may have
-// passed to a new process between the snapshot and the opening).
-bool LaunchedFamily::AddIfChild(DWORD id, DWORD parentId, const FILETIME& lookedAt) {
-    if (Knows(id)) return false;
-    const Member* parent = nullptr;
-    for (int i = 0; i < count_ && !parent; ++i)
-        if (members_[i].id == parentId) parent = &members_[i];
-    if (!parent) return false;
+// Ids are given out again: a process is the snapshot's only when it was
+// created before the snapshot was taken (the id may have passed to a new
+// process between the snapshot and the opening).
+HANDLE LaunchedFamily::OpenIfCreatedBetween(DWORD id, const FILETIME& after, const FILETIME& lookedAt) const {
     const HANDLE candidate = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-    if (candidate == nullptr) return false;
+    if (candidate == nullptr) return nullptr;
     FILETIME created;
-    if (!CreatedAt(candidate, &created) || CompareFileTime(&created, &parent->created) < 0 ||
-        CompareFileTime(&created, &lookedAt) > 0) {
-        CloseHandle(candidate);
-        return false;
+    if (CreatedAt(candidate, &created) && CompareFileTime(&created, &after) >= 0 &&
+        CompareFileTime(&created, &lookedAt) <= 0 && !CreatedAfterFamilyEnded(created))
+        return candidate;
+    CloseHandle(candidate);
+    return nullptr;
+}
+
+bool LaunchedFamily::CreatedAfterFamilyEnded(const FILETIME& created) const {
+    for (int i = 0; i < count_; ++i) {
+        FILETIME began, exited, kernel, user;
+        if (WaitForSingleObject(members_[i].process, 0) == WAIT_TIMEOUT ||
+            !GetProcessTimes(members_[i].process, &began, &exited, &kernel, &user) ||
+            CompareFileTime(&created, &exited) <= 0)
+            return false;
     }
-    Add(candidate, id, created);
+    return true;
+}
+
+// A member's child was created after the member.
+bool LaunchedFamily::AddIfChild(DWORD id, DWORD parentId, const FILETIME& lookedAt) {
+    const Member* parent = Find(parentId);
+    if (!parent || Knows(id)) return false;
+    const HANDLE child = OpenIfCreatedBetween(id, parent->created, lookedAt);
+    if (child == nullptr) return false;
+    FILETIME created;
+    CreatedAt(child, &created);
+    Add(child, id, created);
+    return true;
+}
+
+bool LaunchedFamily::AddIfOrphan(DWORD id, const FILETIME& lookedAt) {
+    if (count_ == 0 || Knows(id)) return false;
+    const HANDLE orphan = OpenIfCreatedBetween(id, members_[0].created, lookedAt);
+    if (orphan == nullptr) return false;
+    FILETIME created;
+    CreatedAt(orphan, &created);
+    Add(orphan, id, created);
     return true;
 }
 
 // One snapshot, walked again while it shows new members, so that a
-// member's children's children are found in the same look.
+// member's children's children are found in the same look. Orphans are
+// told by their parent's id missing from the same snapshot, so they are
+// looked for only when every id of it was kept.
 void LaunchedFamily::AddChildrenSeen() {
     FILETIME lookedAt;
     GetSystemTimeAsFileTime(&lookedAt);
     const ScopedHandle snapshot(TakeProcessSnapshot());
     if (!snapshot.valid()) return;
+    std::array<DWORD, kMostProcessesLooked> running;
+    size_t runningCount = 0;
+    bool allKept = true;
+    WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32& entry) {
+        allKept = runningCount < running.size();
+        if (allKept) running[runningCount++] = entry.th32ProcessID;
+        return !allKept;
+    });
+    const auto runs = [&](DWORD id) {
+        return std::find(running.begin(), running.begin() + runningCount, id) != running.begin() + runningCount;
+    };
     for (bool grew = true; grew && count_ < kMostMembers;) {
         grew = false;
         WalkSnapshot(snapshot.get(), [&](const PROCESSENTRY32& entry) {
-            grew = AddIfChild(entry.th32ProcessID, entry.th32ParentProcessID, lookedAt) || grew;
+            const DWORD id = entry.th32ProcessID, parentId = entry.th32ParentProcessID;
+            const bool orphan = allKept && !Knows(parentId) && !runs(parentId);
+            grew = (orphan ? AddIfOrphan(id, lookedAt) : AddIfChild(id, parentId, lookedAt)) || grew;
             return count_ == kMostMembers;
         });
     }

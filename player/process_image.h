@@ -26,9 +26,13 @@ public:
     bool Follows() const { return count_ > 0; }
     // Looks again at the running processes, takes in every new descendant
     // of a member, and returns one member that still runs, to wait on (the
-    // family keeps it), or nullptr when every member has ended. A child
-    // whose parent ended before any look saw it cannot be found: its
-    // parent's id is all that named it. At most kMostMembers are held.
+    // family keeps it), or nullptr when every member has ended. A process
+    // between a member and the player (cmd's start, a script host) may
+    // start the player and end between two looks, so that the player's
+    // parent names a process no look saw and none that runs: such an
+    // orphan is taken in too when it was created while the family lived,
+    // after the launcher and before its last member ended. At most
+    // kMostMembers are held.
     HANDLE RunningMember();
 
 private:
@@ -38,11 +42,19 @@ private:
         FILETIME created;
     };
     bool Knows(DWORD id) const;
+    const Member* Find(DWORD id) const;
     void Add(HANDLE process, DWORD id, const FILETIME& created);
+    // The process, held, when it was created after `after` and, unless a
+    // member still runs, before the last member ended; else nothing.
+    HANDLE OpenIfCreatedBetween(DWORD id, const FILETIME& after, const FILETIME& lookedAt) const;
+    bool CreatedAfterFamilyEnded(const FILETIME& created) const;
     bool AddIfChild(DWORD id, DWORD parentId, const FILETIME& lookedAt);
+    bool AddIfOrphan(DWORD id, const FILETIME& lookedAt);
     void AddChildrenSeen();
 
     static constexpr int kMostMembers = 32;
+    // A look at more running processes than this takes in no orphans.
+    static constexpr size_t kMostProcessesLooked = 1024;
     std::array<Member, kMostMembers> members_ = {};
     int count_ = 0;
 };
