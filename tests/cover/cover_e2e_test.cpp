@@ -2,15 +2,21 @@
 // tag, from every other format and none from a copy of it cut inside its
 // cover, from the folder, from a name only UTF-16 holds, each song's own
 // under one caption, looked for again once missed, never the last song's,
-// nothing from a file whose bytes are bad, and no work after a stop.
+// nothing from a file whose bytes are bad, and no work after a stop. And
+// what a cover may cost the shell: a GIF leaves nothing reserved behind
+// however its later images are made, pictures whose decoding would cost
+// hundreds of megabytes never reach the imaging component, and a cover of
+// the largest size that stores sell still shows.
 #include "testbed/common/files.h"
 #include "testbed/common/message_wait.h"
 #include "testbed/player/player_sim_client.h"
 #include "testbed/covers/cover_file_builders.h"
+#include "tests/cover_picture/picture_bytes.h"
 #include "tests/lifecycle/lifecycle_fixture.h"
 #include "tests/lifecycle/plugin_probe.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -28,6 +34,8 @@ constexpr int kCoverTipHeight = 70;
 constexpr COLORREF kRed = RGB(0xD0, 0x20, 0x10);
 constexpr COLORREF kBlue = RGB(0x10, 0x30, 0xD0);
 constexpr COLORREF kGreen = RGB(0x20, 0xC0, 0x40);
+constexpr COLORREF kGrey = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF kAmber = RGB(0xC0, 0x80, 0x20);
 
 std::vector<uint8_t> Picture(const char* name) {
     std::ifstream file(ExeFolder() + "\\cover_e2e\\" + name, std::ios::binary);
@@ -39,6 +47,13 @@ TagPicture Front(const char* name, const char* mime = "image/png") {
     picture.bytes = Picture(name);
     picture.mime = mime;
     return picture;
+}
+
+// A song whose ID3 tag holds these bytes as its front cover.
+std::vector<uint8_t> Tagged(const std::vector<uint8_t>& picture) {
+    TagPicture front;
+    front.bytes = picture;
+    return BuildId3File({front}, Id3Options{});
 }
 
 TagPicture Back(const char* name) {
@@ -89,6 +104,13 @@ HANDLE WINAPI CountedFindFirstFileExW(LPCWSTR name, FINDEX_INFO_LEVELS level, LP
     return FindFirstFileExW(name, level, found, op, filter, flags);
 }
 
+// Creations of the imaging component.
+std::atomic<int> factoriesAsked{0};
+HRESULT WINAPI CountedCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
+    ++factoriesAsked;
+    return CoCreateInstance(clsid, outer, context, iid, out);
+}
+
 // Counted once posted, so that a count seen means a message in the queue.
 BOOL WINAPI CountedPostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const BOOL posted = PostMessageA(window, message, wParam, lParam);
@@ -111,7 +133,7 @@ protected:
         LoadedPluginTest::SetUp();
         letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         heldReader = nullptr;
-        folderSearches = coverPosts = 0;
+        folderSearches = coverPosts = factoriesAsked = 0;
     }
     void TearDown() override {
         // The patches live in the module: undone while it is surely there.
@@ -188,15 +210,20 @@ protected:
         return ::testing::AssertionFailure() << "tip " << TipHeight() << " high, its middle " << middle;
     }
 
-    // Once the player was asked for the song's file, the worker's time to
-    // find nothing passes without a cover.
-    void ExpectNoCoverAfterTheQuestion(int questions) {
+    // The worker asks the player for each song's file once.
+    void WaitForFileQuestions(int questions) {
         ASSERT_TRUE(WaitUntil(
             [&] {
                 const std::vector<PlayerSimLogEntry> log = ReadPlayerSimLog(sim.logPath);
                 return CountPlayerSimLog(log, "USER", "0 211") + CountPlayerSimLog(log, "USER", "0 214") >= questions;
             },
             5000));
+    }
+
+    // Once the player was asked for the song's file, the worker's time to
+    // find nothing passes without a cover.
+    void ExpectNoCoverAfterTheQuestion(int questions) {
+        ASSERT_NO_FATAL_FAILURE(WaitForFileQuestions(questions));
         PumpMessages(1000);
         EXPECT_LT(TipHeight(), kCoverTipHeight);
         EXPECT_TRUE(IsWindow(Tip()));
@@ -433,6 +460,72 @@ TEST_F(CoverTest, AStopWhileTheWorkerReadsEndsItsWork) {
     const HANDLE alone = CreateFileA(song.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(alone, INVALID_HANDLE_VALUE) << "the song's file is still open";
     CloseHandle(alone);
+}
+
+// Bytes of this process's address space reserved or committed.
+size_t AddressSpaceInUse() {
+    size_t used = 0;
+    MEMORY_BASIC_INFORMATION region = {};
+    for (auto* at = static_cast<const uint8_t*>(nullptr); VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+        if (region.State != MEM_FREE) used += region.RegionSize;
+        const auto* next = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    return used;
+}
+
+// What decoding a cover may leave behind: heaps grown, a few pages of the
+// imaging component's own.
+constexpr size_t kAddressSpaceSlack = 4u << 20;
+
+// 28 bytes of GIF whose 1 x 1 screen holds one 16,384 x 16,384 image, its
+// data cut short.
+const std::vector<uint8_t> kCutShortGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00,
+                                           0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40,
+                                           0x00, 0x40, 0x00, 0x02, 0x01, 0x04, 0x00, 0x3B};
+
+// A decoder that reads every image first reserved each one's size and kept
+// it when the image's data was bad: 256 MB a file, for good.
+TEST_F(CoverTest, AGifIsDecodedFromItsFirstImageAndLeavesNothingReserved) {
+    std::vector<uint8_t> twoImages = Picture("grey.gif");
+    ASSERT_TRUE(!twoImages.empty() && twoImages.back() == 0x3B);
+    twoImages.pop_back();
+    twoImages.insert(twoImages.end(), kCutShortGif.begin() + 13, kCutShortGif.end());
+    Play(Song("first.mp3", Tagged(Picture("red.png"))));
+    ASSERT_TRUE(WaitForCover(kRed));
+    const size_t before = AddressSpaceInUse();
+    Next(Song("cut short.mp3", Tagged(kCutShortGif)));
+    WaitForFileQuestions(2);
+    Next(Song("two images.mp3", Tagged(twoImages)));
+    EXPECT_TRUE(WaitForCover(kGrey)) << "the first image";
+    const size_t after = AddressSpaceInUse();
+    EXPECT_LE(after, before + kAddressSpaceSlack) << (after - before) / 1024 << " KB more in use";
+}
+
+TEST_F(CoverTest, PicturesOverTheBudgetNeverReachTheImagingComponent) {
+    Patch("ole32.dll", "CoCreateInstance", reinterpret_cast<void*>(&CountedCoCreateInstance));
+    Play(Song("first.mp3", Tagged(Picture("red.png"))));
+    ASSERT_TRUE(WaitForCover(kRed));
+    // A valid 16-bit RGBA PNG of 8,192 x 8,192 clear pixels in 3.4 MB,
+    // whose decoder holds 512 MB; a few hundred bytes of progressive 4:4:4
+    // JPEG claiming as much, whose decoder holds 576 MB.
+    Next(Song("deep png.mp3", Tagged(ZeroPng(8192, 8192, 16))));
+    WaitForFileQuestions(2);
+    const auto frame = JpegFrame(0xC2, 8192, 8192, {0x11, 0x11, 0x11});
+    Next(Song("progressive.mp3", Tagged(Jpeg({JpegPreamble(), frame, JpegScan(3), Bytes(200, 0x55)}))));
+    WaitForFileQuestions(3);
+    // The worker is past both once this one shows.
+    Next(Song("last.mp3", Tagged(Picture("blue.png"))));
+    ASSERT_TRUE(WaitForCover(kBlue));
+    EXPECT_EQ(factoriesAsked, 2) << "imaging factories made for four pictures";
+}
+
+// 3,000 x 3,000, progressive, no chroma subsampling: its decoder holds
+// 81 MB, within the budget.
+TEST_F(CoverTest, ACoverOfTheSizeStoresSellShows) {
+    Play(Song("amber.mp3", Tagged(Picture("..\\cover_pictures\\amber_3000.jpg"))));
+    EXPECT_TRUE(WaitUntil([] { return CoverShows(kAmber); }, 10000));
 }
 
 }  // namespace

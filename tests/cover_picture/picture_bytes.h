@@ -38,6 +38,43 @@ inline Bytes PngHeader(uint32_t width, uint32_t height, uint8_t bitDepth = 8, ui
                    BigEndian(width, 4), BigEndian(height, 4), {bitDepth, colour, 0, 0, interlace, 0, 0, 0, 0}});
 }
 
+// A whole, valid RGBA PNG of clear pixels at this depth, its rows of
+// zeros one zlib stream of deflate's fixed codes (each code written most
+// significant bit first): a literal zero, then copies of 258 bytes from
+// one back, the rest as literals. 8,192 x 8,192 at 16 bits is 3.4 MB.
+inline Bytes ZeroPng(uint32_t width, uint32_t height, uint8_t bitDepth) {
+    const auto chunk = [](const char* type, const Bytes& data) {
+        Bytes typed = Joined({BytesOf(std::string(type, 4)), data});
+        uint32_t crc = ~0u;
+        for (uint8_t byte : typed) {
+            crc ^= byte;
+            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+        return Joined({BigEndian(uint32_t(data.size()), 4), typed, BigEndian(~crc, 4)});
+    };
+    const uint32_t zeros = height * (1 + width * 4 * (bitDepth / 8));  // a filter byte before each row
+    Bytes zlib = {0x78, 0x01};
+    uint64_t bits = 0;
+    const auto put = [&](uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i, ++bits) {
+            if (bits % 8 == 0) zlib.push_back(0);
+            zlib.back() |= uint8_t(((code >> i) & 1) << (bits % 8));
+        }
+    };
+    constexpr uint32_t kLiteralZero = 0x30, kLength258 = 0xC5;
+    put(0b110, 3);  // the last block, of fixed codes
+    put(kLiteralZero, 8);
+    uint32_t left = zeros - 1;
+    for (; left >= 258; left -= 258) put(kLength258 << 5, 13);  // then distance code 0: one back
+    for (; left > 0; --left) put(kLiteralZero, 8);
+    put(0, 7);  // the block's end
+    const Bytes adler = BigEndian((zeros % 65521) << 16 | 1, 4);
+    const Bytes header = {bitDepth, kPngRgba, 0, 0, 0};
+    return Joined({{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},
+                   chunk("IHDR", Joined({BigEndian(width, 4), BigEndian(height, 4), header})),
+                   chunk("IDAT", Joined({zlib, adler})), chunk("IEND", {})});
+}
+
 // A JPEG segment: 0xFF, its marker, its length and its payload.
 inline Bytes JpegSegment(uint8_t marker, const Bytes& payload) {
     return Joined({{0xFF, marker}, BigEndian(uint32_t(payload.size() + 2), 2), payload});
