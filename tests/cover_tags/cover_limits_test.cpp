@@ -1,7 +1,6 @@
-// Bad, cut and oversized tags: lengths that run past their container give
-// no cover, a cut file gives the whole picture or nothing, files that claim
-// gigabytes are read and held no further than kCoverReadLimit, and samples
-// before a tag are skipped unread.
+// Bad and oversized tags: lengths that run past their container give no
+// cover, files that claim gigabytes are read and held no further than
+// kCoverReadLimit, and samples before a tag are skipped unread.
 #include "tests/cover_tags/allocation_meter.h"
 #include "tests/cover_tags/cover_test_sources.h"
 #include "cover/cover_formats.h"
@@ -97,46 +96,6 @@ TEST(BadTags, LengthsPastTheirContainerGiveNoCover) {
         ASSERT_EQ(CoverOf(file), pictures[0].bytes);
         c.spoil(file);
         EXPECT_TRUE(CoverOf(file).empty());
-    }
-}
-
-TEST(BadTags, ACutFileGivesTheWholePictureOrNothing) {
-    const std::vector<TagPicture> pictures = {PictureOf(120, kOther, 2), PictureOf(150, kFront, 3)};
-    const std::vector<TagPicture> noFront = {PictureOf(120, kOther, 4), PictureOf(150, kOther, 5)};
-    Id3Options v24 = Version(4);
-    v24.framesUnsynchronised = true;
-    v24.dataLengthIndicator = true;
-    Id3Options v23 = Version(3);
-    v23.unsynchronised = true;
-    v23.extendedHeader = true;
-    v23.padding = 40;
-    Mp4Options late;
-    late.moovAfterMdat = true;
-    const struct {
-        const char* name;
-        Bytes file;
-        Bytes picture;
-    } files[] = {
-        {"ID3 2.2", BuildId3File(pictures, Version(2)), pictures[1].bytes},
-        {"ID3 2.3 unsynchronised", BuildId3File(pictures, v23), pictures[1].bytes},
-        {"ID3 2.4 frames unsynchronised", BuildId3File(pictures, v24), pictures[1].bytes},
-        {"FLAC", BuildFlacFile(pictures), pictures[1].bytes},
-        {"FLAC without a front cover", BuildFlacFile(noFront), noFront[0].bytes},
-        {"MP4", BuildM4aFile(pictures, {}), pictures[0].bytes},
-        {"MP4 moov last", BuildM4aFile(pictures, late), pictures[0].bytes},
-    };
-    for (const auto& f : files) {
-        SCOPED_TRACE(f.name);
-        const size_t found = Find(f.file, std::string_view(reinterpret_cast<const char*>(f.picture.data()), f.picture.size()));
-        const size_t pictureEnd = found < f.file.size() ? found + f.picture.size() : 0;
-        size_t firstWhole = f.file.size() + 1;
-        for (size_t cut = 0; cut <= f.file.size(); ++cut) {
-            const Bytes cover = CoverOf(Bytes(f.file.begin(), f.file.begin() + cut));
-            if (!cover.empty()) firstWhole = std::min(firstWhole, cut);
-            ASSERT_TRUE(cover.empty() ? cut < firstWhole : cover == f.picture) << "cut at " << cut;
-        }
-        EXPECT_LE(firstWhole, f.file.size());
-        EXPECT_GE(firstWhole, pictureEnd);
     }
 }
 
