@@ -87,6 +87,7 @@ bool Near(COLORREF seen, COLORREF expected) {
 std::atomic<HANDLE> heldReader{nullptr};  // the worker inside the read, to wait for
 HANDLE letGo = nullptr;
 std::atomic<int> folderSearches{0};
+std::atomic<int> coverPostsBegun{0};
 std::atomic<int> coverPosts{0};
 constexpr UINT kCoverDone = 1037;
 
@@ -111,11 +112,20 @@ HRESULT WINAPI CountedCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD co
     return CoCreateInstance(clsid, outer, context, iid, out);
 }
 
-// Counted once posted, so that a count seen means a message in the queue.
+// Counted as it begins and once posted, so that a count seen means a
+// message in the queue, and one that the test may already have handled is
+// known to be on its way.
 BOOL WINAPI CountedPostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCoverDone) ++coverPostsBegun;
     const BOOL posted = PostMessageA(window, message, wParam, lParam);
     if (message == kCoverDone) ++coverPosts;
     return posted;
+}
+
+// The cover posts made, once none is on its way.
+int CoverPostsMade() {
+    EXPECT_TRUE(WaitUntil([] { return coverPostsBegun == coverPosts; }, 5000));
+    return coverPosts;
 }
 
 // The file cut in the middle of its first picture, so that no whole one is
@@ -133,7 +143,7 @@ protected:
         LoadedPluginTest::SetUp();
         letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         heldReader = nullptr;
-        folderSearches = coverPosts = factoriesAsked = 0;
+        folderSearches = coverPostsBegun = coverPosts = factoriesAsked = 0;
     }
     void TearDown() override {
         // The patches live in the module: undone while it is surely there.
@@ -325,7 +335,7 @@ TEST_F(CoverTest, EachFormatShowsItsCoverAndACopyCutInsideItNone) {
         else
             Play(song);
         EXPECT_TRUE(WaitForCover(c.colour));
-        const int posts = coverPosts;
+        const int posts = CoverPostsMade();
         Next(Song(std::string("cut ") + c.name, CutInsideTheCover(bytes, layout)));
         ExpectNoCoverOnceFound(posts);
     }
